@@ -1,0 +1,71 @@
+#pragma once
+
+#include "workbench/IBatchProgress.h"
+
+#include <functional>
+#include <string>
+
+namespace mvx {
+
+class CMessenger;
+class IDestinationDirectory;
+class IEncryptChooser;
+class IFileCrypto;
+class IMailComposer;
+class IUnknownSenderHandler;
+class StudioList;
+class WorkList;
+
+// The settings the batches read ("Values.dat", section "KLX").
+struct WorkbenchSettings {
+    std::string destPath1;       // "DestPath1": encrypted files go here; empty = beside the plain file
+    std::string destPath2;       // "DestPath2": decrypted files go here; empty = beside the container
+    bool deleteCheck1 = false;   // "DeleteCheck1": delete plain files after encryption
+    bool deleteCheck2 = false;   // "DeleteCheck2": delete containers after decryption
+    bool klxKeep = false;        // "KlxKeep": keep containers when the assigned folder is decrypted
+    bool stopDlg = false;        // "StopDlg": read-only notice of the assigned folder ticked away
+    bool autoEncComplusion = false;  // "AutoEncComplusion": open-file notice of an automatic close ticked away
+};
+
+// The own key set, as the key manager found it at start.
+struct KeySetPaths {
+    bool settingsFileFound = true;
+    std::string publicKeyFile;
+    std::string privateKeyFile;
+    std::string selfAuthKeyFile;  // the self-authentication key ("N))N-auth.kpub")
+    std::string keyFolder;
+    std::string userName;
+    std::string mail;
+};
+
+// Everything a batch works with. The pointers may be null where a batch kind
+// does not need them (a batch that needs a missing one ends with nothing done).
+struct BatchContext {
+    CMessenger& messenger;
+    StudioList& studio;
+    WorkList& work;
+    WorkbenchSettings settings;
+    KeySetPaths keys;
+
+    IFileCrypto* crypto = nullptr;
+    IEncryptChooser* chooser = nullptr;
+    IDestinationDirectory* directory = nullptr;
+    IMailComposer* mailer = nullptr;
+    IUnknownSenderHandler* unknownSender = nullptr;
+    IBatchProgress* progress = nullptr;
+
+    // Secure deletion: non-zero when the file was destroyed.
+    std::function<int(const std::string&)> secureDelete;
+    // True for a file on a CD-ROM (iso9660 or udf) file system.
+    std::function<bool(const std::string&)> isOnCdRom;
+    // True when the file can be opened now (the protected folder's open-file check).
+    std::function<bool(const std::string&)> canOpen;
+
+    IBatchProgress& progressView()
+    {
+        static IBatchProgress none;
+        return progress ? *progress : none;
+    }
+};
+
+} // namespace mvx

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "engine/EncryptionSettings.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mvx {
+
+// The per-file encryption and decryption the batches drive. The engine's
+// adapter (EngineFileCrypto) implements it over FileEncryptor and
+// FileDecryptor; tests put a recording double in its place. Every call that
+// fails has shown its own message already.
+class IFileCrypto {
+public:
+    struct HistoryName {
+        std::string userName;
+        std::string mail;
+    };
+
+    virtual ~IFileCrypto() = default;
+
+    // Encryption set-up for the files that follow.
+    virtual void setRecipients(std::vector<std::string> keyFiles) = 0;
+    virtual void setOptionWord(uint32_t optionWord) = 0;
+    virtual void setTimeLimit(TimeLimitSetting limit) = 0;
+    virtual void setHistoryNames(std::vector<HistoryName> names) = 0;
+    // Before each file: the next body gets a fresh content key.
+    virtual void resetContentKey() = 0;
+    // 1 or 0. Key source 0: own private key file; 1: key material cached at start.
+    virtual int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource) = 0;
+    // 1 or 0. Mode is the batch kind.
+    virtual int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) = 0;
+
+    // 0 refused, 1 sender unknown, 2 and above sender identified.
+    virtual int openContainer(const std::string& containerPath, std::string& plainFileName) = 0;
+    // 1 or 0; requires a successful openContainer just before. A failure leaves no output.
+    virtual int decryptBody(const std::string& containerPath, const std::string& outputPath) = 0;
+    // The sender's names carried in the container, after decryptBody.
+    virtual std::string senderName() const = 0;
+    virtual std::string senderMail() const = 0;
+};
+
+} // namespace mvx
