@@ -41,6 +41,11 @@ struct KeySetPaths {
 // Everything a batch works with. The pointers may be null where a batch kind
 // does not need them (a batch that needs a missing one ends with nothing done).
 struct BatchContext {
+    BatchContext(CMessenger& messengerToUse, StudioList& studioList, WorkList& workList)
+        : messenger(messengerToUse), studio(studioList), work(workList)
+    {
+    }
+
     CMessenger& messenger;
     StudioList& studio;
     WorkList& work;
