@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <regex>
 #include <set>
 #include <vector>
 
@@ -26,12 +25,21 @@ std::vector<std::string> snapshot(const CMessageTable& table)
     return all;
 }
 
+// The printf conversions of a text, in order ("%s", "%02d", ...).
 std::vector<std::string> conversions(const std::string& text)
 {
-    static const std::regex conversion("%[-+ #0]*[0-9]*(\\.[0-9]+)?l*[diuxXocs]");
     std::vector<std::string> found;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), conversion); it != std::sregex_iterator(); ++it)
-        found.push_back(it->str());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%')
+            continue;
+        size_t end = i + 1;
+        while (end < text.size() && std::string("-+ #0123456789.l").find(text[end]) != std::string::npos)
+            ++end;
+        if (end < text.size() && std::string("diuxXocs").find(text[end]) != std::string::npos) {
+            found.push_back(text.substr(i, end - i + 1));
+            i = end;
+        }
+    }
     return found;
 }
 
