@@ -66,6 +66,9 @@ struct BatchContext {
     // True when the file can be opened now (the protected folder's open-file check).
     std::function<bool(const std::string&)> canOpen;
 
+    // Secure deletion, the CD-ROM check and the open check of this system.
+    void usePlatformDefaults();
+
     IBatchProgress& progressView()
     {
         static IBatchProgress none;

@@ -1,5 +1,7 @@
 #include "workbench/BatchFiles.h"
 
+#include "platform/FileAttributes.h"
+
 #include <atomic>
 #include <cctype>
 #include <fcntl.h>
@@ -57,26 +59,22 @@ bool BatchFiles::endsWithLower(const std::string& text, const std::string& lower
 
 bool BatchFiles::exists(const std::string& path)
 {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
+    return FileAttributes::exists(path);
 }
 
 bool BatchFiles::isDirectory(const std::string& path)
 {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return FileAttributes::isDirectory(path);
 }
 
 bool BatchFiles::isRegularFile(const std::string& path)
 {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return FileAttributes::isRegularFile(path);
 }
 
 bool BatchFiles::isReadOnly(const std::string& path)
 {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return FileAttributes::isReadOnly(path);
 }
 
 bool BatchFiles::isHidden(const std::string& path)
@@ -94,7 +92,7 @@ bool BatchFiles::canOpenForReading(const std::string& path)
     return true;
 }
 
-std::string BatchFiles::stagingPathFor(const std::string& target)
+std::string BatchFiles::asidePathFor(const std::string& target)
 {
     static std::atomic<unsigned> counter{0};
     const std::string folder = folderOf(target);

@@ -28,9 +28,8 @@ public:
     static bool isHidden(const std::string& path);
     // The file can be opened for reading now.
     static bool canOpenForReading(const std::string& path);
-    // A name beside the target for writing before it replaces the target;
-    // no file of that name exists.
-    static std::string stagingPathFor(const std::string& target);
+    // A free name beside the target, for keeping it while a new file takes its name.
+    static std::string asidePathFor(const std::string& target);
 };
 
 } // namespace mvx

@@ -9,10 +9,10 @@
 #include "workbench/IFileCrypto.h"
 #include "workbench/IUnknownSenderHandler.h"
 #include "workbench/KeySetCheck.h"
+#include "workbench/OutputGuard.h"
 #include "workbench/StudioList.h"
 #include "workbench/WorkList.h"
 
-#include <cstdio>
 #include <exception>
 #include <unistd.h>
 
@@ -167,24 +167,21 @@ DecryptBatch::Step DecryptBatch::confirmOverwrite(const std::string& outputPath,
 
 bool DecryptBatch::decryptOne(const std::string& containerPath, const std::string& outputPath)
 {
-    // The plain file is written beside its final name and takes it only when
-    // complete: a failure leaves no output and an existing file untouched.
-    const std::string staging = BatchFiles::stagingPathFor(outputPath);
     IFileCrypto& crypto = *context_.crypto;
     try {
         std::string plainName;
         const int opened = crypto.openContainer(containerPath, plainName);
         if (opened == 0)
             return false;
-        if (!crypto.decryptBody(containerPath, staging)) {
-            ::unlink(staging.c_str());
-            return false;
-        }
-        if (std::rename(staging.c_str(), outputPath.c_str()) != 0) {
-            ::unlink(staging.c_str());
+        // An existing file of the output's name comes back if this one fails.
+        OutputGuard guard(outputPath);
+        if (!guard.ready()) {
             context_.messenger.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
             return false;
         }
+        if (!crypto.decryptBody(containerPath, outputPath))
+            return false;
+        guard.commit();
         if (opened == 1 && context_.unknownSender)
             context_.unknownSender->onUnknownSender(
                 {kind_, containerPath, outputPath, crypto.senderName(), crypto.senderMail()});
@@ -192,7 +189,6 @@ bool DecryptBatch::decryptOne(const std::string& containerPath, const std::strin
     } catch (const std::exception&) {
     } catch (...) {
     }
-    ::unlink(staging.c_str());
     context_.messenger.show(Msg::HappenToError, MsgIcon::Stop);
     return false;
 }

@@ -10,12 +10,11 @@
 #include "workbench/IDestinationDirectory.h"
 #include "workbench/IMailComposer.h"
 #include "workbench/KeySetCheck.h"
+#include "workbench/OutputGuard.h"
 #include "workbench/StudioList.h"
 #include "workbench/WorkList.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <unistd.h>
 
 namespace mvx {
 
@@ -383,37 +382,31 @@ bool EncryptBatch::encryptOne(const std::string& plainPath, const std::string& o
         const int64_t left = std::max<int64_t>(1, *plan_.options.deadline - Clock::unixNow());
         crypto.setTimeLimit({static_cast<uint32_t>(std::min<int64_t>(left, UINT32_MAX)), false});
     }
-    // The container is written beside its final name and takes that name
-    // only when complete, so a failure never leaves a partial container nor
-    // touches an existing one.
-    const std::string staging = BatchFiles::stagingPathFor(outputPath);
-    const int keySource = kind_ == kKindProtectedFolder ? 1 : 0;
-    if (!crypto.encryptBody(plainPath, staging, keySource)) {
-        ::unlink(staging.c_str());
+    // An older container of the same name comes back if this one fails.
+    OutputGuard guard(outputPath);
+    if (!guard.ready()) {
+        context_.messenger.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
         return false;
     }
+    const int keySource = kind_ == kKindProtectedFolder ? 1 : 0;
+    if (!crypto.encryptBody(plainPath, outputPath, keySource))
+        return false;
     if ((optionWord_ & kOptionHistory) && !isAutomatic(kind_) && !historyCanBeRecorded()) {
         const bool goOn = !interactive_ || context_.messenger.askYesNo(Msg::CreatorNotInDestinations, MsgIcon::Question);
         if (!goOn) {
-            if (!context_.secureDelete || context_.secureDelete(staging) == 0)
-                ::unlink(staging.c_str());
+            if (context_.secureDelete)
+                context_.secureDelete(outputPath);
             crypto.resetContentKey();
             return false;
         }
         optionWord_ &= ~static_cast<uint32_t>(kOptionHistory);
         crypto.setOptionWord(optionWord_);
     }
-    const bool tailWritten = crypto.writeContainerTail(staging, plainPath, kind_) != 0;
+    const bool tailWritten = crypto.writeContainerTail(outputPath, plainPath, kind_) != 0;
     crypto.resetContentKey();
-    if (!tailWritten) {
-        ::unlink(staging.c_str());
+    if (!tailWritten)
         return false;
-    }
-    if (std::rename(staging.c_str(), outputPath.c_str()) != 0) {
-        ::unlink(staging.c_str());
-        context_.messenger.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
-        return false;
-    }
+    guard.commit();
     return true;
 }
 

@@ -64,7 +64,7 @@ TEST_F(DecryptBatchTest, ASingleContainerOpensTheSaveDialogWithItsFilter)
     const auto& dialog = *std::find_if(ui.shown().begin(), ui.shown().end(),
                                        [](const auto& shown) { return shown.kind == Kind::ChooseSavePath; });
     EXPECT_EQ(dialog.text, "Decrypt");
-    EXPECT_EQ(dialog.caption, temp.file("report.tar.gz"));
+    EXPECT_EQ(dialog.path, temp.file("report.tar.gz"));
     EXPECT_EQ(dialog.filter, "すべてのgzファイル(*.gz)|*.gz||");
     EXPECT_EQ(read(chosen), "r");
     EXPECT_FALSE(exists(temp.file("report.tar.gz")));

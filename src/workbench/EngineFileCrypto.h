@@ -1,0 +1,40 @@
+#pragma once
+
+#include "engine/EncryptionSettings.h"
+#include "engine/FileDecryptor.h"
+#include "engine/FileEncryptor.h"
+#include "workbench/IFileCrypto.h"
+
+namespace mvx {
+
+class CMessenger;
+class ISenderDirectory;
+
+// The batches' per-file operations on the engine: FileEncryptor for
+// encryption, FileDecryptor (decrypt purpose, write-back on) for decryption.
+class EngineFileCrypto : public IFileCrypto {
+public:
+    EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender);
+
+    // Key material read at start, for the protected folder at exit (key source 1).
+    void setCachedMaterial(const CachedKeyMaterial* material) { encryptor_.setCachedMaterial(material); }
+    void setSenderDirectory(ISenderDirectory* directory) { decryptor_.setSenderDirectory(directory); }
+
+    void setRecipients(std::vector<std::string> keyFiles) override;
+    void setOptionWord(uint32_t optionWord) override;
+    void setTimeLimit(TimeLimitSetting limit) override;
+    void setHistoryNames(std::vector<HistoryName> names) override;
+    void resetContentKey() override;
+    int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource) override;
+    int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) override;
+    int openContainer(const std::string& containerPath, std::string& plainFileName) override;
+    int decryptBody(const std::string& containerPath, const std::string& outputPath) override;
+    std::string senderName() const override { return decryptor_.senderName(); }
+    std::string senderMail() const override { return decryptor_.senderMail(); }
+
+private:
+    FileEncryptor encryptor_;
+    FileDecryptor decryptor_;
+};
+
+} // namespace mvx
