@@ -1,0 +1,144 @@
+// The batches over the real per-file encryption and decryption, with the key
+// sets shipped in tests/vectors.
+#include "WorkbenchFixture.h"
+
+#include "EngineTestUtil.h"
+#include "engine/EncryptionSettings.h"
+#include "engine/IdentityBlock.h"
+#include "engine/RsaKeyWrapper.h"
+#include "platform/Clock.h"
+#include "platform/LittleEndian.h"
+#include "workbench/DecryptBatch.h"
+#include "workbench/EncryptBatch.h"
+#include "workbench/EngineFileCrypto.h"
+
+namespace mvx::test {
+namespace {
+
+struct VectorUser {
+    std::string name;
+    std::string publicFile;
+    std::string privateFile;
+};
+
+VectorUser vectorUser(const std::string& name)
+{
+    return {name, vectorPath("containers/" + name + ".kpub"), vectorPath("containers/" + name + "Private.kpri")};
+}
+
+class EngineBatchTest : public WorkbenchTest {
+protected:
+    EngineBatchTest()
+    {
+        Clock::setFixed(1'772'452'800, 250);
+        useKeySet(sender);
+        senderSelfKey = makeAuthKey(sender, sender);
+        readerKeyForSender = makeAuthKey(reader, sender);
+        context.keys.selfAuthKeyFile = senderSelfKey;
+        context.usePlatformDefaults();
+    }
+    ~EngineBatchTest() override { Clock::useSystem(); }
+
+    void useKeySet(const VectorUser& user)
+    {
+        context.keys.publicKeyFile = user.publicFile;
+        context.keys.privateKeyFile = user.privateFile;
+        engine = std::make_unique<EngineFileCrypto>(
+            messenger, SenderKeys{user.publicFile, user.privateFile, user.name, user.name + "@example.org", 0});
+        context.crypto = engine.get();
+    }
+
+    // The authenticated key that owner made for holder: owner's public key and
+    // owner's identity hash sealed for holder.
+    std::string makeAuthKey(const VectorUser& owner, const VectorUser& holder)
+    {
+        auto file = readFile(owner.publicFile);
+        const auto identity = IdentityBlock::fromPrivateKeyPath(owner.privateFile);
+        std::vector<uint8_t> record(115, 0);
+        const auto hash = identity->hash();
+        std::copy(hash.begin(), hash.end(), record.begin());
+        RsaKeyWrapper rsa;
+        EXPECT_EQ(rsa.loadFromFile(holder.publicFile), 1);
+        std::vector<uint8_t> sealed;
+        EXPECT_EQ(rsa.encrypt(record.data(), record.size(), sealed), 1);
+        uint8_t length[4];
+        putLe32(length, static_cast<uint32_t>(sealed.size()));
+        file.insert(file.end(), length, length + 4);
+        file.insert(file.end(), sealed.begin(), sealed.end());
+        const std::string path = temp.file("keys/" + holder.name + "))" + owner.name + "-auth.kpub");
+        writeFile(path, file);
+        return path;
+    }
+
+    VectorUser sender = vectorUser("sender");
+    VectorUser reader = vectorUser("reader");
+    std::unique_ptr<EngineFileCrypto> engine;
+    std::string senderSelfKey;
+    std::string readerKeyForSender;
+};
+
+TEST_F(EngineBatchTest, ContainersMadeForAPartnerDecryptForHimAndTheHistoryIsKept)
+{
+    write("docs/letter.txt", std::string(5000, 'L'));
+    write("docs/empty", "");
+    chooser.choices = EncryptChoices{{senderSelfKey, readerKeyForSender}, {}, false};
+    chooser.choices->options.deletePlainFiles = true;
+    ui.answerYesNo(true);  // delete the plain files
+    work.setFiles(files({"docs/letter.txt", "docs/empty"}));
+    const auto made = EncryptBatch(context).run({});
+    ASSERT_TRUE(made.completed);
+    ASSERT_EQ(made.containers, files({"docs/letter.txt.klx", "docs/empty.klx"}));
+    EXPECT_EQ(made.deletedPlainFiles, files({"docs/letter.txt", "docs/empty"}));
+    EXPECT_FALSE(exists(temp.file("docs/letter.txt")));
+    EXPECT_EQ(messages().back(), "2 files succeeded encryption.");
+
+    useKeySet(reader);
+    ui.clear();
+    work.setFiles(made.containers);
+    const auto opened = DecryptBatch(context).run(kKindFromDestinationList);
+    EXPECT_EQ(opened.decrypted, made.containers);
+    EXPECT_EQ(read(temp.file("docs/letter.txt")), std::string(5000, 'L'));
+    EXPECT_EQ(read(temp.file("docs/empty")), "");
+    EXPECT_EQ(messages().back(), "2 Files succeed in decryption.");
+}
+
+TEST_F(EngineBatchTest, SomeoneElsesContainerIsRefusedAndLeavesNothingBehind)
+{
+    write("a.txt", "secret");
+    chooser.choices = EncryptChoices{{senderSelfKey}, {}, false};
+    work.setFiles(files({"a.txt"}));
+    ASSERT_TRUE(EncryptBatch(context).run({}).completed);
+    ::unlink(temp.file("a.txt").c_str());
+    const std::string before = read(temp.file("a.txt.klx"));
+
+    useKeySet(vectorUser("other"));
+    ui.clear();
+    work.setFiles(files({"a.txt.klx", "a.txt.klx"}));
+    const auto outcome = DecryptBatch(context).run(kKindChooseDestinations);
+    EXPECT_TRUE(outcome.decrypted.empty());
+    EXPECT_FALSE(exists(temp.file("a.txt")));
+    EXPECT_EQ(read(temp.file("a.txt.klx")), before);
+    EXPECT_EQ(messages().front(), text(Msg::NotAuthorizedToDecrypt));
+}
+
+TEST_F(EngineBatchTest, APlainPublicKeyAttachesTheSendersKeyAndTheSenderIsUnknownToTheReader)
+{
+    write("a.txt", "for a plain key");
+    chooser.choices = EncryptChoices{{reader.publicFile}, {}, false};
+    chooser.choices->options.history = false;
+    work.setFiles(files({"a.txt"}));
+    ASSERT_TRUE(EncryptBatch(context).run({}).completed);
+    ::unlink(temp.file("a.txt").c_str());
+
+    useKeySet(reader);
+    work.setFiles(files({"a.txt.klx"}));
+    ui.answerSavePath(temp.file("chosen.txt"));
+    DecryptBatch(context).run(kKindForOneself);
+    EXPECT_EQ(read(temp.file("chosen.txt")), "for a plain key");
+    ASSERT_EQ(unknownSender.calls.size(), 1u);
+    EXPECT_EQ(unknownSender.calls[0].senderName, "sender");
+    EXPECT_EQ(unknownSender.calls[0].senderMail, "sender@example.org");
+}
+
+} // namespace
+} // namespace mvx::test
