@@ -1,10 +1,48 @@
 #include "workbench/BatchContext.h"
 
+#include "app/Settings.h"
+#include "keys/CKeyManager.h"
+#include "keys/KeyFileNames.h"
 #include "platform/DriveKind.h"
 #include "platform/SecureDelete.h"
 #include "workbench/BatchFiles.h"
 
 namespace mvx {
+
+WorkbenchSettings WorkbenchSettings::from(const Settings& settings)
+{
+    WorkbenchSettings values;
+    values.destPath1 = settings.destPath1;
+    values.destPath2 = settings.destPath2;
+    values.deleteCheck1 = settings.deleteCheck1 != 0;
+    values.deleteCheck2 = settings.deleteCheck2 != 0;
+    values.klxKeep = settings.klxKeep != 0;
+    values.stopDlg = settings.stopDlg != 0;
+    values.autoEncComplusion = settings.autoEncComplusion != 0;
+    return values;
+}
+
+void WorkbenchSettings::storeNoticeStates(Settings& settings) const
+{
+    settings.stopDlg = stopDlg ? 1 : 0;
+    settings.autoEncComplusion = autoEncComplusion ? 1 : 0;
+}
+
+KeySetPaths KeySetPaths::from(const CKeyManager& keys, bool settingsFileFound)
+{
+    KeySetPaths paths;
+    paths.settingsFileFound = settingsFileFound;
+    if (keys.hasOwnKeySet()) {
+        paths.publicKeyFile = keys.ownPublicKeyPath();
+        paths.privateKeyFile = keys.ownPrivateKeyPath();
+    }
+    paths.keyFolder = keys.keyFolder();
+    if (!paths.keyFolder.empty() && !keys.owner().empty())
+        paths.selfAuthKeyFile = paths.keyFolder + KeyFileNames::authKeyName(keys.owner(), keys.owner());
+    paths.userName = keys.userName();
+    paths.mail = keys.mail();
+    return paths;
+}
 
 void BatchContext::usePlatformDefaults()
 {

@@ -7,7 +7,9 @@
 
 namespace mvx {
 
+class CKeyManager;
 class CMessenger;
+struct Settings;
 class IDestinationDirectory;
 class IEncryptChooser;
 class IFileCrypto;
@@ -25,6 +27,10 @@ struct WorkbenchSettings {
     bool klxKeep = false;        // "KlxKeep": keep containers when the assigned folder is decrypted
     bool stopDlg = false;        // "StopDlg": read-only notice of the assigned folder ticked away
     bool autoEncComplusion = false;  // "AutoEncComplusion": open-file notice of an automatic close ticked away
+
+    static WorkbenchSettings from(const Settings& settings);
+    // Writes the notices' "do not show again" states back.
+    void storeNoticeStates(Settings& settings) const;
 };
 
 // The own key set, as the key manager found it at start.
@@ -36,6 +42,9 @@ struct KeySetPaths {
     std::string keyFolder;
     std::string userName;
     std::string mail;
+
+    // From the key manager on the own key set.
+    static KeySetPaths from(const CKeyManager& keys, bool settingsFileFound);
 };
 
 // Everything a batch works with. The pointers may be null where a batch kind

@@ -18,7 +18,7 @@ std::vector<std::string> KeyManagerDirectory::keyFilesIn(const std::string& fold
     std::vector<std::string> keyFiles;
     for (const char* memberFile : {kAuthenticatedMembers, kPublicMembers})
         for (const auto& record : CKeyManager::loadMemberFile(base + memberFile))
-            if (record.fileName.find('/') == std::string::npos && record.fileName != ".." && !record.fileName.empty())
+            if (!record.fileName.empty())
                 keyFiles.push_back(base + record.fileName);
     return keyFiles;
 }

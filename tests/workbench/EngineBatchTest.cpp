@@ -6,6 +6,7 @@
 #include "engine/EncryptionSettings.h"
 #include "engine/IdentityBlock.h"
 #include "engine/RsaKeyWrapper.h"
+#include "keys/CKeyManager.h"
 #include "platform/Clock.h"
 #include "platform/LittleEndian.h"
 #include "workbench/DecryptBatch.h"
@@ -138,6 +139,18 @@ TEST_F(EngineBatchTest, APlainPublicKeyAttachesTheSendersKeyAndTheSenderIsUnknow
     ASSERT_EQ(unknownSender.calls.size(), 1u);
     EXPECT_EQ(unknownSender.calls[0].senderName, "sender");
     EXPECT_EQ(unknownSender.calls[0].senderMail, "sender@example.org");
+}
+
+TEST_F(EngineBatchTest, TheKeySetPathsComeFromTheKeyManager)
+{
+    CKeyManager keys(messenger);
+    const std::string root = vectorPath("containers/");
+    keys.findOwnKeySet(root, "sender.kpub", "senderPrivate.kpri");
+    const KeySetPaths paths = KeySetPaths::from(keys, true);
+    EXPECT_EQ(paths.publicKeyFile, root + "sender.kpub");
+    EXPECT_EQ(paths.privateKeyFile, root + "senderPrivate.kpri");
+    EXPECT_EQ(paths.selfAuthKeyFile, root + "KeyList_sender/sender))sender-auth.kpub");
+    EXPECT_FALSE(KeySetPaths::from(CKeyManager(messenger), false).settingsFileFound);
 }
 
 } // namespace
