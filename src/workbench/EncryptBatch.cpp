@@ -74,13 +74,12 @@ EncryptOutcome EncryptBatch::run(const EncryptRequest& request)
         endEarly();
         return outcome;
     }
+    if (interactive_)
+        context_.progressView().closeWait();
     if (!context_.work.empty()) {
         deletePlainFiles(outcome);
         composeMail(outcome);
-    }
-    if (interactive_) {
-        context_.progressView().closeWait();
-        if (!isAutomatic(kind_))
+        if (interactive_ && !isAutomatic(kind_))
             context_.messenger.show(Msg::FilesEncryptedSummary, MsgIcon::Information,
                                     static_cast<long long>(outcome.containers.size()));
     }
@@ -282,7 +281,7 @@ bool EncryptBatch::encryptAll(EncryptOutcome& outcome)
     IFileCrypto& crypto = *context_.crypto;
     crypto.setRecipients(plan_.destinations);
     crypto.setOptionWord(optionWord_);
-    if (!plan_.options.deadline)
+    if (!limitedByDeadline())
         crypto.setTimeLimit(plan_.options.timeLimitOn ? plan_.options.timeLimit : TimeLimitSetting{});
     if ((optionWord_ & kOptionHistory) && !isAutomatic(kind_))
         setUpHistory();
@@ -374,11 +373,16 @@ EncryptBatch::Overwrite EncryptBatch::confirmOverwrite(const std::string& output
     }
 }
 
+bool EncryptBatch::limitedByDeadline() const
+{
+    return plan_.options.timeLimitOn && plan_.options.deadline.has_value();
+}
+
 bool EncryptBatch::encryptOne(const std::string& plainPath, const std::string& outputPath)
 {
     IFileCrypto& crypto = *context_.crypto;
     crypto.resetContentKey();
-    if (plan_.options.deadline) {
+    if (limitedByDeadline()) {
         const int64_t left = std::max<int64_t>(1, *plan_.options.deadline - Clock::unixNow());
         crypto.setTimeLimit({static_cast<uint32_t>(std::min<int64_t>(left, UINT32_MAX)), false});
     }

@@ -72,6 +72,7 @@ private:
     bool encryptAll(EncryptOutcome& outcome);
     bool isExcluded(const std::string& path, size_t fileCount);
     Overwrite confirmOverwrite(const std::string& outputPath, size_t fileCount);
+    bool limitedByDeadline() const;
     bool encryptOne(const std::string& plainPath, const std::string& outputPath);
     bool historyCanBeRecorded() const;
     std::vector<IFileCrypto::HistoryName> historyNames() const;
