@@ -94,9 +94,11 @@ DecryptOutcome DecryptBatch::run(int kind, bool keepContainers)
         }
         if (step == Step::Skip)
             continue;
-        if (decryptOne(path, output)) {
+        DecryptedSender sender;
+        if (decryptOne(path, output, sender)) {
             outcome.decrypted.push_back(path);
             outcome.outputs.push_back(output);
+            outcome.senders.push_back(sender);
             deleteContainer(path, outcome);
         }
         progress.step();
@@ -165,7 +167,8 @@ DecryptBatch::Step DecryptBatch::confirmOverwrite(const std::string& outputPath,
     }
 }
 
-bool DecryptBatch::decryptOne(const std::string& containerPath, const std::string& outputPath)
+bool DecryptBatch::decryptOne(const std::string& containerPath, const std::string& outputPath,
+                              DecryptedSender& sender)
 {
     IFileCrypto& crypto = *context_.crypto;
     try {
@@ -182,6 +185,7 @@ bool DecryptBatch::decryptOne(const std::string& containerPath, const std::strin
         if (!crypto.decryptBody(containerPath, outputPath))
             return false;
         guard.commit();
+        sender = {opened >= 2, crypto.senderName(), crypto.senderMail()};
         if (opened == 1 && context_.unknownSender)
             context_.unknownSender->onUnknownSender(
                 {kind_, containerPath, outputPath, crypto.senderName(), crypto.senderMail()});

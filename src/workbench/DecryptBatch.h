@@ -10,10 +10,18 @@ namespace mvx {
 
 struct BatchContext;
 
+// Who made a decrypted container, as far as the container tells.
+struct DecryptedSender {
+    bool known = false;    // a partner of the key folders carries the sender's tag
+    std::string userName;  // from the sender attachment, when the container has one
+    std::string mail;
+};
+
 struct DecryptOutcome {
     bool completed = false;              // false when the batch ended early
     std::vector<std::string> decrypted;  // containers decrypted, in work-list order
     std::vector<std::string> outputs;    // the plain files written, in the same order
+    std::vector<DecryptedSender> senders;  // in the same order
     std::vector<std::string> deletedContainers;
 };
 
@@ -38,7 +46,7 @@ private:
     Step checkContainer(const std::string& path, size_t count);
     Step chooseOutput(std::string& outputPath, size_t count);
     Step confirmOverwrite(const std::string& outputPath, size_t count);
-    bool decryptOne(const std::string& containerPath, const std::string& outputPath);
+    bool decryptOne(const std::string& containerPath, const std::string& outputPath, DecryptedSender& sender);
     void deleteContainer(const std::string& path, DecryptOutcome& outcome);
     void finish(const DecryptOutcome& outcome);
 

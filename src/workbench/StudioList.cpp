@@ -46,6 +46,20 @@ void StudioList::addDropped(const std::vector<std::string>& paths, CMessenger& m
     }
 }
 
+void StudioList::addDraggedFolder(const std::string& folder, CMessenger& messenger)
+{
+    std::error_code error;
+    if (!BatchFiles::isDirectory(folder) || std::filesystem::is_empty(folder, error) || error)
+        return;
+    addAndReport(BatchFiles::withSlash(folder), messenger);
+}
+
+void StudioList::addPaneItems(const std::string& folder, const std::vector<std::string>& names, CMessenger& messenger)
+{
+    for (const std::string& name : names)
+        addAndReport(BatchFiles::withSlash(folder) + name, messenger);
+}
+
 bool StudioList::remove(const std::string& path)
 {
     const auto it = std::find(entries_.begin(), entries_.end(), path);

@@ -20,6 +20,11 @@ public:
     // Dropped paths: a symbolic link stands for its target.
     void addDropped(const std::vector<std::string>& paths, CMessenger& messenger);
 
+    // A folder dragged from the folder tree: added unless present or empty.
+    void addDraggedFolder(const std::string& folder, CMessenger& messenger);
+    // Items dragged from the file pane: the pane's folder plus each item name.
+    void addPaneItems(const std::string& folder, const std::vector<std::string>& names, CMessenger& messenger);
+
     bool remove(const std::string& path);
     void clear() { entries_.clear(); }
     // Drops entries whose path no longer exists.

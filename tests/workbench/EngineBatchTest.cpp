@@ -134,8 +134,11 @@ TEST_F(EngineBatchTest, APlainPublicKeyAttachesTheSendersKeyAndTheSenderIsUnknow
     useKeySet(reader);
     work.setFiles(files({"a.txt.klx"}));
     ui.answerSavePath(temp.file("chosen.txt"));
-    DecryptBatch(context).run(kKindForOneself);
+    const auto outcome = DecryptBatch(context).run(kKindForOneself);
     EXPECT_EQ(read(temp.file("chosen.txt")), "for a plain key");
+    ASSERT_EQ(outcome.senders.size(), 1u);
+    EXPECT_FALSE(outcome.senders[0].known);
+    EXPECT_EQ(outcome.senders[0].userName, "sender");
     ASSERT_EQ(unknownSender.calls.size(), 1u);
     EXPECT_EQ(unknownSender.calls[0].senderName, "sender");
     EXPECT_EQ(unknownSender.calls[0].senderMail, "sender@example.org");

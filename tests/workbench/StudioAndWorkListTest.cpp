@@ -45,6 +45,16 @@ TEST_F(StudioAndWorkListTest, ADroppedLinkAddsItsTarget)
     EXPECT_EQ(statuses().size(), 1u);
 }
 
+TEST_F(StudioAndWorkListTest, ADraggedEmptyFolderIsNotAddedAndPaneItemsAreJoinedToTheirFolder)
+{
+    std::filesystem::create_directories(temp.file("empty"));
+    write("full/a.txt", "a");
+    studio.addDraggedFolder(temp.file("empty"), messenger);
+    studio.addDraggedFolder(temp.file("full"), messenger);
+    studio.addPaneItems(temp.file("full"), {"a.txt"}, messenger);
+    EXPECT_EQ(studio.entries(), (std::vector<std::string>{temp.file("full/"), temp.file("full/a.txt")}));
+}
+
 TEST_F(StudioAndWorkListTest, RebuildingExpandsStudioFoldersOneLevelDeep)
 {
     makeTree();
