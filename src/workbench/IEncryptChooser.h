@@ -32,7 +32,9 @@ public:
     virtual bool runEncryptOptions(CEncryptOptDlg& dialog) = 0;
 };
 
-// The same choices for every question: for front ends that know them in advance.
+// The same choices for every question: for front ends that know them in
+// advance (kind 0 or 2 takes them whole; the options dialog of kind 3 takes
+// history, deletion and output folder, not a time limit).
 class PresetEncryptChooser : public IEncryptChooser {
 public:
     explicit PresetEncryptChooser(EncryptChoices choices) : choices_(std::move(choices)) {}
