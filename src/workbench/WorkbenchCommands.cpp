@@ -5,6 +5,7 @@
 #include "engine/EncryptionSettings.h"
 #include "workbench/BatchContext.h"
 #include "workbench/BatchFiles.h"
+#include "workbench/IKeyDropHandler.h"
 #include "workbench/StudioList.h"
 #include "workbench/WorkList.h"
 
@@ -60,6 +61,70 @@ DecryptOutcome WorkbenchCommands::decryptSelected(const std::string& folder, con
         context_.work.append(BatchFiles::withSlash(folder) + name);
     DecryptBatch batch(context_);
     return batch.run(kKindForOneself);
+}
+
+EncryptOutcome WorkbenchCommands::miniEncryptButton()
+{
+    IInteraction& ui = context_.messenger.interaction();
+    const auto chosen = ui.chooseFilesFiltered(context_.messenger.text(Msg::SelectFilesToEncrypt), std::string(),
+                                               context_.messenger.text(Msg::AllFilesFilter));
+    if (chosen.empty())
+        return {};
+    context_.work.clear();
+    context_.work.clearFolders();
+    context_.work.setFiles(chosen);
+    EncryptBatch batch(context_);
+    return batch.run({});
+}
+
+DroppedFiles WorkbenchCommands::sortDropped(const std::vector<std::string>& paths)
+{
+    DroppedFiles sorted;
+    auto sortFile = [&sorted](const std::string& path) {
+        const std::string name = BatchFiles::baseName(path);
+        if (BatchFiles::endsWithLower(name, "_user.kbky"))
+            sorted.keyFragments.push_back(path);
+        else if (BatchFiles::endsWithLower(name, ".klx"))
+            sorted.containers.push_back(path);
+        else if (BatchFiles::endsWithLower(name, ".kpub"))
+            sorted.publicKeys.push_back(path);
+        else
+            sorted.plainFiles.push_back(path);
+    };
+    for (const std::string& path : paths) {
+        if (!BatchFiles::isDirectory(path)) {
+            sortFile(path);
+            continue;
+        }
+        WorkList inside;
+        inside.ExpandFolder(path, false);
+        for (const std::string& file : inside.files())
+            sortFile(file);
+    }
+    return sorted;
+}
+
+void WorkbenchCommands::dropOnMiniWindow(const std::vector<std::string>& paths, bool ddSelfEncrypt,
+                                         IKeyDropHandler* keys)
+{
+    const DroppedFiles sorted = sortDropped(paths);
+    if (keys && !sorted.keyFragments.empty())
+        keys->repairFromFragments(sorted.keyFragments);
+    if (keys && !sorted.publicKeys.empty())
+        keys->registerPublicKeys(sorted.publicKeys);
+    if (!sorted.containers.empty()) {
+        context_.work.setFiles(sorted.containers);
+        DecryptBatch batch(context_);
+        batch.run(kKindFromDestinationList);
+    }
+    if (!sorted.plainFiles.empty()) {
+        context_.work.clearFolders();
+        context_.work.setFiles(sorted.plainFiles);
+        EncryptRequest request;
+        request.kind = ddSelfEncrypt ? kKindForOneself : kKindChooseDestinations;
+        EncryptBatch batch(context_);
+        batch.run(request);
+    }
 }
 
 } // namespace mvx

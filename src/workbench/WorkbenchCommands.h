@@ -9,6 +9,15 @@
 namespace mvx {
 
 struct BatchContext;
+class IKeyDropHandler;
+
+// Dropped paths sorted by what they are.
+struct DroppedFiles {
+    std::vector<std::string> keyFragments;  // "_USER.KBKY"
+    std::vector<std::string> containers;    // ".KLX"
+    std::vector<std::string> publicKeys;    // ".KPUB"
+    std::vector<std::string> plainFiles;
+};
 
 // The main window's commands that start a batch, without the window: they
 // fill the work list as the command does and run the batch.
@@ -28,6 +37,15 @@ public:
     DecryptOutcome decryptButton();
     // "Decryption" (kind 1) on the selected items of the current folder.
     DecryptOutcome decryptSelected(const std::string& folder, const std::vector<std::string>& names);
+
+    // The mini window's Encrypt button: files chosen in a file dialog, kind 0.
+    EncryptOutcome miniEncryptButton();
+    // Paths dropped on the mini window; a folder counts with the files
+    // directly inside it. Public keys are registered first, then containers
+    // decrypted (kind 2), then plain files encrypted (kind 1 with
+    // "DDSelfEncrypt", else kind 0).
+    void dropOnMiniWindow(const std::vector<std::string>& paths, bool ddSelfEncrypt, IKeyDropHandler* keys);
+    static DroppedFiles sortDropped(const std::vector<std::string>& paths);
 
 private:
     BatchContext& context_;

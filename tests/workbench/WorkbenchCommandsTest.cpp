@@ -1,6 +1,7 @@
 #include "WorkbenchFixture.h"
 
 #include "engine/EncryptionSettings.h"
+#include "workbench/IKeyDropHandler.h"
 #include "workbench/WorkbenchCommands.h"
 
 namespace mvx::test {
@@ -54,6 +55,45 @@ TEST_F(WorkbenchCommandsTest, EncryptionForOneselfEmptiesTheStudioList)
     EXPECT_EQ(outcome.containers, files({"a.txt.klx"}));
     EXPECT_EQ(crypto.tails.back().recipients, std::vector<std::string>{context.keys.selfAuthKeyFile});
     EXPECT_TRUE(studio.empty());
+}
+
+class RecordingKeyDrop : public IKeyDropHandler {
+public:
+    std::vector<std::string> registered, fragments;
+    void registerPublicKeys(const std::vector<std::string>& keyFiles) override { registered = keyFiles; }
+    void repairFromFragments(const std::vector<std::string>& files) override { fragments = files; }
+};
+
+TEST_F(WorkbenchCommandsTest, AMiniWindowDropIsSortedAndEachKindGoesItsWay)
+{
+    write("drop/a.txt.KLX", std::string(RecordingFileCrypto::kHeader) + "a" + RecordingFileCrypto::kTailMark);
+    write("drop/friend.KPUB", "k");
+    write("drop/me_user.kbky", "f");
+    write("drop/notes.txt", "n");
+    write("drop/sub/deep.txt", "d");
+    const std::string loose = write("loose.txt", "l");
+    RecordingKeyDrop keys;
+    commands.dropOnMiniWindow({temp.file("drop"), loose}, true, &keys);
+    EXPECT_EQ(keys.registered, files({"drop/friend.KPUB"}));
+    EXPECT_EQ(keys.fragments, files({"drop/me_user.kbky"}));
+    EXPECT_EQ(read(temp.file("drop/a.txt")), "a");
+    EXPECT_EQ(ui.count(Kind::ChooseSavePath), 0u);
+    ASSERT_EQ(crypto.tails.size(), 2u);  // notes.txt and loose.txt; the decrypted a.txt is not taken
+    EXPECT_EQ(crypto.tails.front().mode, kKindForOneself);
+    EXPECT_FALSE(exists(temp.file("drop/sub/deep.txt.klx")));
+    EXPECT_TRUE(exists(temp.file("loose.txt.klx")));
+}
+
+TEST_F(WorkbenchCommandsTest, TheMiniEncryptButtonAsksForFilesWithItsTitleAndFilter)
+{
+    const std::string file = write("a.txt", "a");
+    ui.answerFiles({file});
+    chooser.choices = EncryptChoices{{context.keys.selfAuthKeyFile}, {}, false};
+    const auto outcome = commands.miniEncryptButton();
+    ASSERT_EQ(ui.count(Kind::ChooseFiles), 1u);
+    EXPECT_EQ(ui.shown().front().text, "暗号化するファイルを選択する");
+    EXPECT_EQ(ui.shown().front().filter, "全てのファイル(*.*)|*.*||");
+    EXPECT_EQ(outcome.containers, files({"a.txt.klx"}));
 }
 
 } // namespace
