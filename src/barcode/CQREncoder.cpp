@@ -215,8 +215,8 @@ int CQREncoder::segmentMode(int pos, const GroupRules& rules) const
                 return ModeByte;
         const int lookAhead = std::min(rules.digitStartAlphanumericLookAhead, remaining);
         for (int i = 0; i < lookAhead; ++i)
-            if (!isDigit(text_[pos + i]))
-                return ModeAlphanumeric;  // alphanumeric, as the check above showed
+            if (isAlphanumeric(text_[pos + i]) && !isDigit(text_[pos + i]))
+                return ModeAlphanumeric;
         return ModeNumeric;
     }
     const int check = std::min(rules.letterStartCheck, remaining);
@@ -417,6 +417,8 @@ void CQREncoder::placeFunctionPatterns()
     placeFinder(n - 7, 0);
     placeFinder(0, n - 7);
     for (int i = 0; i <= 8; ++i) {
+        if (i == 6)
+            continue;  // timing pattern
         setFunction(8, i, false);
         setFunction(i, 8, false);
     }
