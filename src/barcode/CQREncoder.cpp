@@ -1,9 +1,9 @@
 #include "barcode/CQREncoder.h"
 
+#include "barcode/QrModuleFlags.h"
 #include "barcode/QrTables.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 namespace mvx {
@@ -65,38 +65,16 @@ constexpr std::array<int8_t, 256> kAlphanumericValue = makeAlphanumericValues();
 inline bool isDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 inline bool isAlphanumeric(uint8_t c) { return kAlphanumericValue[c] >= 0; }
 
-constexpr uint8_t kFunction = 0x20;
-constexpr uint8_t kFunctionDark = 0x10;
-constexpr uint8_t kDataBit = 0x02;
-constexpr uint8_t kMaskedBit = 0x01;
-constexpr uint8_t kDarkFlags = kFunctionDark | kMaskedBit;
+using qr::kDarkFlags;
+using qr::kDataBit;
+using qr::kFunction;
+using qr::kFunctionDark;
+using qr::kMaskedBit;
 
 constexpr uint8_t kFinderRows[7] = {0x7F, 0x41, 0x5D, 0x5D, 0x5D, 0x41, 0x7F};
 constexpr uint8_t kAlignmentRows[5] = {0x1F, 0x11, 0x15, 0x11, 0x1F};
 
 constexpr int kLevelFormatBits[qr::kLevelCount] = {1, 0, 3, 2};  // L, M, Q, H
-
-// i = row, j = column
-template <int Pattern>
-inline bool maskCondition(int i, int j)
-{
-    if constexpr (Pattern == 0)
-        return (i + j) % 2 == 0;
-    else if constexpr (Pattern == 1)
-        return i % 2 == 0;
-    else if constexpr (Pattern == 2)
-        return j % 3 == 0;
-    else if constexpr (Pattern == 3)
-        return (i + j) % 3 == 0;
-    else if constexpr (Pattern == 4)
-        return (i / 2 + j / 3) % 2 == 0;
-    else if constexpr (Pattern == 5)
-        return (i * j) % 2 + (i * j) % 3 == 0;
-    else if constexpr (Pattern == 6)
-        return ((i * j) % 2 + (i * j) % 3) % 2 == 0;
-    else
-        return ((i + j) % 2 + (i * j) % 3) % 2 == 0;
-}
 
 template <int Pattern>
 void applyMaskPattern(uint8_t (*matrix)[CQREncoder::kMaxModules], int n)
@@ -107,7 +85,7 @@ void applyMaskPattern(uint8_t (*matrix)[CQREncoder::kMaxModules], int n)
             const uint8_t m = column[y];
             if (m & kFunction)
                 continue;
-            const uint8_t bit = static_cast<uint8_t>(((m >> 1) & 1) ^ (maskCondition<Pattern>(y, x) ? 1 : 0));
+            const uint8_t bit = static_cast<uint8_t>(((m >> 1) & 1) ^ (qr::maskCondition(Pattern, y, x) ? 1 : 0));
             column[y] = static_cast<uint8_t>((m & ~kMaskedBit) | bit);
         }
     }
@@ -145,16 +123,8 @@ bool CQREncoder::encode(int level, int version, bool allowLarger, int mask, cons
     addErrorCorrection();
     placeFunctionPatterns();
     placeCodewords();
-    if (mask_ < 0) {
-        int best = 0;
-        for (int pattern = 0; pattern < kMaskCount; ++pattern) {
-            applyMask(pattern);
-            penalties_[pattern] = penalty();
-            if (penalties_[pattern] < penalties_[best])
-                best = pattern;
-        }
-        mask_ = best;
-    }
+    if (mask_ < 0)
+        chooseMask();
     applyMask(mask_);
     placeFormatInformation();
     reduceModules();
@@ -520,64 +490,17 @@ void CQREncoder::applyMask(int pattern)
     }
 }
 
-int CQREncoder::linePenalty(const uint8_t* first, int stride) const
+// Scores the patterns in order; a later one wins only with a lower score.
+void CQREncoder::chooseMask()
 {
-    // N1 (runs of five or more) and N3 (dark-light-dark-dark-dark-light-dark
-    // with light or the edge on both sides), seen through a nine-module window
-    // that starts and ends on a light module beyond the edge.
-    constexpr unsigned kFinderLike = 0b010111010;
-    int score = 0;
-    int run = 0;
-    int previous = -1;
-    unsigned window = 0;
-    for (int k = 0; k < moduleCount_; ++k) {
-        const int dark = (first[k * stride] & kDarkFlags) ? 1 : 0;
-        if (dark == previous) {
-            ++run;
-        } else {
-            if (run >= 5)
-                score += run - 2;
-            run = 1;
-            previous = dark;
-        }
-        window = ((window << 1) | static_cast<unsigned>(dark)) & 0x1FF;
-        if (window == kFinderLike)
-            score += 40;
+    scorer_.load(matrix_, moduleCount_);
+    int best = 0;
+    for (int pattern = 0; pattern < kMaskCount; ++pattern) {
+        penalties_[pattern] = scorer_.penalty(pattern);
+        if (penalties_[pattern] < penalties_[best])
+            best = pattern;
     }
-    if (run >= 5)
-        score += run - 2;
-    if (((window << 1) & 0x1FF) == kFinderLike)
-        score += 40;
-    return score;
-}
-
-int CQREncoder::penalty() const
-{
-    const int n = moduleCount_;
-    int score = 0;
-    for (int x = 0; x < n; ++x)
-        score += linePenalty(&matrix_[x][0], 1);
-    for (int y = 0; y < n; ++y)
-        score += linePenalty(&matrix_[0][y], kMaxModules);
-
-    int darkCount = 0;
-    for (int x = 0; x < n; ++x) {
-        const uint8_t* column = matrix_[x];
-        for (int y = 0; y < n; ++y)
-            darkCount += (column[y] & kDarkFlags) ? 1 : 0;
-        if (x + 1 == n)
-            break;
-        const uint8_t* next = matrix_[x + 1];
-        for (int y = 0; y + 1 < n; ++y) {
-            const bool d = column[y] & kDarkFlags;
-            if (d == static_cast<bool>(column[y + 1] & kDarkFlags) && d == static_cast<bool>(next[y] & kDarkFlags) &&
-                d == static_cast<bool>(next[y + 1] & kDarkFlags))
-                score += 3;
-        }
-    }
-    const int lightPercent = 100 * (n * n - darkCount) / (n * n);
-    score += std::abs(50 - lightPercent) / 5 * 10;
-    return score;
+    mask_ = best;
 }
 
 void CQREncoder::placeFormatInformation()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "barcode/QrMaskScorer.h"
+
 #include <cstdint>
 
 namespace mvx {
@@ -12,7 +14,7 @@ struct GroupRules;
 // levels. Segments (numeric, alphanumeric, byte, Kanji in Shift-JIS) are
 // chosen from the text, the version and the mask automatically unless given.
 // Every buffer is a member sized for the largest symbol, so an encoding
-// allocates nothing; the object is large (about 40 KB) and belongs on the heap.
+// allocates nothing; the object is large (about 80 KB) and belongs on the heap.
 class CQREncoder {
 public:
     enum Level { LevelL = 0, LevelM = 1, LevelQ = 2, LevelH = 3 };
@@ -74,9 +76,8 @@ private:
     void placeVersionInformation();
     void setFunction(int x, int y, bool dark);
     void placeCodewords();
+    void chooseMask();
     void applyMask(int pattern);
-    int penalty() const;
-    int linePenalty(const uint8_t* first, int stride) const;
     void placeFormatInformation();
     void reduceModules();
 
@@ -96,6 +97,7 @@ private:
     uint8_t rsWork_[kRsWorkBytes];
     // [x][y]; during construction a byte holds the flags below, at the end 1 or 0.
     uint8_t matrix_[kMaxModules][kMaxModules];
+    qr::QrMaskScorer scorer_;
 };
 
 } // namespace mvx
