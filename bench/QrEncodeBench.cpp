@@ -73,9 +73,9 @@ std::string readFile(const char* path)
 
 } // namespace
 
-int main(int argc, char** argv)
+int main()
 {
-    const double seconds = argc > 1 ? std::atof(argv[1]) : 1.0;
+    const double seconds = 1.0;
     const std::string key = readFile(MORVANEX_TEST_DATA_DIR "/containers/sender.kpub");
     mvx::RegistrationInputs inputs;
     inputs.publicKeyFile = key;
