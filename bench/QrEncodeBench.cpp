@@ -1,5 +1,7 @@
 // Encodings per second of our QR encoder beside libqrencode, same text, same
 // level, same process. Prints figures; asserts nothing.
+#include "app/CMessageTable.h"
+#include "app/Msg.h"
 #include "barcode/CQREncoder.h"
 #include "barcode/RegistrationContent.h"
 
@@ -77,7 +79,9 @@ int main()
 {
     const double seconds = 1.0;
     const std::string key = readFile(MORVANEX_TEST_DATA_DIR "/containers/sender.kpub");
+    const mvx::CMessageTable table;
     mvx::RegistrationInputs inputs;
+    inputs.leadSentence = table.text(mvx::Msg::BarcodeLeadSentence);
     inputs.publicKeyFile = key;
     inputs.userName = "山田 太郎";
     inputs.mail = "taro.yamada@example.jp";

@@ -1,6 +1,7 @@
 #include "barcode/QrSymbolBitmap.h"
 
 #include "barcode/CQREncoder.h"
+#include "platform/FileIo.h"
 #include "platform/LittleEndian.h"
 
 #include <algorithm>
@@ -11,18 +12,6 @@
 
 namespace mvx {
 namespace {
-
-bool writeAll(int fd, const std::vector<uint8_t>& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 // The mode a newly created file gets under the current umask.
 mode_t newFileMode()
@@ -101,12 +90,12 @@ bool QrSymbolBitmap::saveBmpFile(const std::string& path) const
     if (side_ == 0 || path.empty())
         return false;
     std::string temp = folderOf(path) + ".mvx-bmp-XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0)
+    FdGuard fd(mkstemp(temp.data()));
+    if (!fd.valid())
         return false;
-    const bool written = writeAll(fd, bmpFile()) && fchmod(fd, newFileMode()) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+    const std::vector<uint8_t> bytes = bmpFile();
+    const bool written = writeFully(fd.get(), bytes.data(), bytes.size()) && fchmod(fd.get(), newFileMode()) == 0;
+    if (!fd.close() || !written || std::rename(temp.c_str(), path.c_str()) != 0) {
         std::remove(temp.c_str());
         return false;
     }

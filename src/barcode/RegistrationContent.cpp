@@ -2,19 +2,11 @@
 
 #include "barcode/ShiftJis.h"
 #include "platform/FileCreationTime.h"
+#include "platform/FileIo.h"
 #include "platform/LittleEndian.h"
-
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <optional>
 
 namespace mvx {
 namespace {
-
-// What the telephone shows in front of the address; part of the content
-// format, the same in every language.
-constexpr std::string_view kLeadSentence = "これは、VelquinのURLと登録する公開鍵情報(1024bit)です。";
 
 constexpr uint32_t kPublicKeyBlobLength = 148;
 constexpr uint32_t kRsaPublicMagic = 0x31415352;  // "RSA1"
@@ -25,17 +17,6 @@ bool isWhiteSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r')
 bool isAsciiLetterOrDigit(unsigned char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-std::optional<std::string> readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
 }
 
 } // namespace
@@ -126,7 +107,7 @@ Registration buildRegistration(const RegistrationInputs& inputs)
     }
     const auto name = utf8ToShiftJis(inputs.userName);
     const auto mail = utf8ToShiftJis(inputs.mail);
-    const auto sentence = utf8ToShiftJis(kLeadSentence);
+    const auto sentence = utf8ToShiftJis(inputs.leadSentence);
     if (!name || !mail || !sentence) {
         r.status = RegistrationStatus::NotShiftJis;
         return r;
@@ -141,20 +122,16 @@ Registration buildRegistration(const RegistrationInputs& inputs)
     return r;
 }
 
-Registration buildRegistrationFromFile(const std::string& publicKeyPath, std::string_view userName,
-                                       std::string_view mail, std::string_view baseUrl)
+Registration buildRegistrationFromFile(const std::string& publicKeyPath, RegistrationInputs inputs)
 {
-    const auto bytes = readFile(publicKeyPath);
+    const auto bytes = readWholeFile(publicKeyPath);
     if (!bytes) {
         Registration r;
         r.status = RegistrationStatus::KeyFileMissing;
         return r;
     }
-    RegistrationInputs inputs;
-    inputs.publicKeyFile = *bytes;
-    inputs.userName = userName;
-    inputs.mail = mail;
-    inputs.baseUrl = baseUrl;
+    const std::string file(bytes->begin(), bytes->end());
+    inputs.publicKeyFile = file;
     inputs.keyTime = fileCreationTime(publicKeyPath).value_or(0);
     return buildRegistration(inputs);
 }

@@ -6,8 +6,10 @@
 
 namespace mvx {
 
-// What the registration address is made of. Texts are UTF-8.
+// What the registration address and the barcode content are made of. Texts
+// are UTF-8.
 struct RegistrationInputs {
+    std::string_view leadSentence;   // the message table's sentence in front of the address
     std::string_view publicKeyFile;  // bytes of the user's ".kpub" file
     std::string_view userName;
     std::string_view mail;
@@ -19,7 +21,7 @@ enum class RegistrationStatus {
     Ok,
     KeyFileMissing,   // only from buildRegistrationFromFile
     KeyFileDamaged,   // not a 152-byte RSA-1024 public key file
-    NotShiftJis,      // name or mail holds a character Shift-JIS cannot carry
+    NotShiftJis,      // a text holds a character Shift-JIS cannot carry
 };
 
 struct Registration {
@@ -32,9 +34,9 @@ struct Registration {
 // content that carries it.
 Registration buildRegistration(const RegistrationInputs& inputs);
 
-// The same from the key file on disk: its bytes and its creation time.
-Registration buildRegistrationFromFile(const std::string& publicKeyPath, std::string_view userName,
-                                       std::string_view mail, std::string_view baseUrl);
+// The same with the key file's bytes and creation time read from disk (the
+// inputs' own key bytes and time are not used).
+Registration buildRegistrationFromFile(const std::string& publicKeyPath, RegistrationInputs inputs);
 
 // The parts of the address, each encoded as the address carries it.
 namespace registration {

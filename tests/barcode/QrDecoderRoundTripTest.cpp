@@ -1,6 +1,8 @@
 // Symbols read back by a real decoder (zbarimg), byte for byte.
 #include "QrTestSupport.h"
 
+#include "app/CMessageTable.h"
+#include "app/Msg.h"
 #include "barcode/QrTables.h"
 #include "barcode/RegistrationContent.h"
 
@@ -83,7 +85,9 @@ TEST_F(QrDecoderRoundTrip, LargestByteText)
 TEST_F(QrDecoderRoundTrip, RegistrationSymbolOfTestUser)
 {
     const std::string key = readWholeFile(std::string(MORVANEX_TEST_DATA_DIR) + "/containers/sender.kpub");
+    const CMessageTable table;
     RegistrationInputs inputs;
+    inputs.leadSentence = table.text(Msg::BarcodeLeadSentence);
     inputs.publicKeyFile = key;
     inputs.userName = "山田 太郎";
     inputs.mail = "taro.yamada@example.jp";

@@ -1,6 +1,8 @@
 // The registration address and the barcode content.
 #include "QrTestSupport.h"
 
+#include "app/CMessageTable.h"
+#include "app/Msg.h"
 #include "barcode/RegistrationContent.h"
 #include "barcode/ShiftJis.h"
 
@@ -27,9 +29,16 @@ std::string fromHex(const std::string& hex)
 const std::string kSentenceShiftJis = fromHex(
     "82b182ea82cd814156656c7175696e82cc55524c82c6936f985e82b782e98cf68a4a8cae8fee95f128313032346269742982c582b78142");
 
+const std::string& leadSentence()
+{
+    static const CMessageTable table;
+    return table.text(Msg::BarcodeLeadSentence);
+}
+
 RegistrationInputs inputsFor(const std::string& key)
 {
     RegistrationInputs inputs;
+    inputs.leadSentence = leadSentence();
     inputs.publicKeyFile = key;
     inputs.userName = "Taro";
     inputs.mail = "taro@example.jp";
@@ -164,7 +173,7 @@ TEST(RegistrationFromFile, ReadsKeyAndItsCreationTime)
         out << senderKey();
     }
     const std::time_t after = std::time(nullptr);
-    const Registration r = buildRegistrationFromFile(path, "Taro", "taro@example.jp", "https://service.example.jp/");
+    const Registration r = buildRegistrationFromFile(path, inputsFor(""));
     ASSERT_EQ(r.status, RegistrationStatus::Ok);
     const auto gt = r.address.find("&gt=");
     const auto op = r.address.find("&op=");
@@ -177,8 +186,7 @@ TEST(RegistrationFromFile, ReadsKeyAndItsCreationTime)
 TEST(RegistrationFromFile, MissingKeyFile)
 {
     TempFolder folder;
-    const Registration r =
-        buildRegistrationFromFile(folder.file("none.kpub"), "Taro", "taro@example.jp", "https://service.example.jp/");
+    const Registration r = buildRegistrationFromFile(folder.file("none.kpub"), inputsFor(""));
     EXPECT_EQ(r.status, RegistrationStatus::KeyFileMissing);
     EXPECT_TRUE(r.content.empty());
 }
