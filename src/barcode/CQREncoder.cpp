@@ -386,6 +386,16 @@ void CQREncoder::placeFunctionPatterns()
     placeFinder(0, 0);
     placeFinder(n - 7, 0);
     placeFinder(0, n - 7);
+    reserveFormatAreas();
+    placeVersionInformation();
+    placeAlignmentPatterns();
+    placeTimingPatterns();
+    setFunction(8, n - 8, true);
+}
+
+void CQREncoder::reserveFormatAreas()
+{
+    const int n = moduleCount_;
     for (int i = 0; i <= 8; ++i) {
         if (i == 6)
             continue;  // timing pattern
@@ -396,8 +406,12 @@ void CQREncoder::placeFunctionPatterns()
         setFunction(n - 1 - i, 8, false);
         setFunction(8, n - 1 - i, false);
     }
-    placeVersionInformation();
+}
 
+// Every pair of coordinates from 6 and the version's list, except where a
+// finder already stands.
+void CQREncoder::placeAlignmentPatterns()
+{
     const qr::VersionLayout& layout = qr::versionLayout(version_);
     int coordinates[1 + qr::kMaxAlignmentCoordinates] = {6};
     for (int i = 0; i < layout.alignmentCount; ++i)
@@ -407,14 +421,17 @@ void CQREncoder::placeFunctionPatterns()
         for (int j = 0; j < count; ++j)
             if (!(matrix_[coordinates[i]][coordinates[j]] & kFunction))
                 placeAlignment(coordinates[i], coordinates[j]);
+}
 
-    for (int k = 8; k <= n - 9; ++k) {
+void CQREncoder::placeTimingPatterns()
+{
+    // Alignment patterns crossing row or column 6 already agree with the timing.
+    for (int k = 8; k <= moduleCount_ - 9; ++k) {
         if (!(matrix_[k][6] & kFunction))
             setFunction(k, 6, k % 2 == 0);
         if (!(matrix_[6][k] & kFunction))
             setFunction(6, k, k % 2 == 0);
     }
-    setFunction(8, n - 8, true);
 }
 
 void CQREncoder::placeFinder(int left, int top)

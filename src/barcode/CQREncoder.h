@@ -72,7 +72,10 @@ private:
 
     void placeFunctionPatterns();
     void placeFinder(int left, int top);
+    void reserveFormatAreas();
+    void placeAlignmentPatterns();
     void placeAlignment(int centreX, int centreY);
+    void placeTimingPatterns();
     void placeVersionInformation();
     void setFunction(int x, int y, bool dark);
     void placeCodewords();

@@ -86,52 +86,55 @@ std::optional<int> parseLevel(const std::string& s)
     return static_cast<int>(pos);
 }
 
-// Fills the options; an error text for the usage message when they are wrong.
-std::optional<std::string> parseOptions(const CommandArgs& args, QrOptions& o)
+bool takesValue(const std::string& option)
 {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        auto value = [&]() -> const std::string& { return args[++i]; };
-        if (a == "--shift-jis") {
-            o.shiftJis = true;
-        } else if (a == "--allow-larger") {
-            o.allowLarger = true;
-        } else if (a == "--invert") {
-            o.invert = true;
-        } else if (!hasValue) {
-            return a.rfind("--", 0) == 0 ? a + " needs a value" : "unexpected argument " + a;
-        } else if (a == "--text") {
-            o.text = value();
-        } else if (a == "--level") {
-            const auto level = parseLevel(value());
-            if (!level)
-                return "--level takes L, M, Q or H";
-            o.level = *level;
-        } else if (a == "--version") {
-            const auto version = parseNumber(value(), 1, 40);
-            if (!version)
-                return "--version takes 1 to 40";
-            o.version = *version;
-        } else if (a == "--mask") {
-            const auto mask = parseNumber(value(), 0, 7);
-            if (!mask)
-                return "--mask takes 0 to 7";
-            o.mask = *mask;
-        } else if (a == "--bmp") {
-            o.bmpPath = value();
-        } else if (a == "--key") {
-            o.keyPath = value();
-        } else if (a == "--name") {
-            o.name = value();
-        } else if (a == "--mail") {
-            o.mail = value();
-        } else if (a == "--url") {
-            o.url = value();
-        } else {
-            return "unknown argument " + a;
-        }
+    static const char* const options[] = {"--text", "--level", "--version", "--mask", "--bmp",
+                                          "--key",  "--name",  "--mail",    "--url"};
+    for (const char* o : options)
+        if (option == o)
+            return true;
+    return false;
+}
+
+// Takes the option with its value; an error text when the value is wrong.
+std::optional<std::string> takeValueOption(const std::string& option, const std::string& value, QrOptions& o)
+{
+    if (option == "--text") {
+        o.text = value;
+    } else if (option == "--level") {
+        const auto level = parseLevel(value);
+        if (!level)
+            return "--level takes L, M, Q or H";
+        o.level = *level;
+    } else if (option == "--version") {
+        const auto version = parseNumber(value, 1, 40);
+        if (!version)
+            return "--version takes 1 to 40";
+        o.version = *version;
+    } else if (option == "--mask") {
+        const auto mask = parseNumber(value, 0, 7);
+        if (!mask)
+            return "--mask takes 0 to 7";
+        o.mask = *mask;
+    } else if (option == "--bmp") {
+        o.bmpPath = value;
+    } else if (option == "--key") {
+        o.keyPath = value;
+    } else if (option == "--name") {
+        o.name = value;
+    } else if (option == "--mail") {
+        o.mail = value;
+    } else if (option == "--url") {
+        o.url = value;
+    } else {
+        return "unknown argument " + option;
     }
+    return std::nullopt;
+}
+
+// Checks that the options make one of the two forms of the command.
+std::optional<std::string> checkCombination(QrOptions& o)
+{
     if (o.text) {
         if (o.text->empty())
             return "--text needs a text";
@@ -150,6 +153,28 @@ std::optional<std::string> parseOptions(const CommandArgs& args, QrOptions& o)
     if (o.url.empty())
         return "no service base URL: give --url URL or set MORVANEX_SERVICE_URL";
     return std::nullopt;
+}
+
+// Fills the options; an error text for the usage message when they are wrong.
+std::optional<std::string> parseOptions(const CommandArgs& args, QrOptions& o)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--shift-jis") {
+            o.shiftJis = true;
+        } else if (a == "--allow-larger") {
+            o.allowLarger = true;
+        } else if (a == "--invert") {
+            o.invert = true;
+        } else if (!takesValue(a)) {
+            return "unknown argument " + a;
+        } else if (i + 1 >= args.size()) {
+            return a + " needs a value";
+        } else if (const auto error = takeValueOption(a, args[++i], o)) {
+            return error;
+        }
+    }
+    return checkCombination(o);
 }
 
 int usageError(CliContext& ctx, const std::string& error)
