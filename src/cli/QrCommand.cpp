@@ -8,6 +8,7 @@
 #include "barcode/QrTextPicture.h"
 #include "barcode/RegistrationContent.h"
 #include "barcode/ShiftJis.h"
+#include "cli/CliSession.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -20,16 +21,19 @@ namespace mvx::cli {
 const char* const kQrSummary = "the own registration symbol as a QR code (BMP file or terminal); --text for any text";
 
 const char* const kQrUsage =
-    "usage: morvanex-cli qr [--bmp FILE] --key FILE --name NAME --mail ADDR [--url URL] [--invert]\n"
+    "usage: morvanex-cli qr [--bmp FILE] [--key FILE] [--name NAME] [--mail ADDR] [--url URL] [--invert]\n"
     "       morvanex-cli qr --text TEXT [--shift-jis] [--level L|M|Q|H] [--version N [--allow-larger]]\n"
     "                       [--mask N] [--bmp FILE] [--invert]\n"
     "\n"
-    "Without --text: the web service's registration address for a public key, as a\n"
-    "QR code symbol at level M, version and mask chosen automatically.\n"
-    "  --key FILE      the public key file (.kpub)\n"
-    "  --name NAME     the user name the address carries\n"
-    "  --mail ADDR     the mail address the address carries\n"
-    "  --url URL       the service base URL (default: $MORVANEX_SERVICE_URL)\n"
+    "Without --text: the web service's registration address for the own public key,\n"
+    "as a QR code symbol at level M, version and mask chosen automatically. The key,\n"
+    "name and mail are those of the own key set unless given:\n"
+    "  --key FILE      another public key file (.kpub)\n"
+    "  --name NAME     another user name for the address\n"
+    "  --mail ADDR     another mail address for the address\n"
+    "  --url URL       the service base URL (default: $MORVANEX_SERVICE_URL, else the\n"
+    "                  setting \"ServiceURL\")\n"
+    "With --key, --name and --mail all given no key set is needed.\n"
     "\n"
     "With --text: any text.\n"
     "  --text TEXT     the bytes to encode, as given\n"
@@ -144,14 +148,10 @@ std::optional<std::string> checkCombination(QrOptions& o)
     }
     if (o.shiftJis || o.version != 0 || o.allowLarger || o.mask != -1 || o.level != CQREncoder::LevelM)
         return "--shift-jis, --level, --version, --allow-larger and --mask go with --text";
-    if (o.keyPath.empty() || !o.name || !o.mail)
-        return "the registration symbol needs --key FILE, --name NAME and --mail ADDR";
     if (o.url.empty()) {
         const char* env = std::getenv("MORVANEX_SERVICE_URL");
         o.url = env ? env : "";
     }
-    if (o.url.empty())
-        return "no service base URL: give --url URL or set MORVANEX_SERVICE_URL";
     return std::nullopt;
 }
 
@@ -189,14 +189,35 @@ int failure(CliContext& ctx, const std::string& text)
     return ExitFailed;
 }
 
-// The barcode content of the own registration symbol; nothing after a message.
-std::optional<std::string> registrationContent(CliContext& ctx, CMessenger& messenger, const QrOptions& o)
+// Key, name and mail given on the command line need no key set; what is
+// missing comes from the own key set.
+bool fillFromOwnKeySet(CliSession& session, QrOptions& o)
 {
+    if (!o.keyPath.empty() && o.name && o.mail)
+        return true;
+    if (!session.requireKeySet())
+        return false;
+    const CKeyManager& keys = session.keys();
+    if (o.keyPath.empty())
+        o.keyPath = keys.ownPublicKeyPath();
+    if (!o.name)
+        o.name = keys.userName();
+    if (!o.mail)
+        o.mail = keys.mail();
+    return true;
+}
+
+// The barcode content of the registration symbol; nothing after a message.
+std::optional<std::string> registrationContent(CliSession& session, QrOptions& o)
+{
+    if (!fillFromOwnKeySet(session, o))
+        return std::nullopt;
+    CMessenger& messenger = session.messenger();
     RegistrationInputs inputs;
     inputs.leadSentence = messenger.text(Msg::BarcodeLeadSentence);
     inputs.userName = *o.name;
     inputs.mail = *o.mail;
-    inputs.baseUrl = o.url;
+    inputs.baseUrl = o.url.empty() ? session.settings().serviceUrl : o.url;
     const Registration registration = buildRegistrationFromFile(o.keyPath, inputs);
     switch (registration.status) {
     case RegistrationStatus::Ok:
@@ -208,10 +229,21 @@ std::optional<std::string> registrationContent(CliContext& ctx, CMessenger& mess
         messenger.show(Msg::KeyIsInvalid, MsgIcon::Stop);
         return std::nullopt;
     case RegistrationStatus::NotShiftJis:
-        failure(ctx, "the name or the mail address holds a character Shift-JIS cannot carry");
+        failure(session.context(), "the name or the mail address holds a character Shift-JIS cannot carry");
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+// The text of --text, converted when asked; nothing after a message.
+std::optional<std::string> textContent(CliContext& ctx, const QrOptions& o)
+{
+    if (!o.shiftJis)
+        return *o.text;
+    const auto converted = utf8ToShiftJis(*o.text);
+    if (!converted)
+        failure(ctx, "the text holds a character Shift-JIS cannot carry");
+    return converted;
 }
 
 TextPictureStyle pictureStyle(const CliContext& ctx, const QrOptions& o)
@@ -223,38 +255,9 @@ TextPictureStyle pictureStyle(const CliContext& ctx, const QrOptions& o)
     return TextPictureStyle::DarkAsBlocks;
 }
 
-} // namespace
-
-int runQrCommand(CliContext& ctx, const CommandArgs& args)
+// Encodes the content and writes the BMP file or prints the picture.
+int showSymbol(CliContext& ctx, CMessenger& messenger, const QrOptions& o, const std::string& content)
 {
-    QrOptions o;
-    if (const auto error = parseOptions(args, o))
-        return usageError(ctx, *error);
-
-    CMessageTable table;
-    if (ctx.language == "en")
-        table.FillEnglish();
-    else
-        table.FillJapanese();
-    CMessenger messenger(table, *ctx.interaction);
-
-    std::string content;
-    if (o.text) {
-        content = *o.text;
-        if (o.shiftJis) {
-            const auto converted = utf8ToShiftJis(content);
-            if (!converted)
-                return failure(ctx, "the text holds a character Shift-JIS cannot carry");
-            content = *converted;
-        }
-    } else {
-        const auto registration = registrationContent(ctx, messenger, o);
-        if (!registration)
-            return ExitFailed;
-        content = *registration;
-        o.allowLarger = true;
-    }
-
     auto encoder = std::make_unique<CQREncoder>();
     if (!encoder->encode(o.level, o.version, o.allowLarger, o.mask, content.data(), static_cast<int>(content.size())))
         return failure(ctx, o.version != 0 ? "the text does not fit a symbol of that version at that level"
@@ -270,6 +273,30 @@ int runQrCommand(CliContext& ctx, const CommandArgs& args)
     }
     *ctx.out << o.bmpPath << '\n';
     return ExitOk;
+}
+
+} // namespace
+
+int runQrCommand(CliContext& ctx, const CommandArgs& args)
+{
+    QrOptions o;
+    if (const auto error = parseOptions(args, o))
+        return usageError(ctx, *error);
+    if (o.text) {
+        // Any text needs neither the program folder nor a key set.
+        CMessageTable table;
+        if (ctx.language == "en")
+            table.FillEnglish();
+        else
+            table.FillJapanese();
+        CMessenger messenger(table, *ctx.interaction);
+        const auto content = textContent(ctx, o);
+        return content ? showSymbol(ctx, messenger, o, *content) : ExitFailed;
+    }
+    CliSession session(ctx);
+    o.allowLarger = true;
+    const auto content = registrationContent(session, o);
+    return content ? showSymbol(ctx, session.messenger(), o, *content) : ExitFailed;
 }
 
 } // namespace mvx::cli

@@ -1,8 +1,10 @@
 // morvanex-cli qr: the registration symbol and any text, as BMP or on the terminal.
 #include "QrTestSupport.h"
+#include "CliRunner.h"
 #include "ScriptedInteraction.h"
 
 #include "app/CMessageTable.h"
+#include "app/CSettingsStore.h"
 #include "app/Msg.h"
 #include "barcode/RegistrationContent.h"
 #include "cli/CliContext.h"
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace mvx::test {
@@ -27,11 +30,14 @@ protected:
                 command = &c;
         EXPECT_NE(command, nullptr);
         cli::CliContext ctx;
+        ctx.homeDir = home();
         ctx.interaction = &ui_;
         ctx.out = &out_;
         ctx.err = &err_;
         return command->run(ctx, args);
     }
+
+    std::string home() const { return folder_.file("home"); }
 
     ScriptedInteraction ui_;
     std::ostringstream out_;
@@ -165,8 +171,8 @@ TEST_F(QrCommand, UsageErrors)
         {"--text"},
         {"--text", ""},
         {"--level", "H"},
-        {"--key", kSenderKey, "--name", "a"},
-        {"--key", kSenderKey, "--mail", "b", "--url", "https://s.example/"},
+        {"--key"},
+        {"--url"},
         {"--bogus"},
     };
     for (const auto& args : bad) {
@@ -178,17 +184,71 @@ TEST_F(QrCommand, UsageErrors)
     EXPECT_TRUE(ui_.shown().empty());
 }
 
-TEST_F(QrCommand, ServiceUrlFromTheEnvironment)
+TEST_F(QrCommand, ServiceUrlFromSettingsUnlessEnvironmentOrOptionSays)
 {
+    std::filesystem::create_directories(home());
+    std::ofstream(home() + "/Values.dat") << "[KLX]\nServiceURL=https://settings.example.jp/\n";
+    const std::vector<std::string> explicitKey = {"--key", kSenderKey, "--name", "a", "--mail", "b", "--bmp"};
+    auto addressOf = [&](std::vector<std::string> args) -> std::string {
+        const std::string path = folder_.file("url.bmp");
+        args.push_back(path);
+        if (run(args) != cli::ExitOk)
+            return "failed: " + err_.str();
+        const auto read = zbarRead(path);
+        return read ? *read : "unreadable";
+    };
+    EXPECT_NE(addressOf(explicitKey).find("https://settings.example.jp/m/?pk="), std::string::npos);
+
     setenv("MORVANEX_SERVICE_URL", "https://env.example.jp/", 1);
-    const std::string path = folder_.file("env.bmp");
-    const int result = run({"--key", kSenderKey, "--name", "a", "--mail", "b", "--bmp", path});
+    const std::string fromEnvironment = addressOf(explicitKey);
+    std::vector<std::string> withOption = explicitKey;
+    withOption.insert(withOption.begin(), {"--url", "https://option.example.jp/"});
+    const std::string fromOption = addressOf(withOption);
     unsetenv("MORVANEX_SERVICE_URL");
-    ASSERT_EQ(result, cli::ExitOk) << err_.str();
+    EXPECT_NE(fromEnvironment.find("https://env.example.jp/m/?pk="), std::string::npos);
+    EXPECT_NE(fromOption.find("https://option.example.jp/m/?pk="), std::string::npos);
+}
+
+TEST_F(QrCommand, WithoutKeySetTheOwnSymbolIsRefused)
+{
+    EXPECT_EQ(run({"--bmp", folder_.file("own.bmp")}), cli::ExitFailed);
+    ASSERT_EQ(ui_.shown().size(), 1u);
+    EXPECT_EQ(ui_.last().text, CMessageTable().text(Msg::SettingsFileNotFound));
+    EXPECT_FALSE(std::filesystem::exists(folder_.file("own.bmp")));
+    // A partial override still needs the key set for the rest.
+    ui_.clear();
+    EXPECT_EQ(run({"--key", kSenderKey, "--name", "a"}), cli::ExitFailed);
+    EXPECT_EQ(ui_.shown().size(), 1u);
+}
+
+TEST_F(QrCommand, OwnKeySetGivesKeyNameAndMail)
+{
+    const CliUser alice(folder_.path(), "alice");
+    ASSERT_EQ(alice.init("Alice Liddell", "alice@example.org").exitCode, 0);
+    const std::string path = folder_.file("alice.bmp");
+    const CliResult result = alice.run({"qr", "--bmp", path});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, path + "\n");
+
+    const CMessageTable table;
+    RegistrationInputs inputs;
+    inputs.leadSentence = table.text(Msg::BarcodeLeadSentence);
+    inputs.userName = "Alice Liddell";
+    inputs.mail = "alice@example.org";
+    inputs.baseUrl = CSettingsStore::kDefaultServiceUrl;
+    const Registration expected = buildRegistrationFromFile(alice.publicKey().string(), inputs);
+    ASSERT_EQ(expected.status, RegistrationStatus::Ok);
     const auto read = zbarRead(path);
     ASSERT_TRUE(read.has_value());
-    EXPECT_NE(read->find("https://env.example.jp/m/?pk="), std::string::npos);
-    EXPECT_EQ(run({"--key", kSenderKey, "--name", "a", "--mail", "b"}), cli::ExitUsage);
+    EXPECT_EQ(*read, expected.content);
+
+    // One part given, the others from the key set.
+    const CliResult renamed = alice.run({"qr", "--name", "A. L.", "--bmp", path});
+    ASSERT_EQ(renamed.exitCode, 0) << renamed.err;
+    inputs.userName = "A. L.";
+    const auto readRenamed = zbarRead(path);
+    ASSERT_TRUE(readRenamed.has_value());
+    EXPECT_EQ(*readRenamed, buildRegistrationFromFile(alice.publicKey().string(), inputs).content);
 }
 
 } // namespace
