@@ -183,12 +183,6 @@ int usageError(CliContext& ctx, const std::string& error)
     return ExitUsage;
 }
 
-int failure(CliContext& ctx, const std::string& text)
-{
-    *ctx.err << "morvanex-cli qr: " << text << '\n';
-    return ExitFailed;
-}
-
 // Key, name and mail given on the command line need no key set; what is
 // missing comes from the own key set.
 bool fillFromOwnKeySet(CliSession& session, QrOptions& o)
@@ -229,20 +223,20 @@ std::optional<std::string> registrationContent(CliSession& session, QrOptions& o
         messenger.show(Msg::KeyIsInvalid, MsgIcon::Stop);
         return std::nullopt;
     case RegistrationStatus::NotShiftJis:
-        failure(session.context(), "the name or the mail address holds a character Shift-JIS cannot carry");
+        messenger.show(Msg::QrNameOrMailNotShiftJis, MsgIcon::Stop);
         return std::nullopt;
     }
     return std::nullopt;
 }
 
 // The text of --text, converted when asked; nothing after a message.
-std::optional<std::string> textContent(CliContext& ctx, const QrOptions& o)
+std::optional<std::string> textContent(CMessenger& messenger, const QrOptions& o)
 {
     if (!o.shiftJis)
         return *o.text;
     const auto converted = utf8ToShiftJis(*o.text);
     if (!converted)
-        failure(ctx, "the text holds a character Shift-JIS cannot carry");
+        messenger.show(Msg::QrTextNotShiftJis, MsgIcon::Stop);
     return converted;
 }
 
@@ -259,9 +253,13 @@ TextPictureStyle pictureStyle(const CliContext& ctx, const QrOptions& o)
 int showSymbol(CliContext& ctx, CMessenger& messenger, const QrOptions& o, const std::string& content)
 {
     auto encoder = std::make_unique<CQREncoder>();
-    if (!encoder->encode(o.level, o.version, o.allowLarger, o.mask, content.data(), static_cast<int>(content.size())))
-        return failure(ctx, o.version != 0 ? "the text does not fit a symbol of that version at that level"
-                                           : "the text does not fit any symbol at that level");
+    if (!encoder->encode(o.level, o.version, o.allowLarger, o.mask, content.data(), static_cast<int>(content.size()))) {
+        if (o.version != 0 && !o.allowLarger)
+            messenger.show(Msg::QrTextDoesNotFitVersion, MsgIcon::Stop, o.version);
+        else
+            messenger.show(Msg::QrTextDoesNotFit, MsgIcon::Stop);
+        return ExitFailed;
+    }
     const QrSymbolBitmap bitmap(*encoder);
     if (o.bmpPath.empty()) {
         *ctx.out << halfBlockPicture(bitmap, pictureStyle(ctx, o));
@@ -290,7 +288,7 @@ int runQrCommand(CliContext& ctx, const CommandArgs& args)
         else
             table.FillJapanese();
         CMessenger messenger(table, *ctx.interaction);
-        const auto content = textContent(ctx, o);
+        const auto content = textContent(messenger, o);
         return content ? showSymbol(ctx, messenger, o, *content) : ExitFailed;
     }
     CliSession session(ctx);

@@ -22,7 +22,7 @@ const std::string kSenderKey = std::string(MORVANEX_TEST_DATA_DIR) + "/container
 
 class QrCommand : public ::testing::Test {
 protected:
-    int run(std::vector<std::string> args)
+    int run(std::vector<std::string> args, const std::string& language = "")
     {
         const cli::CliCommand* command = nullptr;
         for (const auto& c : cli::cliCommands())
@@ -31,6 +31,7 @@ protected:
         EXPECT_NE(command, nullptr);
         cli::CliContext ctx;
         ctx.homeDir = home();
+        ctx.language = language;
         ctx.interaction = &ui_;
         ctx.out = &out_;
         ctx.err = &err_;
@@ -72,6 +73,9 @@ TEST_F(QrCommand, TooSmallVersionFailsUnlessLargerIsAllowed)
     const std::string text(100, 'x');
     EXPECT_EQ(run({"--text", text, "--version", "1"}), cli::ExitFailed);
     EXPECT_TRUE(out_.str().empty());
+    ASSERT_EQ(ui_.shown().size(), 1u);
+    EXPECT_EQ(ui_.last().text, "このテキストは、この誤り訂正レベルではバージョン1のQRコードに収まりません。");
+    EXPECT_EQ(ui_.last().icon, MsgIcon::Stop);
     EXPECT_EQ(run({"--text", text, "--version", "1", "--allow-larger"}), cli::ExitOk);
     EXPECT_FALSE(out_.str().empty());
 }
@@ -80,6 +84,8 @@ TEST_F(QrCommand, TextTooLongForAnySymbolFails)
 {
     EXPECT_EQ(run({"--text", std::string(3000, 'a')}), cli::ExitFailed);
     EXPECT_TRUE(out_.str().empty());
+    ASSERT_EQ(ui_.shown().size(), 1u);
+    EXPECT_EQ(ui_.last().text, "このテキストは、この誤り訂正レベルではQRコードに収まりません。");
 }
 
 TEST_F(QrCommand, TerminalPictureHasTwoModulesPerCell)
@@ -107,6 +113,8 @@ TEST_F(QrCommand, ShiftJisOptionMakesKanjiSegments)
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(*read, "\x8A\xBF\x8E\x9A");
     EXPECT_EQ(run({"--text", "\xF0\x9F\x98\x80", "--shift-jis"}), cli::ExitFailed);
+    ASSERT_EQ(ui_.shown().size(), 1u);
+    EXPECT_EQ(ui_.last().text, "このテキストにはShift-JISで表せない文字が含まれています。");
 }
 
 TEST_F(QrCommand, RegistrationSymbolOfTestUser)
@@ -148,6 +156,22 @@ TEST_F(QrCommand, DamagedKeyFileIsReported)
     EXPECT_EQ(ui_.last().icon, MsgIcon::Stop);
     EXPECT_EQ(ui_.last().text, CMessageTable().text(Msg::KeyIsInvalid));
     EXPECT_FALSE(ui_.last().text.empty());
+}
+
+TEST_F(QrCommand, NameShiftJisCannotCarryIsReported)
+{
+    EXPECT_EQ(run({"--key", kSenderKey, "--name", "\xF0\x9F\x98\x80", "--mail", "b", "--url", "https://s.example/"}),
+              cli::ExitFailed);
+    ASSERT_EQ(ui_.shown().size(), 1u);
+    EXPECT_EQ(ui_.last().text, "ユーザー名またはメールアドレスにShift-JISで表せない文字が含まれています。");
+    EXPECT_TRUE(out_.str().empty());
+}
+
+TEST_F(QrCommand, MessagesInEnglish)
+{
+    EXPECT_EQ(run({"--text", std::string(3000, 'a')}, "en"), cli::ExitFailed);
+    ASSERT_EQ(ui_.shown().size(), 1u);
+    EXPECT_EQ(ui_.last().text, "The text does not fit in a QR code symbol at this error correction level.");
 }
 
 TEST_F(QrCommand, BmpThatCannotBeCreatedIsReported)
