@@ -1,6 +1,5 @@
 #include "cli/QrCommand.h"
 
-#include "app/CMessageTable.h"
 #include "app/CMessenger.h"
 #include "app/Msg.h"
 #include "barcode/CQREncoder.h"
@@ -280,21 +279,16 @@ int runQrCommand(CliContext& ctx, const CommandArgs& args)
     QrOptions o;
     if (const auto error = parseOptions(args, o))
         return usageError(ctx, *error);
-    if (o.text) {
-        // Any text needs neither the program folder nor a key set.
-        CMessageTable table;
-        if (ctx.language == "en")
-            table.FillEnglish();
-        else
-            table.FillJapanese();
-        CMessenger messenger(table, *ctx.interaction);
-        const auto content = textContent(messenger, o);
-        return content ? showSymbol(ctx, messenger, o, *content) : ExitFailed;
-    }
     CliSession session(ctx);
-    o.allowLarger = true;
-    const auto content = registrationContent(session, o);
-    return content ? showSymbol(ctx, session.messenger(), o, *content) : ExitFailed;
+    CMessenger& messenger = session.messenger();
+    std::optional<std::string> content;
+    if (o.text) {
+        content = textContent(messenger, o);
+    } else {
+        o.allowLarger = true;
+        content = registrationContent(session, o);
+    }
+    return content ? showSymbol(ctx, messenger, o, *content) : ExitFailed;
 }
 
 } // namespace mvx::cli
