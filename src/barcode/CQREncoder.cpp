@@ -4,6 +4,7 @@
 #include "barcode/QrTables.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace mvx {

@@ -20,7 +20,7 @@ public:
     enum Level { LevelL = 0, LevelM = 1, LevelQ = 2, LevelH = 3 };
     enum Mode { ModeNumeric = 1, ModeAlphanumeric = 2, ModeByte = 4, ModeKanji = 8 };
 
-    static constexpr int kMaxModules = 177;
+    static constexpr int kMaxModules = qr::kMaxModules;
     static constexpr int kBitStreamBytes = 2956;  // data codewords of version 40-L
     static constexpr int kBitCapacity = kBitStreamBytes * 8;
     static constexpr int kCodewordBytes = 3706;   // all codewords of version 40
