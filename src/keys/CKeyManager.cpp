@@ -7,6 +7,7 @@
 #include "keys/AuthRecord.h"
 #include "keys/DateTexts.h"
 #include "keys/KeyFileNames.h"
+#include "keys/KeyFileStore.h"
 #include "platform/Clock.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileIo.h"
@@ -99,6 +100,19 @@ void CKeyManager::findOwnKeySet(const std::string& keyPairRoot, const std::strin
     const std::string keySetName = KeyFileNames::keySetNameOfPrivateKey(privateKeyName_);
     setKeyFolder(KeyFileNames::keyFolder(keyRoot_, keySetName));
     readPersonalInfo();
+}
+
+int CKeyManager::adoptKeyPair(const std::string& publicKeyPath, const std::string& privateKeyPath)
+{
+    if (!KeyFileStore::keyPairIsValid(publicKeyPath, privateKeyPath) ||
+        KeyFileNames::folderOf(publicKeyPath) != KeyFileNames::folderOf(privateKeyPath)) {
+        messenger_.show(Msg::SelectedKeyPairAbnormal, MsgIcon::Stop);
+        return 0;
+    }
+    findOwnKeySet(KeyFileNames::folderOf(privateKeyPath), KeyFileNames::fileNameOf(publicKeyPath),
+                  KeyFileNames::fileNameOf(privateKeyPath));
+    messenger_.show(Msg::KeyPairChanged, MsgIcon::Information, publicKeyPath, privateKeyPath);
+    return 1;
 }
 
 void CKeyManager::setKeyFolder(const std::string& folder)

@@ -311,3 +311,31 @@ TEST_F(AuthenticationTest, AddingAnAuthenticatedKeyCopiesExpiryAndMark)
     aliceKeys.openFolder(alice.keyFolder);
     EXPECT_EQ(aliceKeys.addKey("Bob", "", moved), CKeyManager::kAuthKeyUnreadable);
 }
+
+TEST_F(AuthenticationTest, ConfirmedOverwriteKeepsTheOldKeyWhenTheNewOneCannotBeMade)
+{
+    const std::string made = authenticatorFor(alice).authenticate({bobKeyAtAlice}, true, true);
+    const auto before = bytesOf(made);
+    TestUser withoutPrivate = alice;
+    withoutPrivate.name = "ghost";
+    auto identity = identityOf(withoutPrivate);
+    identity.ownPublicKeyPath = alice.publicKey();
+    KeyAuthenticator ghost(messenger, identity, {});
+    ui.answerYesNo(true);  // authenticate again
+    ui.answerYesNo(true);  // overwrite
+    EXPECT_EQ(ghost.authenticate({bobKeyAtAlice}, true, true), "");
+    EXPECT_EQ(bytesOf(made), before);
+}
+
+TEST_F(AuthenticationTest, MakingAKeyOverAnExistingFileAsksItsOwnQuestion)
+{
+    auto authenticator = authenticatorFor(alice);
+    const std::string made = authenticator.makeAuthenticatedKey(bobKeyAtAlice, SystemTime{}, true);
+    ASSERT_EQ(made, alice.keyFolder + "bob))alice-auth.kpub");
+    const auto before = bytesOf(made);
+    Clock::advance(60);
+    ui.answerYesNo(false);
+    EXPECT_EQ(authenticator.makeAuthenticatedKey(bobKeyAtAlice, SystemTime{}, true), "");
+    EXPECT_EQ(ui.last().text, "The File(" + made + ") has already existed.\nDo you overwrite?");
+    EXPECT_EQ(bytesOf(made), before);
+}
