@@ -1,10 +1,15 @@
 #include "cli/CliContext.h"
+#include "cli/KeyCommands.h"
 
 namespace mvx::cli {
 
 const std::vector<CliCommand>& cliCommands()
 {
     static const std::vector<CliCommand> commands = {
+        {"init", "make a key set (key files, settings, key folder, self-authentication key)", kInitUsage, runInit},
+        {"whoami", "show the own key set, user name, mail and key fingerprint", kWhoamiUsage, runWhoami},
+        {"auth", "authenticate a partner's (or one's own) public key", kAuthUsage, runAuth},
+        {"keys", "the destination list: list, add", kKeysUsage, runKeys},
     };
     return commands;
 }
