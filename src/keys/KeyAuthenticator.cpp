@@ -195,6 +195,14 @@ std::string KeyAuthenticator::makeAuthenticatedKey(const std::string& partnerPat
     return target;
 }
 
+std::vector<KeyAuthenticator::Mail> KeyAuthenticator::mailsForRun() const
+{
+    std::vector<Mail> mails;
+    for (const std::string& made : madeThisRun_)
+        mails.push_back({made, messenger_.text(Msg::MailSubjectAuthKey), messenger_.text(Msg::MailBodyAuthKey)});
+    return mails;
+}
+
 std::vector<std::string> KeyAuthenticator::completionLines(const std::string& partnerPath,
                                                            const std::string& target) const
 {

@@ -56,6 +56,15 @@ public:
     // partner folder + P + "))" + A + "-auth.kpub"; for a selected X))Y-auth.kpub, Y))X-auth.kpub.
     static std::string targetPathFor(const std::string& selectedPath, const std::string& ownPublicKeyPath);
 
+    // "&Send E-Mail" of the completion dialog: one mail per key made in this
+    // run, with that key attached.
+    struct Mail {
+        std::string attachment;
+        std::string subject;
+        std::string body;
+    };
+    std::vector<Mail> mailsForRun() const;
+
     CAuthKeyLimitSetDlg& limits() { return limits_; }
     const CAuthManager& history() const { return history_; }
     const std::vector<std::string>& madeThisRun() const { return madeThisRun_; }

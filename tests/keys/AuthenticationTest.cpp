@@ -3,6 +3,7 @@
 #include "engine/Crc64.h"
 #include "engine/IdentityBlock.h"
 #include "engine/RsaKeyWrapper.h"
+#include "keys/CKeyChain.h"
 #include "keys/KeyFileNames.h"
 
 using namespace mvx;
@@ -338,4 +339,33 @@ TEST_F(AuthenticationTest, MakingAKeyOverAnExistingFileAsksItsOwnQuestion)
     EXPECT_EQ(authenticator.makeAuthenticatedKey(bobKeyAtAlice, SystemTime{}, true), "");
     EXPECT_EQ(ui.last().text, "The File(" + made + ") has already existed.\nDo you overwrite?");
     EXPECT_EQ(bytesOf(made), before);
+}
+
+TEST_F(AuthenticationTest, KeySelectionListsPublicKeysWithTheirHistory)
+{
+    std::filesystem::copy_file(alice.publicKey(), alice.keyFolder + "alice.kpub");
+    std::filesystem::copy_file(vectorFile("other.kpub"), alice.keyFolder + ".hidden.kpub");
+    std::filesystem::copy_file(vectorFile("other.kpub"), alice.keyFolder + "carol.KPUB");
+    std::filesystem::create_directories(alice.keyFolder + "folder.kpub");
+    auto authenticator = authenticatorFor(alice);
+    const std::string made = authenticator.authenticate({bobKeyAtAlice}, true, true);
+
+    CKeyChain chain(messenger, alice.keyFolder + "alice.kpub");
+    const auto rows = chain.rows(alice.keyFolder, authenticator.history());
+    ASSERT_EQ(rows.size(), 3u);  // the authenticated key, the hidden file and the folder are left out
+    EXPECT_EQ(rows[0].shown, "Public key for Oneself");
+    EXPECT_EQ(rows[0].authLog, "Not Exist");
+    EXPECT_EQ(rows[1].shown, "bob.kpub");
+    EXPECT_EQ(rows[1].authLog, "Exist");
+    EXPECT_EQ(rows[2].shown, "carol.KPUB");
+
+    EXPECT_FALSE(chain.takeSelection(rows, {}));
+    EXPECT_EQ(ui.last().text, "Please choose PublicKey");
+    EXPECT_EQ(chain.takeSelection(rows, {1, 2}), bobKeyAtAlice);
+    EXPECT_EQ(ui.last().text, "Only one PublicKey can be selected. ");
+
+    const auto mails = authenticator.mailsForRun();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails[0].attachment, made);
+    EXPECT_EQ(mails[0].subject, "Sending an auth-public key");
 }
