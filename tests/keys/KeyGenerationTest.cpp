@@ -146,6 +146,7 @@ TEST_F(KeyGenerationTest, FinishMakesTheWholeKeySet)
     const auto publicBefore = bytesOf(root() + "alice.kpub");
     const auto again = setup.finish({root(), "alice", "Other", "other@example.org"});
     EXPECT_FALSE(again.done);
+    EXPECT_EQ(ui.last().text, "This KeyFile has already existed.Please create Key file of Another Name.");
     EXPECT_EQ(bytesOf(root() + "alice.kpub"), publicBefore);
     EXPECT_EQ(bytesOf(root() + "alicePrivate.kpri"), privateFile);
     EXPECT_EQ(saved.size(), 2u);
@@ -199,4 +200,13 @@ TEST_F(KeyGenerationTest, OldDialogGeneratesAfterAnEmptyNameAndOffersToSend)
                               "Key\n\n files from your backup to the application folder.\n");
     EXPECT_FALSE(generator.backupKeys(KeySetSettings{}));
     EXPECT_EQ(ui.last().text, "No PublicKey&PrivateKeyFiles");
+}
+
+TEST_F(KeyGenerationTest, FinishRefusesABadNameWithItsMessage)
+{
+    KeySetSetup setup(messenger, nullptr);
+    EXPECT_FALSE(setup.finish({root(), "a.b", "A", "a@example.org"}).done);
+    EXPECT_EQ(ui.last().text,
+              "Cannot use Following character for Key File Name\n\n\t\\/:*'<>|.\n\nPlease make sure of File's Name.");
+    EXPECT_TRUE(FileAttributes::entries(root()).empty());
 }
