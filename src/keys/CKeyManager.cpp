@@ -213,11 +213,18 @@ bool CKeyManager::readPersonalInfo()
 
 bool CKeyManager::writePersonalInfo(const std::string& userName, const std::string& mail)
 {
-    const std::string text = userName + "\n" + mail + "\n";
+    // Each value is one line of the file.
+    auto oneLine = [](std::string value) {
+        for (char& c : value)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        return value;
+    };
+    const std::string text = oneLine(userName) + "\n" + oneLine(mail) + "\n";
     if (!writeWholeFile(keyFolder_ + KeyFileNames::kPersonalInfoFile, text.data(), text.size(), 0600))
         return false;
-    userName_ = userName;
-    mail_ = mail;
+    userName_ = oneLine(userName);
+    mail_ = oneLine(mail);
     return true;
 }
 

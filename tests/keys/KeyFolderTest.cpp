@@ -256,3 +256,14 @@ TEST_F(KeyFolderTest, KeyPairPickedByHand)
     EXPECT_EQ(keys.ownPrivateKeyPath(), bob.privateKey());
     EXPECT_EQ(keys.userName(), "Bob");
 }
+
+TEST_F(KeyFolderTest, PersonalInformationIsTwoLines)
+{
+    ASSERT_TRUE(keys.writePersonalInfo("Alice\nLiddell", "alice@example.org"));
+    const auto bytes = bytesOf(alice.keyFolder + "personalinfo.dat");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "Alice Liddell\nalice@example.org\n");
+    CKeyManager again(messenger);
+    useKeySetOf(again, alice);
+    EXPECT_EQ(again.userName(), "Alice Liddell");
+    EXPECT_EQ(again.mail(), "alice@example.org");
+}
