@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "cli/KeyCommands.h"
+#include "cli/QrCommand.h"
 
 namespace mvx::cli {
 
@@ -10,6 +11,7 @@ const std::vector<CliCommand>& cliCommands()
         {"whoami", "show the own key set, user name, mail and key fingerprint", kWhoamiUsage, runWhoami},
         {"auth", "authenticate a partner's (or one's own) public key", kAuthUsage, runAuth},
         {"keys", "the destination list: list, add", kKeysUsage, runKeys},
+        {"qr", kQrSummary, kQrUsage, runQrCommand},
     };
     return commands;
 }
