@@ -1,0 +1,88 @@
+#include "engine/ContainerReader.h"
+
+#include "platform/FileIo.h"
+
+#include <sys/stat.h>
+
+namespace mvx {
+
+ContainerStatus ContainerReader::readLayout(int fd, ContainerLayout& layout)
+{
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
+        return ContainerStatus::ReadFailed;
+    layout.fileLength = static_cast<uint64_t>(st.st_size);
+    if (layout.fileLength < ContainerLayout::kMinimumLength)
+        return ContainerStatus::NotContainer;
+
+    uint8_t trailerBytes[ContainerTrailer::kSize];
+    if (!preadFully(fd, trailerBytes, sizeof trailerBytes, layout.fileLength - ContainerTrailer::kSize))
+        return ContainerStatus::ReadFailed;
+    layout.trailer = ContainerTrailer::fromBytes(trailerBytes);
+    if (!layout.trailer.hasMagic())
+        return ContainerStatus::NotContainer;
+    if (!layout.trailer.isSupportedVersion())
+        return ContainerStatus::NewerVersion;
+    if (layout.trailer.hasFlag(ContainerTrailer::kFlagOldHistory))
+        return ContainerStatus::OldHistoryLayout;
+
+    const uint64_t recordBytes = static_cast<uint64_t>(layout.trailer.unitCount()) * RecipientRecordTable::kRecordSize;
+    if (recordBytes + ContainerTrailer::kSize > layout.fileLength)
+        return ContainerStatus::NotContainer;
+    layout.recordAreaOffset = layout.fileLength - recordBytes - ContainerTrailer::kSize;
+
+    if (layout.trailer.hasFlag(ContainerTrailer::kFlagSenderAttachment)) {
+        layout.bodyLength = layout.trailer.bodyLength();
+        if (layout.bodyLength + ContainerLayout::kSenderNamesSize > layout.recordAreaOffset)
+            return ContainerStatus::NotContainer;
+    } else {
+        layout.bodyLength = layout.recordAreaOffset;
+    }
+
+    std::vector<uint8_t> area(static_cast<size_t>(recordBytes));
+    if (!area.empty() && !preadFully(fd, area.data(), area.size(), layout.recordAreaOffset))
+        return ContainerStatus::ReadFailed;
+    layout.records.load(layout.trailer.unitCount(), area.data());
+    return ContainerStatus::Ok;
+}
+
+ContainerStatus ContainerReader::open(int fd, const std::string& ownPublicKeyFile,
+                                      const std::string& ownPrivateKeyFile, ContainerLayout& layout)
+{
+    ContainerStatus status = readLayout(fd, layout);
+    if (status != ContainerStatus::Ok)
+        return status;
+    layout.ownIndex = layout.records.findOwnRecord(ownPublicKeyFile, ownPrivateKeyFile);
+    if (layout.ownIndex == RecipientRecordTable::kKeyFileMissing)
+        return ContainerStatus::KeyFileMissing;
+    if (layout.ownIndex < 0)
+        return ContainerStatus::NotAuthorized;
+    if (!layout.records.openHead(static_cast<size_t>(layout.ownIndex), ownPrivateKeyFile))
+        return ContainerStatus::HeadNotOpened;
+    return finishOpen(layout);
+}
+
+ContainerStatus ContainerReader::open(int fd, const std::vector<uint8_t>& ownPublicBlob,
+                                      const std::vector<uint8_t>& ownPrivateBlob, ContainerLayout& layout)
+{
+    ContainerStatus status = readLayout(fd, layout);
+    if (status != ContainerStatus::Ok)
+        return status;
+    layout.ownIndex = layout.records.findOwnRecord(ownPublicBlob, ownPrivateBlob);
+    if (layout.ownIndex < 0)
+        return ContainerStatus::NotAuthorized;
+    if (!layout.records.openHead(static_cast<size_t>(layout.ownIndex), ownPrivateBlob))
+        return ContainerStatus::HeadNotOpened;
+    return finishOpen(layout);
+}
+
+ContainerStatus ContainerReader::finishOpen(ContainerLayout& layout)
+{
+    const size_t index = static_cast<size_t>(layout.ownIndex);
+    RecipientRecordTable::contentKeyOf(layout.records.addressOf(index), layout.contentKey);
+    layout.records.transformTail(index, layout.contentKey);
+    layout.fileName = RecipientRecordTable::fileNameOf(layout.records.addressOf(index));
+    return ContainerStatus::Ok;
+}
+
+} // namespace mvx

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace mvx {
+
+// The program's own keystream cipher over an 8-word state. XOR with the
+// keystream: the same call enciphers and deciphers. Files go through one
+// 1,024,000-byte buffer owned by the engine, so memory stays constant.
+class KeystreamEngine {
+public:
+    static constexpr size_t kBufferSize = 1024000;
+    static constexpr int kWords = 8;
+    static constexpr size_t kBlockSize = 16;
+
+    KeystreamEngine();   // create: word count unset, buffer allocated
+    ~KeystreamEngine();  // destroy: clears the state, frees the buffer
+    KeystreamEngine(const KeystreamEngine&) = delete;
+    KeystreamEngine& operator=(const KeystreamEngine&) = delete;
+
+    void setWordCount(int n) { wordCount_ = n; }
+    int wordCount() const { return wordCount_; }
+    bool isKeyed() const { return keyed_; }
+
+    // Builds state and initial state from 8 key words; returns 4 * word count
+    // (0 when the word count is not 8, which nothing in the program uses).
+    int initialise(const uint32_t* keyWords);
+    // The state right after initialisation; initialising with it rebuilds the same state.
+    void copyInitialState(uint32_t* destination) const;
+    void step();
+
+    // XOR of length bytes with the keystream; no step after the last (partial or full) block.
+    void transformBuffer(const void* source, size_t length, void* destination);
+    // Whole input to output through the engine buffer; a step follows every block.
+    // Returns false when a read or write fails.
+    bool transformFile(int inputFd, int outputFd);
+    // Exactly byteCount bytes; false when the input ends early or a read or write fails.
+    bool transformFilePart(int inputFd, uint64_t byteCount, int outputFd);
+
+    void clear(bool keepWordCount);
+
+private:
+    void transformChunk(size_t length);
+
+    int wordCount_ = -1;
+    uint32_t packed_ = 0;
+    bool keyed_ = false;
+    std::array<uint32_t, kWords> state_{};
+    std::array<uint32_t, kWords> initial_{};
+    std::unique_ptr<uint8_t[]> buffer_;
+};
+
+} // namespace mvx

@@ -1,0 +1,124 @@
+#include "platform/FileIo.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mvx {
+
+long long readFully(int fd, void* buffer, size_t length)
+{
+    auto* p = static_cast<uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < length) {
+        ssize_t n = ::read(fd, p + done, length - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<long long>(done);
+}
+
+bool writeFully(int fd, const void* buffer, size_t length)
+{
+    const auto* p = static_cast<const uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < length) {
+        ssize_t n = ::write(fd, p + done, length - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool preadFully(int fd, void* buffer, size_t length, uint64_t offset)
+{
+    auto* p = static_cast<uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < length) {
+        ssize_t n = ::pread(fd, p + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool pwriteFully(int fd, const void* buffer, size_t length, uint64_t offset)
+{
+    const auto* p = static_cast<const uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < length) {
+        ssize_t n = ::pwrite(fd, p + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, size_t maxBytes)
+{
+    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
+        return std::nullopt;
+    struct stat st {};
+    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > maxBytes)
+        return std::nullopt;
+    std::vector<uint8_t> data(static_cast<size_t>(st.st_size));
+    long long n = readFully(fd.get(), data.data(), data.size());
+    if (n < 0)
+        return std::nullopt;
+    data.resize(static_cast<size_t>(n));
+    return data;
+}
+
+bool writeWholeFile(const std::string& path, const void* data, size_t length, unsigned mode)
+{
+    FdGuard fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+    if (!fd.valid())
+        return false;
+    if (!writeFully(fd.get(), data, length) || !fd.close()) {
+        ::unlink(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+FdGuard::~FdGuard()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+int FdGuard::release()
+{
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+bool FdGuard::close()
+{
+    if (fd_ < 0)
+        return true;
+    int rc = ::close(fd_);
+    fd_ = -1;
+    return rc == 0;
+}
+
+} // namespace mvx
