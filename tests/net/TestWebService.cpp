@@ -155,7 +155,9 @@ void TestWebService::startServer()
 void TestWebService::configure(const nlohmann::json& config)
 {
     const std::string temporary = m_config + ".new";
-    writeFile(temporary, config.dump());
+    nlohmann::json steering = config;
+    steering["generation"] = ++m_generation;
+    writeFile(temporary, steering.dump());
     std::filesystem::rename(temporary, m_config);
     std::error_code ec;
     m_logOffset = std::filesystem::file_size(m_log, ec);

@@ -19,7 +19,8 @@ public:
     const std::string& folder() const { return m_folder; }
     const std::string& certificate() const { return m_cert; }
 
-    // Replaces the steering file; also forgets the requests logged so far.
+    // Replaces the steering file; the service forgets registered keys and
+    // stored uploads, and requests() forgets the requests logged so far.
     void configure(const nlohmann::json& config);
     // Requests logged since the last configure(), oldest first.
     std::vector<nlohmann::json> requests() const;
@@ -42,6 +43,7 @@ private:
     std::string m_store;
     size_t m_logOffset = 0;
     int m_port = 0;
+    int m_generation = 0;
     int m_pid = -1;
     int m_stdinFd = -1;
 };

@@ -43,13 +43,20 @@ class State:
         self.counter = 0
         self.keys = {}        # mail -> registered modulus hex
         self.tmpfiles = {}    # temporary name -> stored path
+        self.generation = None  # a new steering file starts a fresh service
 
     def config(self):
         try:
             with open(self.config_path, "r", encoding="utf-8") as f:
-                return json.load(f)
+                config = json.load(f)
         except (OSError, ValueError):
             return {}
+        with self.lock:
+            if config.get("generation") != self.generation:
+                self.generation = config.get("generation")
+                self.keys.clear()
+                self.tmpfiles.clear()
+        return config
 
     def next_id(self):
         with self.lock:
@@ -150,6 +157,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
     # --- GET ---------------------------------------------------------
 
     def do_GET(self):
+        self.state.config()
         url = urllib.parse.urlsplit(self.path)
         params = urllib.parse.parse_qs(url.query, keep_blank_values=True)
         self.state.log({"id": self.state.next_id(), "method": "GET", "path": url.path, "query": url.query,
@@ -197,6 +205,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
     # --- POST --------------------------------------------------------
 
     def do_POST(self):
+        self.state.config()
         request_id = self.state.next_id()
         length = int(self.headers.get("Content-Length", "-1"))
         if length < 0 or length > MAX_BODY:
