@@ -34,6 +34,22 @@ public:
     virtual std::optional<std::string> chooseSavePath(const std::string& title, const std::string& suggestedPath) = 0;
     // A line in the status bar (or on the terminal); no answer expected.
     virtual void status(const std::string& text) = 0;
+
+    // Choosers with a file-type filter in the "Description(*.ext)|*.ext|"
+    // form. Front ends without filters fall back to the plain choosers.
+    virtual std::vector<std::string> chooseFilesFiltered(const std::string& title, const std::string& startFolder,
+                                                         const std::string& filter)
+    {
+        (void)filter;
+        return chooseFiles(title, startFolder);
+    }
+    virtual std::optional<std::string> chooseSavePathFiltered(const std::string& title,
+                                                              const std::string& suggestedPath,
+                                                              const std::string& filter)
+    {
+        (void)filter;
+        return chooseSavePath(title, suggestedPath);
+    }
 };
 
 } // namespace mvx

@@ -10,7 +10,9 @@ namespace mvx {
 
 namespace {
 
-inline uint32_t forcedOdd(uint32_t x) { return (x & 0xFFFFFFFDu) | 1u; }
+// x forced to 1 modulo 4: (x AND 0xFFFFFFFD) OR 1, written as one mask and an
+// addition so that 2p + forcedOdd(q) becomes a single address computation.
+inline uint32_t forcedOdd(uint32_t x) { return (x & 0xFFFFFFFCu) + 1u; }
 
 // XORs up to 16 bytes with the keystream block (state words 4..7, little-endian).
 inline void xorBlock(const uint32_t* state, const uint8_t* src, uint8_t* dst, size_t length)

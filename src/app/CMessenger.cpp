@@ -1,0 +1,38 @@
+#include "app/CMessenger.h"
+
+namespace mvx {
+
+std::string CMessenger::caption(int captionSlot) const
+{
+    return captionSlot == kNoCaption ? std::string() : table_.text(captionSlot);
+}
+
+void CMessenger::showText(const std::string& text, MsgIcon icon, int captionSlot)
+{
+    ui_.showMessage(text, icon, caption(captionSlot));
+}
+
+bool CMessenger::askYesNoText(const std::string& text, MsgIcon icon, int captionSlot)
+{
+    return ui_.askYesNo(text, icon, caption(captionSlot));
+}
+
+bool CMessenger::askOkCancelText(const std::string& text, MsgIcon icon, int captionSlot)
+{
+    return ui_.askOkCancel(text, icon, caption(captionSlot));
+}
+
+int CMessenger::continueConfirm(int captionSlot, const std::string& text, const std::array<int, 4>& buttonSlots)
+{
+    std::array<std::string, 4> buttons;
+    for (size_t i = 0; i < buttons.size(); ++i)
+        buttons[i] = table_.text(buttonSlots[i]);
+    return ui_.continueConfirm(caption(captionSlot), text, buttons);
+}
+
+bool CMessenger::notice(int captionSlot, const std::string& text, int checkBoxSlot)
+{
+    return ui_.noticeWithSilence(caption(captionSlot), text, table_.text(checkBoxSlot));
+}
+
+} // namespace mvx

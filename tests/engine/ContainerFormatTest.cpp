@@ -1,0 +1,306 @@
+#include "EngineTestUtil.h"
+#include "engine/ContainerReader.h"
+#include "engine/Crc64.h"
+#include "engine/KeystreamEngine.h"
+#include "engine/RsaBlob.h"
+#include "engine/RsaKeyWrapper.h"
+#include "platform/FileIo.h"
+#include "platform/LittleEndian.h"
+#include "platform/SystemTime.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+
+using namespace mvx;
+using namespace mvx::test;
+
+namespace {
+
+const uint32_t kContentKey[8] = {0x11111111, 0x2222, 0x333333, 0x4444, 0x55555, 0x6666, 0x77777, 0x8888};
+
+struct KeyPairFiles {
+    std::string publicFile;
+    std::string privateFile;
+};
+
+// The key sets of tests/vectors (reader, sender, other) need no key generation.
+KeyPairFiles vectorKeys(const std::string& name)
+{
+    return {vectorPath("containers/" + name + ".kpub"), vectorPath("containers/" + name + "Private.kpri")};
+}
+
+// Writes a container the way the encryption path lays it out: body, records, trailer.
+std::vector<uint8_t> buildContainer(const std::vector<uint8_t>& plain, const std::vector<std::string>& recipientKeys,
+                                    const std::string& fileName, uint32_t optionWord = 0)
+{
+    KeystreamEngine engine;
+    engine.setWordCount(8);
+    engine.initialise(kContentKey);
+    uint32_t key[8];
+    engine.copyInitialState(key);
+    std::vector<uint8_t> out(plain.size());
+    engine.transformBuffer(plain.data(), plain.size(), out.data());
+
+    RecipientRecordTable table;
+    table.allocate(recipientKeys.size());
+    for (size_t i = 0; i < recipientKeys.size(); ++i) {
+        uint8_t record[256] = {};
+        for (int w = 0; w < 8; ++w)
+            putLe32(record + RecordOffset::kContentKey + 4 * w, key[w]);
+        RecipientRecordTable::putFileName(record, fileName);
+        putLe32(record + RecordOffset::kFormatWord, RecipientRecordTable::kFormatWord);
+        putLe32(record + RecordOffset::kTimeLimit, 3600);
+        putLe32(record + RecordOffset::kSenderTag, 0xABCD1234);
+        table.store(i, record);
+        EXPECT_EQ(table.sealHead(i, recipientKeys[i]), 1);
+        table.transformTail(i, key);
+    }
+    const size_t recordsAt = out.size();
+    out.resize(recordsAt + table.count() * 256);
+    table.gather(out.data() + recordsAt);
+    ContainerTrailer trailer = ContainerTrailer::forOptionWord(optionWord);
+    trailer.setUnitCount(static_cast<uint32_t>(table.count()));
+    trailer.setBodyLength(static_cast<uint32_t>(plain.size()));
+    out.insert(out.end(), trailer.bytes.begin(), trailer.bytes.end());
+    return out;
+}
+
+class ContainerFile {
+public:
+    ContainerFile(const TempDir& dir, const std::vector<uint8_t>& bytes) : path_(dir.file("c.klx"))
+    {
+        writeFile(path_, bytes);
+        fd_ = ::open(path_.c_str(), O_RDONLY);
+    }
+    ~ContainerFile() { ::close(fd_); }
+    int fd() const { return fd_; }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+ContainerStatus openAs(const TempDir& dir, const std::vector<uint8_t>& bytes, const std::string& who,
+                       ContainerLayout& layout)
+{
+    ContainerFile file(dir, bytes);
+    auto keys = vectorKeys(who);
+    return ContainerReader::open(file.fd(), keys.publicFile, keys.privateFile, layout);
+}
+
+std::vector<uint8_t> decipherBody(const std::vector<uint8_t>& container, const ContainerLayout& layout)
+{
+    KeystreamEngine engine;
+    engine.setWordCount(8);
+    engine.initialise(layout.contentKey);
+    std::vector<uint8_t> plain(static_cast<size_t>(layout.bodyLength));
+    engine.transformBuffer(container.data(), plain.size(), plain.data());
+    return plain;
+}
+
+std::vector<uint8_t> somePlain(size_t n)
+{
+    std::vector<uint8_t> v(n);
+    for (size_t i = 0; i < n; ++i)
+        v[i] = static_cast<uint8_t>(i ^ (i >> 8));
+    return v;
+}
+
+} // namespace
+
+TEST(ContainerTrailer, FlagsFromOptionWord)
+{
+    EXPECT_EQ(ContainerTrailer::flagsForOptionWord(1), 0);  // a time limit alone sets no flag
+    EXPECT_EQ(ContainerTrailer::flagsForOptionWord(5), 0x0A);
+    EXPECT_EQ(ContainerTrailer::flagsForOptionWord(4), 0x08);
+    EXPECT_EQ(ContainerTrailer::flagsForOptionWord(12), 0x18);
+    auto t = ContainerTrailer::forOptionWord(12);
+    EXPECT_TRUE(t.hasMagic());
+    EXPECT_EQ(t.bytes[20], 1);
+    EXPECT_EQ(t.bytes[23], 0x18);
+    EXPECT_EQ(t.bytes[24], 1);
+    EXPECT_EQ(t.bytes[27], 0x18);
+    EXPECT_EQ(getLe16(t.bytes.data() + 34), 1);
+}
+
+TEST(ContainerTrailer, VersionTest)
+{
+    auto t = ContainerTrailer::forOptionWord(0);
+    t.bytes[27] = 0x1F;
+    EXPECT_TRUE(t.isSupportedVersion());
+    t.bytes[27] = 0x20;
+    EXPECT_FALSE(t.isSupportedVersion());
+    t.bytes[27] = 0x80;  // counts as negative, so newer
+    EXPECT_FALSE(t.isSupportedVersion());
+    t.bytes[27] = 0;
+    t.bytes[25] = 1;  // 1.1.0
+    EXPECT_FALSE(t.isSupportedVersion());
+    t.bytes[25] = 0;
+    t.bytes[32] = 1;
+    EXPECT_FALSE(t.isSupportedVersion());
+    t.bytes[32] = 0;
+    t.bytes[36] = 1;
+    EXPECT_FALSE(t.isSupportedVersion());
+}
+
+TEST(ContainerReader, EveryRecipientReadsAndOthersCannot)
+{
+    TempDir dir;
+    // "other" is listed twice: its first record is the one found.
+    auto bytes = buildContainer(somePlain(5000), {vectorKeys("reader").publicFile, vectorKeys("other").publicFile,
+                                                  vectorKeys("other").publicFile},
+                                "data.bin");
+    for (const char* who : {"reader", "other"}) {
+        ContainerLayout layout;
+        ASSERT_EQ(openAs(dir, bytes, who, layout), ContainerStatus::Ok) << who;
+        EXPECT_EQ(layout.ownIndex, std::string(who) == "reader" ? 0 : 1);
+        EXPECT_EQ(layout.fileName, "data.bin");
+        EXPECT_EQ(getLe32(layout.ownRecord() + RecordOffset::kTimeLimit), 3600u);
+        EXPECT_EQ(getLe32(layout.ownRecord() + RecordOffset::kSenderTag), 0xABCD1234u);
+        EXPECT_EQ(getLe32(layout.ownRecord() + RecordOffset::kFormatWord), 0x2003u);
+        EXPECT_EQ(decipherBody(bytes, layout), somePlain(5000));
+    }
+    ContainerLayout layout;
+    EXPECT_EQ(openAs(dir, bytes, "sender", layout), ContainerStatus::NotAuthorized);
+}
+
+TEST(ContainerReader, LengthAndAreaLimits)
+{
+    TempDir dir;
+    auto empty = buildContainer({}, {vectorKeys("reader").publicFile}, "e");
+    ASSERT_EQ(empty.size(), 304u);
+    ContainerLayout layout;
+    EXPECT_EQ(openAs(dir, empty, "reader", layout), ContainerStatus::Ok);
+    EXPECT_EQ(layout.bodyLength, 0u);
+
+    std::vector<uint8_t> short303(empty.begin() + 1, empty.end());
+    EXPECT_EQ(openAs(dir, short303, "reader", layout), ContainerStatus::NotContainer);
+
+    auto wrongMagic = empty;
+    wrongMagic[304 - 48] = 'X';
+    EXPECT_EQ(openAs(dir, wrongMagic, "reader", layout), ContainerStatus::NotContainer);
+
+    // A forged record count beyond the file is refused before anything is allocated.
+    for (uint32_t forged : {2u, 0xFFFFFFFFu}) {
+        auto bad = empty;
+        putLe32(bad.data() + 304 - 48 + 4, forged);
+        EXPECT_EQ(openAs(dir, bad, "reader", layout), ContainerStatus::NotContainer) << forged;
+    }
+    // Flag 0x04 marks the older history layout.
+    auto old = empty;
+    old[304 - 48 + 27] = 0x04;
+    EXPECT_EQ(openAs(dir, old, "reader", layout), ContainerStatus::OldHistoryLayout);
+    auto newer = empty;
+    newer[304 - 48 + 25] = 1;
+    EXPECT_EQ(openAs(dir, newer, "reader", layout), ContainerStatus::NewerVersion);
+    // A body length that would run into the records with the attachment flag.
+    auto attach = empty;
+    attach[304 - 48 + 27] = 0x08;
+    putLe32(attach.data() + 304 - 48 + 16, 1000);
+    EXPECT_EQ(openAs(dir, attach, "reader", layout), ContainerStatus::NotContainer);
+}
+
+TEST(ContainerReader, MissingKeyFile)
+{
+    TempDir dir;
+    auto bytes = buildContainer(somePlain(10), {vectorKeys("reader").publicFile}, "x");
+    ContainerFile file(dir, bytes);
+    ContainerLayout layout;
+    EXPECT_EQ(ContainerReader::open(file.fd(), dir.file("none.kpub"), vectorKeys("reader").privateFile, layout),
+              ContainerStatus::KeyFileMissing);
+}
+
+TEST(ContainerReader, FullLengthNameAndChangedBodyByte)
+{
+    TempDir dir;
+    const std::string name76(72, 'n');
+    auto bytes = buildContainer(somePlain(100), {vectorKeys("reader").publicFile}, name76 + ".txt");
+    bytes[40] ^= 0x5A;  // nothing protects the body: only that byte changes
+    ContainerLayout layout;
+    ASSERT_EQ(openAs(dir, bytes, "reader", layout), ContainerStatus::Ok);
+    EXPECT_EQ(layout.fileName, name76 + ".txt");
+    auto plain = decipherBody(bytes, layout);
+    auto expected = somePlain(100);
+    expected[40] ^= 0x5A;
+    EXPECT_EQ(plain, expected);
+}
+
+TEST(ContainerReader, TamperedHeadDoesNotMatch)
+{
+    TempDir dir;
+    auto bytes = buildContainer(somePlain(10), {vectorKeys("reader").publicFile}, "x");
+    bytes[10 + 8] ^= 1;  // the head CRC of the only record
+    ContainerLayout layout;
+    EXPECT_EQ(openAs(dir, bytes, "reader", layout), ContainerStatus::NotAuthorized);
+}
+
+// Containers made by a separate implementation of the format.
+struct VectorCase {
+    const char* name;
+    const char* storedName;
+    uint8_t flags;
+    bool otherMayRead;
+};
+
+class VectorContainers : public ::testing::TestWithParam<VectorCase> {};
+
+TEST_P(VectorContainers, DecryptToTheGivenBytes)
+{
+    const VectorCase& c = GetParam();
+    const auto bytes = readFile(vectorPath(std::string("containers/") + c.name + ".klx"));
+    const auto plain = readFile(vectorPath(std::string("containers/") + c.name + ".plain"));
+    TempDir dir;
+    ContainerLayout layout;
+    ASSERT_EQ(openAs(dir, bytes, "reader", layout), ContainerStatus::Ok);
+    EXPECT_EQ(layout.trailer.flags(), c.flags);
+    EXPECT_EQ(layout.fileName, c.storedName);
+    EXPECT_EQ(getLe32(layout.ownRecord() + RecordOffset::kTimeLimit), 0u);
+    const auto when = SystemTime::fromBytes(layout.ownRecord() + RecordOffset::kEncryptionTime);
+    EXPECT_EQ(when.year, 2026);
+    EXPECT_EQ(when.month, 3);
+    EXPECT_EQ(when.hour, 14);
+    EXPECT_EQ(when.minute, 5);
+    EXPECT_EQ(when.second, 6);
+    EXPECT_EQ(when.milliseconds, 789);
+    // The other writer stores the day of the month and the day of the week in
+    // the opposite order (2 and 1 for Monday 2 March); both fields are there.
+    EXPECT_EQ(std::min(when.day, when.dayOfWeek), 1);
+    EXPECT_EQ(std::max(when.day, when.dayOfWeek), 2);
+
+    KeystreamEngine engine;
+    engine.setWordCount(8);
+    engine.initialise(layout.contentKey);
+    std::vector<uint8_t> body(static_cast<size_t>(layout.bodyLength));
+    ASSERT_EQ(layout.bodyLength, plain.size());
+    engine.transformBuffer(bytes.data(), body.size(), body.data());
+    EXPECT_EQ(body, plain);
+
+    // The sender's names follow the body under the continuing keystream, and his key file framing.
+    if (!body.empty())
+        engine.step();  // a file transform steps after its last block
+    uint8_t names[80];
+    engine.transformBuffer(bytes.data() + body.size(), 80, names);
+    EXPECT_STREQ(reinterpret_cast<const char*>(names), "Sender Person");
+    EXPECT_STREQ(reinterpret_cast<const char*>(names + 20), "sender@example.org");
+    const auto senderFile = readFile(vectorPath("containers/sender.kpub"));
+    EXPECT_TRUE(std::equal(senderFile.begin(), senderFile.end(), bytes.begin() + static_cast<long>(body.size()) + 80));
+
+    ContainerLayout otherLayout;
+    EXPECT_EQ(openAs(dir, bytes, "other", otherLayout),
+              c.otherMayRead ? ContainerStatus::Ok : ContainerStatus::NotAuthorized);
+    EXPECT_EQ(openAs(dir, bytes, "sender", otherLayout), ContainerStatus::NotAuthorized);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SeparateImplementation, VectorContainers,
+    ::testing::Values(VectorCase{"attach", "hello.txt", 0x08, false},
+                      VectorCase{"attach_history", "hello.txt", 0x18, true},
+                      VectorCase{"three_recipients", "random.bin", 0x08, true},
+                      VectorCase{"empty", "empty.dat", 0x08, false},
+                      VectorCase{"name76", "nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn.txt",
+                                 0x08, false}),
+    [](const auto& info) { return std::string(info.param.name); });
