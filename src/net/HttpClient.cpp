@@ -67,9 +67,7 @@ bool CHttpClientT::IsPostContextActive() const { return m_context != nullptr; }
 void CHttpClientT::requireIdle(const char* method) const
 {
     if (m_context)
-        throw httpclientexceptionA(httpclientexceptionA::errPostContext,
-                                   std::string("CHttpClientT::") + method +
-                                       ": It is not allowed to call this method if the POST context is active.");
+        throw httpclientexceptionA::notWhilePosting(method);
 }
 
 void CHttpClientT::AddParam(const std::string& name, const std::string& value, bool isFile)
@@ -121,8 +119,7 @@ void CHttpClientT::begin(const std::string& url, bool upload)
 std::optional<CHttpResponseT> CHttpClientT::Proceed(size_t nDesired)
 {
     if (!m_context)
-        throw httpclientexceptionA(httpclientexceptionA::errPostContext,
-                                   "CHttpClientT::Proceed: The post context is not active.");
+        throw httpclientexceptionA::contextNotActive("CHttpClientT::Proceed");
     try {
         if (nDesired == 0)
             throw httpclientexceptionA::zeroArgument(

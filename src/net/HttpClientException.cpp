@@ -1,6 +1,21 @@
 #include "net/HttpClientException.h"
 
+#include "app/CMessageTable.h"
+#include "app/Msg.h"
+
 namespace mvx::net {
+
+namespace {
+
+// The client's own texts are the same in both languages; the table as built
+// holds them.
+const std::string& clientText(int slot)
+{
+    static const CMessageTable table;
+    return table.text(slot);
+}
+
+} // namespace
 
 httpclientexceptionA::httpclientexceptionA(unsigned code, const std::string& message)
     : std::runtime_error(message), m_code(code)
@@ -9,17 +24,17 @@ httpclientexceptionA::httpclientexceptionA(unsigned code, const std::string& mes
 
 httpclientexceptionA httpclientexceptionA::nullArgument(const std::string& method, const std::string& argument)
 {
-    return {errArgument, method + ": " + argument + " can not be NULL."};
+    return {errArgument, method + ": " + argument + " " + clientText(Msg::HttpArgumentNull)};
 }
 
 httpclientexceptionA httpclientexceptionA::emptyArgument(const std::string& method, const std::string& argument)
 {
-    return {errArgument, method + ": " + argument + " can not be an empty string."};
+    return {errArgument, method + ": " + argument + " " + clientText(Msg::HttpArgumentEmpty)};
 }
 
 httpclientexceptionA httpclientexceptionA::zeroArgument(const std::string& method, const std::string& argument)
 {
-    return {errArgument, method + ": " + argument + " can not be zero."};
+    return {errArgument, method + ": " + argument + " " + clientText(Msg::HttpArgumentZero)};
 }
 
 httpclientexceptionA httpclientexceptionA::numbered(unsigned code, const std::string& detail)
@@ -28,6 +43,20 @@ httpclientexceptionA httpclientexceptionA::numbered(unsigned code, const std::st
     if (!detail.empty())
         message += ": " + detail;
     return {code, message};
+}
+
+httpclientexceptionA httpclientexceptionA::notWhilePosting(const std::string& method)
+{
+    const int slot = method == "AddParam" ? Msg::HttpAddParamWhilePosting : Msg::HttpClearParamWhilePosting;
+    if (method == "AddParam" || method == "ClearParam")
+        return {errPostContext, clientText(slot)};
+    return {errPostContext, "CHttpClientT::" + method + clientText(Msg::HttpAddParamWhilePosting).substr(
+                                                              std::string("CHttpClientT::AddParam").size())};
+}
+
+httpclientexceptionA httpclientexceptionA::contextNotActive(const std::string& method)
+{
+    return {errPostContext, method + clientText(Msg::HttpPostContextNotActive)};
 }
 
 std::string httpclientexceptionA::rangeMessage(unsigned code)
@@ -42,7 +71,7 @@ std::string httpclientexceptionA::rangeMessage(unsigned code)
         return "The HTTP transfer failed";
     if (code >= 600 && code <= 999)
         return "A system call failed";
-    return "user-defined error message";
+    return clientText(Msg::HttpUserDefinedError);
 }
 
 } // namespace mvx::net

@@ -28,6 +28,10 @@ public:
     static httpclientexceptionA nullArgument(const std::string& method, const std::string& argument);
     static httpclientexceptionA emptyArgument(const std::string& method, const std::string& argument);
     static httpclientexceptionA zeroArgument(const std::string& method, const std::string& argument);
+    // A method of CHttpClientT called while a post runs.
+    static httpclientexceptionA notWhilePosting(const std::string& method);
+    // A reader of the post (full method name) called while no post runs.
+    static httpclientexceptionA contextNotActive(const std::string& method);
     // A numbered failure: the range's text, then ": " and the detail (the system's error text).
     static httpclientexceptionA numbered(unsigned code, const std::string& detail);
 

@@ -9,8 +9,7 @@ namespace mvx::net {
 void CHttpPostStatT::requireActive(const char* method) const
 {
     if (!m_active)
-        throw httpclientexceptionA(httpclientexceptionA::errPostContext,
-                                   std::string("CHttpPostStatT::") + method + ": The post context is not active.");
+        throw httpclientexceptionA::contextNotActive(std::string("CHttpPostStatT::") + method);
 }
 
 uint64_t CHttpPostStatT::ActualTotalByte() const { requireActive("ActualTotalByte"); return m_totalBytes; }
