@@ -162,9 +162,13 @@ void CVelquinClient::trackProgress(const CHttpClientT& client)
 {
     const CHttpPostStatT& stat = client.QueryPostStat();
     m_postedBytes = stat.ActualPostedByte();
-    const uint64_t current = stat.PostedCount();
-    if (current < client.Params().Count() && client.Params().At(current).isFile)
-        setCurrentFile(client.Params().At(current).value);
+    // The file being sent, or the next one to go.
+    for (size_t i = stat.PostedCount(); i < client.Params().Count(); ++i) {
+        if (client.Params().At(i).isFile) {
+            setCurrentFile(client.Params().At(i).value);
+            return;
+        }
+    }
 }
 
 // --- key text ----------------------------------------------------------
@@ -378,6 +382,7 @@ std::string CVelquinClient::TransferEncrypted(ITransferEncryptor& encryptor)
     if (!folder.Valid())
         return {};
     std::vector<std::string> keys;
+    m_phase = TransferPhase::FetchingKeys;
     for (const auto& address : m_destinations) {
         const std::string keyFile = folder.NewKeyFileName();
         if (!keyFile.empty() && GetKey(address, keyFile) == 1)
@@ -385,9 +390,11 @@ std::string CVelquinClient::TransferEncrypted(ITransferEncryptor& encryptor)
     }
     if (keys.empty())
         return {};
+    m_phase = TransferPhase::Encrypting;
     const std::vector<std::string> containers = encryptor.EncryptForTransfer(m_files, keys, folder.Path());
     if (containers.empty())
         return {};
+    m_phase = TransferPhase::Uploading;
     return transferUpload(containers);
 }
 

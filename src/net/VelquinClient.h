@@ -75,6 +75,9 @@ public:
     std::string CurrentFile() const;
     uint64_t PostedBytes() const { return m_postedBytes.load(); }
     uint64_t TotalBytes() const { return m_totalBytes.load(); }
+    // Where a transfer stands, for the progress window's stage text.
+    enum class TransferPhase { Idle, FetchingKeys, Encrypting, Uploading };
+    TransferPhase Phase() const { return m_phase.load(); }
     // True once a request could not reach the service.
     bool NetworkFailed() const { return m_networkFailed.load(); }
 
@@ -110,6 +113,7 @@ private:
     std::atomic<uint64_t> m_postedBytes{0};
     std::atomic<uint64_t> m_totalBytes{0};
     std::atomic<bool> m_networkFailed{false};
+    std::atomic<TransferPhase> m_phase{TransferPhase::Idle};
     mutable std::mutex m_currentFileLock;
     std::string m_currentFile;
 };
