@@ -106,6 +106,9 @@ enum Id : int {
     StartPrivateKeyFileNotFound = 169, // Private Key File is not found.
     InputFileCannotOpen = 172, // Input File cannot Open.
     OutputFileCannotOpen = 173, // Output File cannot Open.
+    ContainerWriteFailed = 174, // %s could not be written completely. The incomplete file was removed.
+    PlainFileWriteFailed = 175, // %s could not be decrypted completely. The incomplete file was removed.
+    BodyTooLargeForAttachment = 176, // %s is 4 GB or larger and cannot be encrypted with the sender's key attached.
     SettingTimeLimit = 180, // Setting TimeLimit
     EnterNumber1To99 = 181, // Please Enter a number between 1 and 99.
     NoFileSelected = 182, // No file selected.

@@ -1,0 +1,257 @@
+#include "engine/FileDecryptor.h"
+
+#include "app/CMessenger.h"
+#include "app/Msg.h"
+#include "engine/CArchiveHistoryMan.h"
+#include "engine/IdentityBlock.h"
+#include "engine/ISenderDirectory.h"
+#include "platform/Clock.h"
+#include "platform/FileIo.h"
+#include "platform/LittleEndian.h"
+#include "platform/SecureDelete.h"
+#include "platform/TextFields.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mvx {
+
+namespace {
+
+int refusalSlot(ContainerStatus status, int purpose)
+{
+    switch (status) {
+    case ContainerStatus::NewerVersion: return Msg::CreatedByNewerVersion;
+    case ContainerStatus::OldHistoryLayout: return Msg::OlderHistoryLayoutRefused;
+    case ContainerStatus::KeyFileMissing: return Msg::KeyFileNotFoundMakeKeySet;
+    case ContainerStatus::NotAuthorized:
+    case ContainerStatus::HeadNotOpened:
+        if (purpose == FileDecryptor::kPurposeHistory)
+            return Msg::NotAuthorizedToShowHistory;
+        if (purpose == FileDecryptor::kPurposeForward)
+            return Msg::NotAuthorizedToForward;
+        return Msg::NotAuthorizedToDecrypt;
+    default: return Msg::NotKlxOrBroken;
+    }
+}
+
+void setModificationTime(const std::string& path, const SystemTime& time)
+{
+    if (!time.isSet())
+        return;
+    struct timespec times[2];
+    times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(time.toUnix());
+    times[0].tv_nsec = times[1].tv_nsec = static_cast<long>(time.milliseconds) * 1000000L;
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+} // namespace
+
+FileDecryptor::FileDecryptor(CMessenger& messenger, std::string ownPublicKeyFile, std::string ownPrivateKeyFile)
+    : messenger_(messenger), ownPublicKeyFile_(std::move(ownPublicKeyFile)),
+      ownPrivateKeyFile_(std::move(ownPrivateKeyFile))
+{
+}
+
+int FileDecryptor::fail(int fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    contentKeySet_ = false;
+    return 0;
+}
+
+int FileDecryptor::openContainer(const std::string& containerPath, std::string& plainFileName, int purpose,
+                                 bool writeBack)
+{
+    contentKeySet_ = false;
+    layout_ = ContainerLayout();
+    int fd = ::open(containerPath.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        messenger_.show(Msg::InputFileCannotOpen, MsgIcon::Stop);
+        return 0;
+    }
+    const ContainerStatus status = ContainerReader::open(fd, ownPublicKeyFile_, ownPrivateKeyFile_, layout_);
+    if (status != ContainerStatus::Ok) {
+        const MsgIcon icon = status == ContainerStatus::KeyFileMissing ? MsgIcon::None : MsgIcon::Stop;
+        messenger_.show(refusalSlot(status, purpose), icon, containerPath);
+        return fail(fd);
+    }
+    if (!verifySender())
+        return fail(fd);
+    const int timeResult = applyTimeRules(fd, containerPath, writeBack);
+    if (timeResult <= 0) {
+        if (timeResult == 0)
+            return fail(fd);
+        contentKeySet_ = false;
+        return 0;  // expired: closed and destroyed
+    }
+    ::close(fd);
+    const int senderStatus = identifySender();
+    engine_.setWordCount(KeystreamEngine::kWords);
+    engine_.initialise(layout_.contentKey);
+    contentKeySet_ = true;
+    plainFileName = layout_.fileName;
+    return 2 + senderStatus;
+}
+
+bool FileDecryptor::verifySender()
+{
+    const auto identity = IdentityBlock::fromPrivateKeyPath(ownPrivateKeyFile_);
+    if (!identity) {
+        messenger_.show(Msg::NotOpenPrivateKey, MsgIcon::None, ownPrivateKeyFile_);
+        return false;
+    }
+    const auto own = identity->hash();
+    const uint8_t* record = layout_.ownRecord();
+    const uint8_t* recipientSlot = record + RecordOffset::kRecipientIdentity;
+    const bool madeForUsByAuthenticatedKey = std::equal(own.begin(), own.end(), recipientSlot);
+    const bool madeByUs = std::equal(own.begin(), own.end(), record + RecordOffset::kSenderIdentity);
+    const bool plainKeyWithAttachment =
+        layout_.trailer.hasFlag(ContainerTrailer::kFlagSenderAttachment) &&
+        std::all_of(recipientSlot, recipientSlot + IdentityBlock::kHashSize, [](uint8_t b) { return b == 0; });
+    if (madeForUsByAuthenticatedKey || madeByUs || plainKeyWithAttachment)
+        return true;
+    messenger_.show(Msg::PossibleSpoofing, MsgIcon::Stop);
+    return false;
+}
+
+int FileDecryptor::applyTimeRules(int fd, const std::string& containerPath, bool writeBack)
+{
+    uint8_t* record = layout_.ownRecord();
+    encryptionTime_ = SystemTime::fromBytes(record + RecordOffset::kEncryptionTime);
+    const SystemTime limitStart = SystemTime::fromBytes(record + RecordOffset::kLimitStart);
+    const uint32_t limit = getLe32(record + RecordOffset::kTimeLimit);
+    const SystemTime now = Clock::now();
+
+    bool firstDecryption = false;
+    int64_t start = encryptionTime_.toUnix();
+    if (limitStart.isSet()) {
+        firstDecryption = std::memcmp(record + RecordOffset::kLimitStart, record + RecordOffset::kEncryptionTime,
+                                      SystemTime::kSize) == 0;
+        if (firstDecryption)
+            now.toBytes(record + RecordOffset::kLimitStart);
+        else
+            start = limitStart.toUnix();
+    }
+    const int64_t elapsed = now.toUnix() - start;
+    if (elapsed / 60 < 0) {
+        messenger_.show(Msg::CheckEncryptionPcTime, MsgIcon::None);
+        return 0;
+    }
+    const uint32_t format = getLe32(record + RecordOffset::kFormatWord);
+    if (format != RecipientRecordTable::kFormatWord && format != RecipientRecordTable::kOlderFormatWord) {
+        messenger_.show(Msg::CreatedByNewerVersion, MsgIcon::Stop);
+        return 0;
+    }
+    if (limit != 0 && !firstDecryption && elapsed >= static_cast<int64_t>(limit)) {
+        messenger_.show(Msg::TimeLimitExpired, MsgIcon::Stop);
+        ::close(fd);
+        expireContainer(containerPath);
+        return -1;
+    }
+    putLe32(record + RecordOffset::kDecryptionCount, getLe32(record + RecordOffset::kDecryptionCount) + 1);
+    if (limit != 0 && writeBack && !writeBackCount(fd, firstDecryption)) {
+        messenger_.show(Msg::ContainerWriteFailed, MsgIcon::Stop, containerPath);
+        return 0;
+    }
+    return 1;
+}
+
+bool FileDecryptor::writeBackCount(int fd, bool firstDecryption)
+{
+    const size_t index = static_cast<size_t>(layout_.ownIndex);
+    const size_t from = firstDecryption ? RecordOffset::kLimitStart : RecordOffset::kDecryptionCount;
+    const size_t length = RecordOffset::kSenderTag - from;
+    layout_.records.transformTail(index, layout_.contentKey);
+    const uint64_t at = layout_.recordAreaOffset + index * RecipientRecordTable::kRecordSize + from;
+    const bool written = pwriteFully(fd, layout_.ownRecord() + from, length, at) && ::fsync(fd) == 0;
+    layout_.records.transformTail(index, layout_.contentKey);
+    return written;
+}
+
+int FileDecryptor::identifySender()
+{
+    if (!senders_)
+        return ISenderDirectory::kUnknown;
+    const uint8_t* record = layout_.ownRecord();
+    const auto sender =
+        senders_->identify(getLe32(record + RecordOffset::kSenderTag), record + RecordOffset::kSenderIdentity);
+    if (sender.status != ISenderDirectory::kRenew)
+        return sender.status;
+    switch (senders_->checkBeforeRenewal(sender)) {
+    case 1: messenger_.show(Msg::PrivateKeyWrong, MsgIcon::Stop); break;
+    case 2: messenger_.show(Msg::PartnerPublicKeyWrong, MsgIcon::Stop); break;
+    case 3: messenger_.show(Msg::OwnPublicKeyWrong, MsgIcon::Stop); break;
+    default: break;
+    }
+    // "No" keeps the entry as it is.
+    if (messenger_.askYesNo(Msg::RenewKeyChainList, MsgIcon::Information, sender.userName, sender.mail))
+        senders_->renew(sender);
+    return sender.status;
+}
+
+int FileDecryptor::decryptBody(const std::string& containerPath, const std::string& outputPath)
+{
+    if (!contentKeySet_)
+        return 0;
+    FdGuard in(::open(containerPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in.valid()) {
+        messenger_.show(Msg::InputFileCannotOpen, MsgIcon::Stop);
+        return 0;
+    }
+    FdGuard out(::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!out.valid()) {
+        messenger_.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
+        return 0;
+    }
+    const bool ok = decipherToOutput(in.get(), out.get()) && out.close();
+    contentKeySet_ = false;
+    if (!ok) {
+        ::unlink(outputPath.c_str());
+        messenger_.show(Msg::PlainFileWriteFailed, MsgIcon::Stop, outputPath);
+        return 0;
+    }
+    setModificationTime(outputPath, encryptionTime_);
+    if (layout_.trailer.hasFlag(ContainerTrailer::kFlagHistory)) {
+        CArchiveHistoryMan history;
+        history.create(containerPath);
+        history.setTrailerAndRecord(layout_.trailer.bytes.data(), layout_.ownRecord());
+        if (history.read(containerPath) == CArchiveHistoryMan::kReadOk) {
+            history.addEvent(static_cast<uint32_t>(layout_.ownIndex), CArchiveHistoryMan::kKindDecrypted);
+            history.rewrite();
+        }
+    }
+    return 1;
+}
+
+bool FileDecryptor::decipherToOutput(int in, int out)
+{
+    senderName_.clear();
+    senderMail_.clear();
+    // Only the body is written: without the attachment it ends where the records begin.
+    if (!engine_.transformFilePart(in, layout_.bodyLength, out))
+        return false;
+    if (!layout_.trailer.hasFlag(ContainerTrailer::kFlagSenderAttachment))
+        return true;
+    uint8_t names[ContainerLayout::kSenderNamesSize];
+    if (readFully(in, names, sizeof names) != static_cast<long long>(sizeof names))
+        return false;
+    engine_.transformBuffer(names, sizeof names, names);
+    senderName_ = TextFields::get(names, 20);
+    senderMail_ = TextFields::get(names + 20, 60);
+    return true;
+}
+
+int FileDecryptor::expireContainer(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return 0;
+    return SecureDelete(path);
+}
+
+} // namespace mvx

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "engine/ContainerReader.h"
+#include "engine/KeystreamEngine.h"
+#include "platform/SystemTime.h"
+
+#include <string>
+
+namespace mvx {
+
+class CMessenger;
+class ISenderDirectory;
+
+// Decrypts one container: openContainer checks it in a fixed order, finds the
+// own record, verifies the sender, applies the time limit and leaves the
+// engine keyed; decryptBody then writes the plain file.
+class FileDecryptor {
+public:
+    enum Purpose { kPurposeDecrypt = 0, kPurposeHistory = 1, kPurposeForward = 2 };
+
+    FileDecryptor(CMessenger& messenger, std::string ownPublicKeyFile, std::string ownPrivateKeyFile);
+
+    // Without a directory every sender is unknown.
+    void setSenderDirectory(ISenderDirectory* directory) { senders_ = directory; }
+
+    // 0 on failure (its message shown), else 2 + the sender status (1 = unknown).
+    int openContainer(const std::string& containerPath, std::string& plainFileName, int purpose, bool writeBack);
+    // Requires a successful openContainer just before. 1 or 0; a failure leaves no output.
+    int decryptBody(const std::string& containerPath, const std::string& outputPath);
+    // Destroys an expired container. Non-zero when it is gone.
+    static int expireContainer(const std::string& path);
+
+    const ContainerLayout& layout() const { return layout_; }
+    uint64_t tailSize() const { return layout_.tailSize(); }
+    const SystemTime& encryptionTime() const { return encryptionTime_; }
+    // The sender's names from the attachment, after decryptBody.
+    const std::string& senderName() const { return senderName_; }
+    const std::string& senderMail() const { return senderMail_; }
+
+private:
+    int fail(int fd);
+    bool verifySender();
+    // Steps on times: 1 go on, 0 refused (message shown), -1 expired and destroyed.
+    int applyTimeRules(int fd, const std::string& containerPath, bool writeBack);
+    bool writeBackCount(int fd, bool firstDecryption);
+    int identifySender();
+    bool decipherToOutput(int in, int out);
+
+    CMessenger& messenger_;
+    std::string ownPublicKeyFile_;
+    std::string ownPrivateKeyFile_;
+    ISenderDirectory* senders_ = nullptr;
+    ContainerLayout layout_;
+    KeystreamEngine engine_;
+    bool contentKeySet_ = false;
+    SystemTime encryptionTime_;
+    std::string senderName_;
+    std::string senderMail_;
+};
+
+} // namespace mvx
