@@ -1,6 +1,7 @@
 #include "TestWebService.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -40,6 +41,31 @@ int runProgram(const std::vector<std::string>& argv)
     if (waitpid(pid, &status, 0) != pid)
         return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+ProgramOutput runCaptured(const std::vector<std::string>& argv)
+{
+    const std::string folder = makeTempFolder("mvx-run-");
+    const std::string outFile = folder + "out";
+    const std::string errFile = folder + "err";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    auto args = argvOf(argv);
+    pid_t pid = -1;
+    ProgramOutput result;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
+        int status = 0;
+        if (waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+            result.status = WEXITSTATUS(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    result.out = TestWebService::readFile(outFile);
+    result.err = TestWebService::readFile(errFile);
+    removeTree(folder);
+    return result;
 }
 
 std::string makeTempFolder(const std::string& prefix)

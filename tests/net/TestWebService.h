@@ -50,6 +50,14 @@ private:
 
 // Runs a program and waits for it; returns its exit status, -1 when it could not start.
 int runProgram(const std::vector<std::string>& argv);
+
+struct ProgramOutput {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+// Runs a program with standard input from /dev/null and collects what it prints.
+ProgramOutput runCaptured(const std::vector<std::string>& argv);
 // A fresh private folder for one test, removed by the caller with removeTree.
 std::string makeTempFolder(const std::string& prefix);
 void removeTree(const std::string& path);
