@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release mode and prints their figures.
+# Usage: bench/run.sh [WORK_FOLDER]   (needs about 1 GiB free there)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+work=${1:-${TMPDIR:-/tmp}}
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DMORVANEX_BUILD_TESTS=OFF >/dev/null
 cmake --build build-bench -j "$(nproc)"
-for b in build-bench/bench/*_bench; do
-  echo "== $(basename "$b")"
-  "$b" "${TMPDIR:-/tmp}"
-done
+echo "== keystream"
+build-bench/bench/keystream_bench "$work"
+echo "== per-file encryption, decryption and secure deletion"
+build-bench/bench/filecrypto_bench tests/vectors/containers "$work"

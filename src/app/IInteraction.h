@@ -43,6 +43,13 @@ public:
         (void)filter;
         return chooseFiles(title, startFolder);
     }
+    // A folder browser with a window title and a prompt above the tree.
+    virtual std::optional<std::string> chooseFolderPrompted(const std::string& title, const std::string& prompt,
+                                                            const std::string& startFolder)
+    {
+        (void)title;
+        return chooseFolder(prompt, startFolder);
+    }
     virtual std::optional<std::string> chooseSavePathFiltered(const std::string& title,
                                                               const std::string& suggestedPath,
                                                               const std::string& filter)

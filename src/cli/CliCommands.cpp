@@ -1,4 +1,5 @@
 #include "cli/CliContext.h"
+#include "cli/KeyCommands.h"
 #include "cli/ServiceCommand.h"
 
 namespace mvx::cli {
@@ -6,6 +7,10 @@ namespace mvx::cli {
 const std::vector<CliCommand>& cliCommands()
 {
     static const std::vector<CliCommand> commands = {
+        {"init", "make a key set (key files, settings, key folder, self-authentication key)", kInitUsage, runInit},
+        {"whoami", "show the own key set, user name, mail and key fingerprint", kWhoamiUsage, runWhoami},
+        {"auth", "authenticate a partner's (or one's own) public key", kAuthUsage, runAuth},
+        {"keys", "the destination list: list, add", kKeysUsage, runKeys},
         {"service", "web service requests: connect, login, register, status, getkey, serverkey, upload, easysend, "
                     "transfer",
          kServiceUsage, runServiceCommand},

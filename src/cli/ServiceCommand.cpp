@@ -1,5 +1,7 @@
 #include "cli/ServiceCommand.h"
 
+#include "cli/CliSession.h"
+
 #include "app/CMessageTable.h"
 #include "app/CMessenger.h"
 #include "app/Msg.h"
@@ -126,12 +128,23 @@ bool checkShape(const ServiceOptions& o, std::ostream& err)
         err << "morvanex-cli service " << o.action << ": --out FILE is needed\n";
         return false;
     }
+    return true;
+}
+
+// The own key set fills in what the command line left out.
+bool fillFromKeySet(ServiceOptions& o, CliSession& session, std::ostream& err)
+{
+    const bool hasKeySet = session.keys().hasOwnKeySet();
+    if (o.mail.empty() && hasKeySet)
+        o.mail = session.keys().mail();
+    if (o.keyFile.empty() && hasKeySet)
+        o.keyFile = session.keys().ownPublicKeyPath();
     if ((o.action == "register" || o.action == "status") && o.keyFile.empty()) {
-        err << "morvanex-cli service " << o.action << ": --key PUBLIC-KEY is needed\n";
+        err << "morvanex-cli service " << o.action << ": --key PUBLIC-KEY is needed (no own key set)\n";
         return false;
     }
     if ((needsAccount(o.action) || o.action == "easysend") && o.mail.empty()) {
-        err << "morvanex-cli service " << o.action << ": --mail ADDRESS is needed\n";
+        err << "morvanex-cli service " << o.action << ": --mail ADDRESS is needed (no own key set)\n";
         return false;
     }
     return true;
@@ -209,9 +222,9 @@ const char* keyStatusWord(int status)
 // One service action behind the progress worker, with its messages.
 class ServiceRun {
 public:
-    ServiceRun(CliContext& ctx, const ServiceOptions& o, const CMessageTable& table)
-        : m_ctx(ctx), m_o(o), m_table(table), m_messenger(table, *ctx.interaction),
-          m_client(net::CServiceUrl::Resolve(std::string()))
+    ServiceRun(CliSession& session, const ServiceOptions& o)
+        : m_ctx(session.context()), m_o(o), m_table(session.messenger().table()), m_messenger(session.messenger()),
+          m_client(net::CServiceUrl::Resolve(session.settings().serviceUrl))
     {
     }
 
@@ -322,7 +335,7 @@ private:
     CliContext& m_ctx;
     const ServiceOptions& m_o;
     const CMessageTable& m_table;
-    CMessenger m_messenger;
+    CMessenger& m_messenger;
     CVelquinClient m_client;
     bool m_ok = false;
     std::string m_result;
@@ -338,11 +351,13 @@ int runServiceCommand(CliContext& ctx, const CommandArgs& args)
         *ctx.err << kServiceUsage;
         return ExitUsage;
     }
-    CMessageTable table;
-    table.FillJapanese();
-    if (ctx.language == "en")
-        table.FillEnglish();
-    ServiceRun run(ctx, *options, table);
+    CliSession session(ctx);
+    ServiceOptions filled = *options;
+    if (!fillFromKeySet(filled, session, *ctx.err)) {
+        *ctx.err << kServiceUsage;
+        return ExitUsage;
+    }
+    ServiceRun run(session, filled);
     return run.run();
 }
 

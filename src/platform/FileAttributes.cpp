@@ -37,6 +37,12 @@ bool FileAttributes::isDirectory(const std::string& path)
     return statOf(path, st) && S_ISDIR(st.st_mode);
 }
 
+bool FileAttributes::isSymbolicLink(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool FileAttributes::isReadOnly(const std::string& path)
 {
     struct stat st {};

@@ -14,6 +14,7 @@ public:
     static bool exists(const std::string& path);
     static bool isRegularFile(const std::string& path);
     static bool isDirectory(const std::string& path);
+    static bool isSymbolicLink(const std::string& path);
     static bool isReadOnly(const std::string& path);
     static bool setReadOnly(const std::string& path);
     static bool clearReadOnly(const std::string& path);

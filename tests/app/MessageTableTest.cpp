@@ -1,11 +1,11 @@
 #include "app/CMessageTable.h"
+#include "app/MainWindowLabels.h"
 #include "app/MessageTexts.h"
 #include "app/Msg.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <regex>
 #include <set>
 #include <vector>
 
@@ -26,12 +26,21 @@ std::vector<std::string> snapshot(const CMessageTable& table)
     return all;
 }
 
+// The printf conversions of a text, in order ("%s", "%02d", ...).
 std::vector<std::string> conversions(const std::string& text)
 {
-    static const std::regex conversion("%[-+ #0]*[0-9]*(\\.[0-9]+)?l*[diuxXocs]");
     std::vector<std::string> found;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), conversion); it != std::sregex_iterator(); ++it)
-        found.push_back(it->str());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%')
+            continue;
+        size_t end = i + 1;
+        while (end < text.size() && std::string("-+ #0123456789.l").find(text[end]) != std::string::npos)
+            ++end;
+        if (end < text.size() && std::string("diuxXocs").find(text[end]) != std::string::npos) {
+            found.push_back(text.substr(i, end - i + 1));
+            i = end;
+        }
+    }
     return found;
 }
 
@@ -180,6 +189,24 @@ TEST(MessageTableTexts, SlotsOutsideTheTableReadEmpty)
     table.FillJapanese();
     EXPECT_EQ(table.text(-1), "");
     EXPECT_EQ(table.text(CMessageTable::kSlotCount), "");
+}
+
+TEST(MessageTableTexts, MainWindowLabelsHaveTextsInBothLanguages)
+{
+    CMessageTable table;
+    for (int pass = 0; pass < 2; ++pass) {
+        pass == 0 ? table.FillJapanese() : table.FillEnglish();
+        for (int slot : kTopMenuSlots)
+            EXPECT_FALSE(table.text(slot).empty()) << slot;
+        for (const CommandLabel& label : kMenuCommandLabels)
+            EXPECT_FALSE(table.text(label.slot).empty()) << label.command;
+        for (const CommandLabel& label : kToolbarLabels)
+            EXPECT_FALSE(table.text(label.slot).empty()) << label.command;
+        EXPECT_FALSE(table.text(kSystemMenuMiniWindow.slot).empty());
+    }
+    const std::array<int, 10> toolbarSlots = {52, 51, 58, 55, 48, 50, 59, 61, 62, 63};
+    for (size_t i = 0; i < toolbarSlots.size(); ++i)
+        EXPECT_EQ(kToolbarLabels[i].slot, toolbarSlots[i]);
 }
 
 } // namespace

@@ -155,3 +155,27 @@ TEST_F(ServiceCommand, UsageErrors)
     EXPECT_EQ(cli({"service", "upload", "--mail", "me@example.com"}).status, 2);          // no files
     EXPECT_EQ(cli({"service", "connect", "--subject"}).status, 2);                        // missing value
 }
+
+TEST_F(ServiceCommand, OwnKeySetAndServiceUrlSettingAreTheDefaults)
+{
+    auto r = cli({"--home", folder, "init", "--key-root", folder + "keys", "--key-name", "Me", "--user", "Me",
+                  "--mail", "me@example.com"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string settingsFile = folder + "Values.dat";
+    std::string settings = TestWebService::readFile(settingsFile);
+    const size_t section = settings.find("[KLX]");
+    ASSERT_NE(section, std::string::npos) << settings;
+    settings.insert(settings.find('\n', section) + 1, "ServiceURL=" + service->baseUrl() + "\n");
+    writeFile(settingsFile, settings);
+    unsetenv("MORVANEX_SERVICE_URL");
+
+    r = cli({"--home", folder, "service", "register"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto request = service->requests().back();
+    EXPECT_EQ(request["params"]["ma"][0], "me@example.com");
+    EXPECT_EQ(request["params"]["pubkey"][0].get<std::string>().size(), 256u);
+
+    r = cli({"--home", folder, "service", "getkey", "me@example.com", "--out", folder + "again.kpub"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(TestWebService::readFile(folder + "again.kpub"), TestWebService::readFile(folder + "keys/Me.kpub"));
+}

@@ -1,6 +1,6 @@
 #include "engine/CArchiveHistoryMan.h"
 
-#include "TempFolder.h"
+#include "EngineTestUtil.h"
 #include "engine/ContainerReader.h"
 #include "platform/Clock.h"
 #include "platform/FileIo.h"
@@ -75,7 +75,7 @@ protected:
         return history;
     }
 
-    TempFolder folder;
+    test::TempDir folder;
 };
 
 } // namespace

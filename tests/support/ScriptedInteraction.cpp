@@ -38,32 +38,32 @@ const ScriptedInteraction::Shown& ScriptedInteraction::last() const
 
 void ScriptedInteraction::showMessage(const std::string& text, MsgIcon icon, const std::string& caption)
 {
-    shown_.push_back({Kind::Message, text, caption, icon, {}, {}, {}});
+    shown_.push_back({Kind::Message, text, caption, icon, {}, {}, {}, {}});
 }
 
 bool ScriptedInteraction::askYesNo(const std::string& text, MsgIcon icon, const std::string& caption)
 {
-    shown_.push_back({Kind::YesNo, text, caption, icon, {}, {}, {}});
+    shown_.push_back({Kind::YesNo, text, caption, icon, {}, {}, {}, {}});
     return take(yesNo_, defaultYesNo_);
 }
 
 bool ScriptedInteraction::askOkCancel(const std::string& text, MsgIcon icon, const std::string& caption)
 {
-    shown_.push_back({Kind::OkCancel, text, caption, icon, {}, {}, {}});
+    shown_.push_back({Kind::OkCancel, text, caption, icon, {}, {}, {}, {}});
     return take(okCancel_, defaultOkCancel_);
 }
 
 int ScriptedInteraction::continueConfirm(const std::string& caption, const std::string& text,
                                          const std::array<std::string, 4>& buttons)
 {
-    shown_.push_back({Kind::ContinueConfirm, text, caption, MsgIcon::Question, buttons, {}, {}});
+    shown_.push_back({Kind::ContinueConfirm, text, caption, MsgIcon::Question, buttons, {}, {}, {}});
     return take(continue_, defaultContinue_);
 }
 
 bool ScriptedInteraction::noticeWithSilence(const std::string& caption, const std::string& text,
                                             const std::string& checkBoxText)
 {
-    shown_.push_back({Kind::Notice, text, caption, MsgIcon::Information, {}, checkBoxText, {}});
+    shown_.push_back({Kind::Notice, text, caption, MsgIcon::Information, {}, checkBoxText, {}, {}});
     return take(notice_, false);
 }
 
@@ -76,14 +76,14 @@ std::vector<std::string> ScriptedInteraction::chooseFilesFiltered(const std::str
                                                                   const std::string& startFolder,
                                                                   const std::string& filter)
 {
-    shown_.push_back({Kind::ChooseFiles, title, startFolder, MsgIcon::None, {}, {}, filter});
+    shown_.push_back({Kind::ChooseFiles, title, {}, MsgIcon::None, {}, {}, filter, startFolder});
     return take(files_, std::vector<std::string>{});
 }
 
 std::optional<std::string> ScriptedInteraction::chooseFolder(const std::string& title,
                                                              const std::string& startFolder)
 {
-    shown_.push_back({Kind::ChooseFolder, title, startFolder, MsgIcon::None, {}, {}, {}});
+    shown_.push_back({Kind::ChooseFolder, title, {}, MsgIcon::None, {}, {}, {}, startFolder});
     return take(folder_, std::optional<std::string>{});
 }
 
@@ -97,13 +97,21 @@ std::optional<std::string> ScriptedInteraction::chooseSavePathFiltered(const std
                                                                        const std::string& suggestedPath,
                                                                        const std::string& filter)
 {
-    shown_.push_back({Kind::ChooseSavePath, title, suggestedPath, MsgIcon::None, {}, {}, filter});
+    shown_.push_back({Kind::ChooseSavePath, title, {}, MsgIcon::None, {}, {}, filter, suggestedPath});
     return take(savePath_, std::optional<std::string>{});
+}
+
+std::optional<std::string> ScriptedInteraction::chooseFolderPrompted(const std::string& title,
+                                                                    const std::string& prompt,
+                                                                    const std::string& startFolder)
+{
+    shown_.push_back({Kind::ChooseFolder, prompt, title, MsgIcon::None, {}, {}, {}, startFolder});
+    return take(folder_, std::optional<std::string>{});
 }
 
 void ScriptedInteraction::status(const std::string& text)
 {
-    shown_.push_back({Kind::Status, text, {}, MsgIcon::None, {}, {}, {}});
+    shown_.push_back({Kind::Status, text, {}, MsgIcon::None, {}, {}, {}, {}});
 }
 
 } // namespace mvx::test

@@ -29,12 +29,13 @@ public:
 
     struct Shown {
         Kind kind;
-        std::string text;     // message text, question, notice text, chooser title, status line
-        std::string caption;  // caption, or the start folder / suggested path of a chooser
+        std::string text;     // message text, question, notice text, chooser title or prompt, status line
+        std::string caption;  // caption; the window title of a prompted folder browser
         MsgIcon icon = MsgIcon::None;
         std::array<std::string, 4> buttons{};  // four-button dialog
         std::string checkBox;                  // notice check box text
         std::string filter;                    // chooser filter, when one was given
+        std::string path;                      // start folder or suggested path of a chooser
     };
 
     // Queued answers, taken in order.
@@ -74,6 +75,8 @@ public:
                                                  const std::string& filter) override;
     std::optional<std::string> chooseSavePathFiltered(const std::string& title, const std::string& suggestedPath,
                                                       const std::string& filter) override;
+    std::optional<std::string> chooseFolderPrompted(const std::string& title, const std::string& prompt,
+                                                    const std::string& startFolder) override;
 
 private:
     template <typename T>

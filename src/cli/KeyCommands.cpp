@@ -1,0 +1,214 @@
+#include "cli/KeyCommands.h"
+
+#include "app/Msg.h"
+#include "cli/CliSession.h"
+#include "keys/CAuthKeyLimitSetDlg.h"
+#include "keys/KeyAuthenticator.h"
+#include "keys/KeyFileNames.h"
+#include "keys/KeySetSetup.h"
+#include "platform/Clock.h"
+#include "platform/FileAttributes.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <ostream>
+
+namespace mvx::cli {
+
+const char* const kInitUsage =
+    "usage: morvanex-cli init --key-root DIR --key-name NAME --user USER --mail ADDRESS\n"
+    "Makes a key set as the key-set wizard does: the public and private key files in\n"
+    "DIR, the settings, the key folder with the personal information, and the\n"
+    "self-authentication key. An existing key set is never changed.\n";
+const char* const kWhoamiUsage =
+    "usage: morvanex-cli whoami\n"
+    "Prints the key-set name, key root, key folder, user name, mail address and the\n"
+    "fingerprint of the own public key, one per line as NAME<TAB>VALUE.\n";
+const char* const kAuthUsage =
+    "usage: morvanex-cli auth PUBLIC-KEY [--expires none|month|year|year-end|fiscal-year-end|YYYY-MM-DD]\n"
+    "Authenticates a partner's (or one's own) public key and prints the path of the\n"
+    "authenticated key made. The default is no expiry.\n";
+const char* const kKeysUsage =
+    "usage: morvanex-cli keys list [FOLDER]\n"
+    "       morvanex-cli keys add FILE --name NAME --mail ADDRESS [--folder FOLDER]\n"
+    "list prints the destination list of a folder (default: the key folder), one entry\n"
+    "a line: name, mail, key file name, registration time, expiry, last use (tab-separated).\n"
+    "add registers a key file in the destination list of the folder.\n";
+
+namespace {
+
+std::string formatTime(const SystemTime& t)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+    return text;
+}
+
+// Applies an --expires choice to the expiry dialog's state; false when the word is unknown.
+bool chooseExpiry(const std::string& choice, CAuthKeyLimitSetDlg& limits)
+{
+    limits.noLimit = choice.empty() || choice == "none";
+    if (limits.noLimit)
+        return true;
+    const char* presets[] = {"month", "year", "year-end", "fiscal-year-end"};
+    for (int i = 0; i < 4; ++i) {
+        if (choice == presets[i]) {
+            limits.usePreset = true;
+            limits.presetIndex = i;
+            return true;
+        }
+    }
+    int y = 0, m = 0, d = 0;
+    if (std::sscanf(choice.c_str(), "%d-%d-%d", &y, &m, &d) != 3 || m < 1 || m > 12 || d < 1 || d > 31)
+        return false;
+    limits.usePreset = false;
+    limits.calendarDate = SystemTime{};
+    limits.calendarDate.year = static_cast<uint16_t>(y);
+    limits.calendarDate.month = static_cast<uint16_t>(m);
+    limits.calendarDate.day = static_cast<uint16_t>(d);
+    return true;
+}
+
+int keysList(CliSession& session, const ParsedArgs& parsed)
+{
+    CKeyManager& keys = session.keys();
+    const std::string folder =
+        parsed.positional.size() > 1 ? absolutePath(parsed.positional[1]) : keys.keyFolder();
+    keys.openFolder(folder);
+    auto& messenger = session.messenger();
+    for (size_t i = 0; i < keys.recordCount(); ++i) {
+        const auto& r = keys.recordAt(i);
+        session.out() << r.displayName << '\t' << r.mail << '\t' << r.fileName << '\t'
+                      << (r.registered.isSet() ? formatTime(r.registered) : messenger.text(Msg::NotSetting)) << '\t'
+                      << (r.expiry.isSet() ? formatTime(r.expiry) : messenger.text(Msg::NotSetting)) << '\t'
+                      << (r.lastUse.isSet() ? formatTime(r.lastUse) : messenger.text(Msg::NotUsed)) << '\n';
+    }
+    return ExitOk;
+}
+
+int keysAdd(CliSession& session, const ParsedArgs& parsed)
+{
+    if (parsed.positional.size() != 2 || !parsed.has("--name")) {
+        *session.context().err << kKeysUsage;
+        return ExitUsage;
+    }
+    CKeyManager& keys = session.keys();
+    const std::string folder = parsed.has("--folder") ? absolutePath(parsed.value("--folder")) : keys.keyFolder();
+    keys.openFolder(folder);
+    const int result = keys.addKey(parsed.value("--name"), parsed.value("--mail"), absolutePath(parsed.positional[1]));
+    if (result != CKeyManager::kKeyAdded || !keys.saveMemberFiles())
+        return ExitFailed;
+    session.out() << KeyFileNames::withTrailingSlash(folder) << KeyFileNames::fileNameOf(parsed.positional[1])
+                  << '\n';
+    return ExitOk;
+}
+
+} // namespace
+
+int runInit(CliContext& context, const CommandArgs& args)
+{
+    ParsedArgs parsed;
+    if (!parseArgs(args, {"--key-root", "--key-name", "--user", "--mail"}, {}, parsed, *context.err))
+        return ExitUsage;
+    if (!parsed.positional.empty() || !parsed.has("--key-root") || !parsed.has("--key-name") ||
+        !parsed.has("--user")) {
+        *context.err << kInitUsage;
+        return ExitUsage;
+    }
+    CliSession session(context);
+    KeySetSetup setup(session.messenger(), [&session](const KeySetSettings& made) {
+        Settings& s = session.settings();
+        s.keyPairRoot = made.keyPairRoot;
+        s.publicKeyName = made.publicKeyName;
+        s.privateKeyName = made.privateKeyName;
+        s.memberFileName = made.memberFileName;
+        session.store().derivePaths(s);
+        return session.saveSettings();
+    });
+    const std::string root = absolutePath(parsed.value("--key-root"));
+    FileAttributes::makeFolders(root);
+    const auto result =
+        setup.finish({KeyFileNames::withTrailingSlash(root), parsed.value("--key-name"), parsed.value("--user"),
+                      parsed.value("--mail")});
+    if (!result.done)
+        return ExitFailed;
+    session.out() << result.keyFolder << '\n' << result.selfAuthKeyPath << '\n';
+    return ExitOk;
+}
+
+int runWhoami(CliContext& context, const CommandArgs& args)
+{
+    if (!args.empty()) {
+        *context.err << kWhoamiUsage;
+        return ExitUsage;
+    }
+    CliSession session(context);
+    if (!session.requireKeySet())
+        return ExitFailed;
+    CKeyManager& keys = session.keys();
+    char fingerprint[20];
+    std::snprintf(fingerprint, sizeof fingerprint, "%016" PRIX64, keys.ownFingerprint());
+    session.out() << "key-set\t" << keys.owner() << "\nkey-root\t" << keys.keyRoot() << "\nkey-folder\t"
+                  << keys.keyFolder() << "\nuser\t" << keys.userName() << "\nmail\t" << keys.mail()
+                  << "\nfingerprint\t" << fingerprint << '\n';
+    return ExitOk;
+}
+
+int runAuth(CliContext& context, const CommandArgs& args)
+{
+    ParsedArgs parsed;
+    if (!parseArgs(args, {"--expires"}, {}, parsed, *context.err))
+        return ExitUsage;
+    if (parsed.positional.size() != 1) {
+        *context.err << kAuthUsage;
+        return ExitUsage;
+    }
+    CliSession session(context);
+    if (!session.requireKeySet())
+        return ExitFailed;
+    CKeyManager& keys = session.keys();
+    const std::string expiry = parsed.value("--expires");
+    KeyAuthenticator::Dialogs dialogs;
+    bool expiryUnderstood = true;
+    dialogs.askExpiry = [&](CAuthKeyLimitSetDlg& limits) {
+        expiryUnderstood = chooseExpiry(expiry, limits);
+        return expiryUnderstood && limits.enforce(session.messenger());
+    };
+    dialogs.complete = [](const std::vector<std::string>&, const std::vector<std::string>&) { return false; };
+    KeyAuthenticator authenticator(session.messenger(),
+                                   {keys.ownPublicKeyPath(), keys.ownPrivateKeyPath(), keys.userName(), keys.mail(),
+                                    keys.keyFolder(), {}},
+                                   dialogs);
+    const std::string made = authenticator.authenticate({absolutePath(parsed.positional[0])}, false, false);
+    if (!expiryUnderstood) {
+        *context.err << kAuthUsage;
+        return ExitUsage;
+    }
+    if (made.empty())
+        return ExitFailed;
+    session.out() << made << '\n';
+    return ExitOk;
+}
+
+int runKeys(CliContext& context, const CommandArgs& args)
+{
+    ParsedArgs parsed;
+    if (!parseArgs(args, {"--name", "--mail", "--folder"}, {}, parsed, *context.err))
+        return ExitUsage;
+    if (parsed.positional.empty()) {
+        *context.err << kKeysUsage;
+        return ExitUsage;
+    }
+    CliSession session(context);
+    if (!session.requireKeySet())
+        return ExitFailed;
+    const std::string& sub = parsed.positional[0];
+    if (sub == "list")
+        return keysList(session, parsed);
+    if (sub == "add")
+        return keysAdd(session, parsed);
+    *context.err << kKeysUsage;
+    return ExitUsage;
+}
+
+} // namespace mvx::cli
