@@ -47,11 +47,15 @@ httpclientexceptionA httpclientexceptionA::numbered(unsigned code, const std::st
 
 httpclientexceptionA httpclientexceptionA::notWhilePosting(const std::string& method)
 {
-    const int slot = method == "AddParam" ? Msg::HttpAddParamWhilePosting : Msg::HttpClearParamWhilePosting;
-    if (method == "AddParam" || method == "ClearParam")
-        return {errPostContext, clientText(slot)};
-    return {errPostContext, "CHttpClientT::" + method + clientText(Msg::HttpAddParamWhilePosting).substr(
-                                                              std::string("CHttpClientT::AddParam").size())};
+    if (method == "ClearParam")
+        return {errPostContext, clientText(Msg::HttpClearParamWhilePosting)};
+    // The AddParam text, with the method that was called in its place.
+    const std::string& text = clientText(Msg::HttpAddParamWhilePosting);
+    const std::string addParam = "AddParam";
+    const auto at = text.find(addParam);
+    if (at == std::string::npos)
+        return {errPostContext, text};
+    return {errPostContext, text.substr(0, at) + method + text.substr(at + addParam.size())};
 }
 
 httpclientexceptionA httpclientexceptionA::contextNotActive(const std::string& method)

@@ -224,3 +224,20 @@ TEST_F(HttpClientOverTls, NothingListeningIsAFailure)
         httpclientexceptionA);
     EXPECT_FALSE(client.IsPostContextActive());
 }
+
+TEST_F(HttpClientOverTls, SecondBeginWhilePostingIsRefused)
+{
+    CHttpClientT client;
+    client.BeginPost(service->baseUrl());
+    try {
+        client.BeginUpload(service->baseUrl());
+        FAIL();
+    } catch (const httpclientexceptionA& e) {
+        EXPECT_STREQ(e.what(),
+                     "CHttpClientT::BeginUpload: It is not allowed to call this method if the POST context is active.");
+    }
+    EXPECT_TRUE(client.IsPostContextActive());
+    CHttpResponseT response = runToEnd(client);
+    EXPECT_EQ(response.GetStatus(), 200);
+    EXPECT_THROW(client.Proceed(1024), httpclientexceptionA);
+}
