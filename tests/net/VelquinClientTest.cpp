@@ -467,3 +467,21 @@ TEST_F(ServiceClient, ReceivedContainersAreHandedToDecryption)
     EXPECT_EQ(decryptor.seen, (std::vector<std::string>{folder + "a.klx", folder + "b.KLX"}));
     EXPECT_EQ(readFile(folder + "out/a"), "plain");
 }
+
+TEST_F(ServiceClient, FetchedKeysReplaceReadOnlyFilesAndNeverFollowLinks)
+{
+    registerPartner(kVectors + "reader.kpub");
+    const std::string out = folder + "partner.kpub";
+    writeFile(out, "old key");
+    std::filesystem::permissions(out, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    auto c = client();
+    EXPECT_EQ(c->GetKey("partner@example.com", out), 1);
+    EXPECT_EQ(readFile(out), readFile(kVectors + "reader.kpub"));
+    EXPECT_EQ(modeOf(out), 0444u);
+
+    writeFile(folder + "target", "untouched");
+    std::filesystem::create_symlink(folder + "target", folder + "link.kpub");
+    EXPECT_EQ(c->GetKey("partner@example.com", folder + "link.kpub"), 0);
+    EXPECT_EQ(readFile(folder + "target"), "untouched");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder + "link.kpub"));
+}
