@@ -12,7 +12,8 @@ namespace mvx::net {
 
 // The HTTP transport under the client: one request over libcurl whose body
 // is handed over a piece at a time. TLS peers are always verified; the
-// environment variable MORVANEX_CA_FILE adds a CA certificate file. Every
+// environment variable MORVANEX_CA_FILE adds a CA certificate file. Only
+// HTTPS is spoken, since requests carry the account's password. Every
 // request asks caches not to answer it. Answers larger than
 // kMaxResponseBytes are refused, so a hostile server cannot exhaust memory.
 class CHttpToolA {

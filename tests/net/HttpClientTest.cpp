@@ -241,3 +241,18 @@ TEST_F(HttpClientOverTls, SecondBeginWhilePostingIsRefused)
     EXPECT_EQ(response.GetStatus(), 200);
     EXPECT_THROW(client.Proceed(1024), httpclientexceptionA);
 }
+
+TEST_F(HttpClientOverTls, PlainHttpIsNeverSpoken)
+{
+    const std::string plain = "http://127.0.0.1:" + std::to_string(service->port()) + "/velquin/";
+    EXPECT_THROW(CHttpToolA::Get(plain + "?action_api_common_connectcheck=true", ""), httpclientexceptionA);
+    CHttpClientT client;
+    client.AddParam("pw", "secret");
+    EXPECT_THROW(
+        {
+            client.BeginPost(plain);
+            runToEnd(client);
+        },
+        httpclientexceptionA);
+    EXPECT_TRUE(service->requests().empty());
+}
