@@ -376,6 +376,10 @@ enum Id : int {
     StrayKeyRegistered = 516, // %sさんの鍵、\n%s\nを登録しました。 (Japanese in both)
     KeyRegistrationCaption = 517, // 鍵の登録 (Japanese in both)
     MakerDisplayName = 518, // Brellwick (Japanese in both)
+    QrTextDoesNotFit = 519, // The text does not fit in a QR code symbol at this error correction level.
+    QrTextDoesNotFitVersion = 520, // The text does not fit in a QR code symbol of version %d at this error corre...
+    QrTextNotShiftJis = 521, // The text contains characters that Shift-JIS cannot represent.
+    QrNameOrMailNotShiftJis = 522, // The user name or mail address contains characters that Shift-JIS cannot r...
     RemovedHiddenAndLinks = 526, // Remove the hidden file and .lnk file.
     RemovedLinks = 527, // Because .lnk file can not encrypt,it remove in the list.
     RemovedHidden = 528, // Remove the hidden file.

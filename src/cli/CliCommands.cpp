@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "cli/KeyCommands.h"
+#include "cli/QrCommand.h"
 #include "cli/ServiceCommand.h"
 
 namespace mvx::cli {
@@ -11,6 +12,7 @@ const std::vector<CliCommand>& cliCommands()
         {"whoami", "show the own key set, user name, mail and key fingerprint", kWhoamiUsage, runWhoami},
         {"auth", "authenticate a partner's (or one's own) public key", kAuthUsage, runAuth},
         {"keys", "the destination list: list, add", kKeysUsage, runKeys},
+        {"qr", kQrSummary, kQrUsage, runQrCommand},
         {"service", "web service requests: connect, login, register, status, getkey, serverkey, upload, easysend, "
                     "transfer",
          kServiceUsage, runServiceCommand},
