@@ -1,5 +1,7 @@
 #include "net/ServiceUrl.h"
 
+#include "app/CSettingsStore.h"
+
 #include <cstdlib>
 
 namespace mvx::net {
@@ -9,7 +11,7 @@ std::string CServiceUrl::Resolve(const std::string& settingValue)
     const char* fromEnvironment = std::getenv("MORVANEX_SERVICE_URL");
     std::string url = fromEnvironment && *fromEnvironment ? fromEnvironment
                       : !settingValue.empty()             ? settingValue
-                                                          : kDefault;
+                                                          : CSettingsStore::kDefaultServiceUrl;
     if (url.back() != '/')
         url += '/';
     return url;

@@ -1,4 +1,5 @@
 #include "net/ITransferEncryptor.h"
+#include "net/ServiceUrl.h"
 #include "net/VelquinClient.h"
 
 #include "engine/RsaBlob.h"
@@ -484,4 +485,17 @@ TEST_F(ServiceClient, FetchedKeysReplaceReadOnlyFilesAndNeverFollowLinks)
     EXPECT_EQ(c->GetKey("partner@example.com", folder + "link.kpub"), 0);
     EXPECT_EQ(readFile(folder + "target"), "untouched");
     EXPECT_TRUE(std::filesystem::is_symlink(folder + "link.kpub"));
+}
+
+TEST(ServiceUrl, EnvironmentThenSettingThenDefault)
+{
+    const char* saved = std::getenv("MORVANEX_SERVICE_URL");
+    const std::string keep = saved ? saved : "";
+    setenv("MORVANEX_SERVICE_URL", "https://env.example/base", 1);
+    EXPECT_EQ(mvx::net::CServiceUrl::Resolve("https://setting.example/"), "https://env.example/base/");
+    unsetenv("MORVANEX_SERVICE_URL");
+    EXPECT_EQ(mvx::net::CServiceUrl::Resolve("https://setting.example"), "https://setting.example/");
+    EXPECT_EQ(mvx::net::CServiceUrl::Resolve(""), "https://velquin.example/");
+    if (saved)
+        setenv("MORVANEX_SERVICE_URL", keep.c_str(), 1);
 }
