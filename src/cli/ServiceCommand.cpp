@@ -246,8 +246,8 @@ public:
         configureClient(password);
         int exitCode = ExitFailed;
         CProgressWorker worker(m_table, m_client);
-        m_ctx.interaction->status(worker.Poll().stageText);
         worker.Start(stageOf(m_o.action), [&](CVelquinClient&) { exitCode = perform(); });
+        showProgress(worker);
         worker.Wait();
         if (auto failure = worker.FailureMessage()) {
             m_ctx.interaction->showMessage(*failure, MsgIcon::Stop, std::string());
@@ -258,6 +258,19 @@ public:
     }
 
 private:
+    // The stage and the file being uploaded, as the progress window shows them.
+    void showProgress(CProgressWorker& worker)
+    {
+        std::string shown;
+        do {
+            const auto snapshot = worker.Poll();
+            const std::string line = snapshot.fileLine.empty() ? snapshot.stageText : snapshot.fileLine;
+            if (line != shown && !snapshot.finished)
+                m_ctx.interaction->status(line);
+            shown = line;
+        } while (!worker.WaitForRefresh());
+    }
+
     void configureClient(const std::string& password)
     {
         m_client.SetAccount(m_o.mail, password);

@@ -23,7 +23,9 @@ void CProgressWorker::Start(Stage stage, std::function<void(CVelquinClient&)> op
     m_finished = false;
     m_thread = std::thread([this, operation = std::move(operation)] {
         operation(m_client);
+        std::lock_guard<std::mutex> lock(m_finishLock);
         m_finished = true;
+        m_finishedSignal.notify_all();
     });
 }
 
@@ -31,6 +33,13 @@ void CProgressWorker::Wait()
 {
     if (m_thread.joinable())
         m_thread.join();
+}
+
+bool CProgressWorker::WaitForRefresh()
+{
+    std::unique_lock<std::mutex> lock(m_finishLock);
+    return m_finishedSignal.wait_for(lock, std::chrono::milliseconds(kRefreshMilliseconds),
+                                     [this] { return m_finished.load(); });
 }
 
 std::string CProgressWorker::stageText() const

@@ -3,7 +3,9 @@
 #include "net/VelquinClient.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -46,6 +48,8 @@ public:
     bool Finished() const { return m_finished.load(); }
     // Waits for the thread to end.
     void Wait();
+    // Waits at most the refresh period; true once the operation has finished.
+    bool WaitForRefresh();
     // After the end: the network-failure message when a request could not reach the service.
     std::optional<std::string> FailureMessage() const;
 
@@ -56,6 +60,8 @@ private:
     CVelquinClient& m_client;
     std::atomic<Stage> m_stage{Stage::Starting};
     std::atomic<bool> m_finished{false};
+    std::mutex m_finishLock;
+    std::condition_variable m_finishedSignal;
     std::thread m_thread;
 };
 

@@ -130,3 +130,21 @@ TEST_F(ProgressWorker, StageTextsFollowTheOperation)
         EXPECT_TRUE(worker.Poll().finished);
     }
 }
+
+TEST_F(ProgressWorker, RefreshWaitEndsWhenTheOperationEnds)
+{
+    CVelquinClient client(service->baseUrl());
+    CProgressWorker worker(table, client);
+    std::promise<void> release;
+    auto gate = release.get_future().share();
+    worker.Start(CProgressWorker::Stage::AccountCheck, [gate](CVelquinClient& c) {
+        gate.wait();
+        c.ConnectCheck();
+    });
+    EXPECT_FALSE(worker.Finished());
+    release.set_value();
+    while (!worker.WaitForRefresh()) {
+    }
+    EXPECT_TRUE(worker.Poll().finished);
+    EXPECT_EQ(worker.Poll().requestCount, 2);
+}
