@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 #include "cli/KeyCommands.h"
 #include "cli/QrCommand.h"
+#include "cli/ServiceCommand.h"
 
 namespace mvx::cli {
 
@@ -12,6 +13,9 @@ const std::vector<CliCommand>& cliCommands()
         {"auth", "authenticate a partner's (or one's own) public key", kAuthUsage, runAuth},
         {"keys", "the destination list: list, add", kKeysUsage, runKeys},
         {"qr", kQrSummary, kQrUsage, runQrCommand},
+        {"service", "web service requests: connect, login, register, status, getkey, serverkey, upload, easysend, "
+                    "transfer",
+         kServiceUsage, runServiceCommand},
     };
     return commands;
 }
