@@ -1,4 +1,5 @@
 #include "cli/CliContext.h"
+#include "cli/CryptCommands.h"
 #include "cli/KeyCommands.h"
 #include "cli/QrCommand.h"
 #include "cli/ServiceCommand.h"
@@ -11,6 +12,9 @@ const std::vector<CliCommand>& cliCommands()
         {"init", "make a key set (key files, settings, key folder, self-authentication key)", kInitUsage, runInit},
         {"whoami", "show the own key set, user name, mail and key fingerprint", kWhoamiUsage, runWhoami},
         {"auth", "authenticate a partner's (or one's own) public key", kAuthUsage, runAuth},
+        {"encrypt", "encrypt files for destinations (batch encryption)", kEncryptUsage, runEncrypt},
+        {"decrypt", "decrypt containers (batch decryption)", kDecryptUsage, runDecrypt},
+        {"shred", "destroy files by secure deletion", kShredUsage, runShred},
         {"keys", "the destination list: list, add", kKeysUsage, runKeys},
         {"qr", kQrSummary, kQrUsage, runQrCommand},
         {"service", "web service requests: connect, login, register, status, getkey, serverkey, upload, easysend, "

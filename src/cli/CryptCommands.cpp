@@ -1,0 +1,212 @@
+#include "cli/CryptCommands.h"
+
+#include "cli/CliSession.h"
+#include "keys/KeyFileNames.h"
+#include "platform/FileAttributes.h"
+#include "workbench/DecryptBatch.h"
+#include "workbench/DeleteFlows.h"
+#include "workbench/EncryptBatch.h"
+#include "workbench/IEncryptChooser.h"
+#include "workbench/WorkbenchSession.h"
+
+#include <cstdio>
+#include <ostream>
+
+namespace mvx::cli {
+
+const char* const kEncryptUsage =
+    "usage: morvanex-cli encrypt FILE... (--to KEY... | --self) [--out DIR]\n"
+    "           [--limit N(y|w|d|h|m|s)] [--limit-until \"YYYY-MM-DD HH:MM:SS\"] [--from-first-decryption]\n"
+    "           [--history] [--delete] [--mail]\n"
+    "Encrypts every FILE into FILE.klx for the destinations. KEY is a key file path, or a\n"
+    "key file name or display name from the destination list; --self encrypts for the\n"
+    "own self-authentication key. --limit sets a decryption time limit of N years, weeks,\n"
+    "days, hours, minutes or seconds (1 to 99), counted from the encryption or, with\n"
+    "--from-first-decryption, from the first decryption; --limit-until sets a date.\n"
+    "--history records who opens the containers, --delete destroys the plain files\n"
+    "afterwards, --mail hands the containers to the mail program. Prints each container made.\n";
+const char* const kDecryptUsage =
+    "usage: morvanex-cli decrypt FILE... [--out DIR] [--delete]\n"
+    "Decrypts every container. Prints each output path and, tab-separated, the sender\n"
+    "(\"known\" or \"unknown\", name, mail). --delete destroys the containers afterwards.\n";
+const char* const kShredUsage =
+    "usage: morvanex-cli shred FILE...\n"
+    "Destroys the files by secure deletion (ten overwrites, then deletion), asking per file.\n";
+
+namespace {
+
+// A destination given by path, key file name or display name.
+std::string resolveKey(CliSession& session, const std::string& key)
+{
+    if (FileAttributes::isRegularFile(key))
+        return absolutePath(key);
+    CKeyManager& keys = session.keys();
+    for (const std::string& folder : keys.keyFolderTree()) {
+        for (const char* memberFile : {KeyFileNames::kMemberFile, KeyFileNames::kPublicMemberFile}) {
+            for (const auto& record : CKeyManager::loadMemberFile(folder + memberFile)) {
+                if (record.fileName == key || record.displayName == key)
+                    return folder + record.fileName;
+            }
+        }
+    }
+    return {};
+}
+
+// The folder named by --out, made when it does not exist yet (the batches
+// would otherwise fall back to their default folder without a word).
+std::string outputFolder(const std::string& given)
+{
+    const std::string folder = absolutePath(given);
+    FileAttributes::makeFolders(folder);
+    return folder;
+}
+
+bool parseLimit(const std::string& text, CEncryptOptDlg& dialog)
+{
+    if (text.size() < 2)
+        return false;
+    const std::string units = "ywdhms";
+    const size_t unit = units.find(text.back());
+    if (unit == std::string::npos)
+        return false;
+    dialog.number = text.substr(0, text.size() - 1);
+    dialog.unit = static_cast<CEncryptOptDlg::Unit>(unit);
+    return true;
+}
+
+bool parseDate(const std::string& text, CEncryptOptDlg& dialog)
+{
+    int y, mo, d, h = 0, mi = 0, s = 0;
+    const int n = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s);
+    if (n != 3 && n != 6)
+        return false;
+    dialog.limitMode = CEncryptOptDlg::kDirectDate;
+    dialog.year = y;
+    dialog.month = mo;
+    dialog.day = d;
+    dialog.hour = h;
+    dialog.minute = mi;
+    dialog.second = s;
+    return true;
+}
+
+// The options dialog filled from the command line; false for a usage error.
+bool fillOptions(const ParsedArgs& parsed, CEncryptOptDlg& dialog)
+{
+    dialog.manageLogs = parsed.has("--history");
+    dialog.deletePlainFiles = parsed.has("--delete");
+    dialog.outputFolder = parsed.has("--out") ? outputFolder(parsed.value("--out")) : std::string();
+    if (parsed.has("--limit") && parsed.has("--limit-until"))
+        return false;
+    if (parsed.has("--limit")) {
+        dialog.timeLimitOn = true;
+        dialog.limitMode = parsed.has("--from-first-decryption") ? CEncryptOptDlg::kAfterFirstDecryption
+                                                                  : CEncryptOptDlg::kAfterEncryption;
+        return parseLimit(parsed.value("--limit"), dialog);
+    }
+    if (parsed.has("--limit-until")) {
+        dialog.timeLimitOn = true;
+        return parseDate(parsed.value("--limit-until"), dialog);
+    }
+    return !parsed.has("--from-first-decryption");
+}
+
+std::vector<std::string> absolutePaths(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> result;
+    for (const auto& p : paths)
+        result.push_back(absolutePath(p));
+    return result;
+}
+
+} // namespace
+
+int runEncrypt(CliContext& context, const CommandArgs& args)
+{
+    ParsedArgs parsed;
+    if (!parseArgs(args, {"--to", "--out", "--limit", "--limit-until"},
+                   {"--self", "--from-first-decryption", "--history", "--delete", "--mail"}, parsed, *context.err))
+        return ExitUsage;
+    CliSession session(context);
+    CEncryptOptDlg dialog(false);
+    if (parsed.positional.empty() || parsed.has("--to") == parsed.has("--self") || !fillOptions(parsed, dialog)) {
+        *context.err << kEncryptUsage;
+        return ExitUsage;
+    }
+    if (!session.requireKeySet())
+        return ExitFailed;
+    if (!dialog.onOk(session.messenger()).accepted)
+        return ExitFailed;
+
+    EncryptChoices choices;
+    choices.options = dialog.options();
+    choices.mail = parsed.has("--mail");
+    WorkbenchSession workbench(session.messenger(), session.settings(), session.keys(), session.settingsFound());
+    if (parsed.has("--self")) {
+        choices.destinations.push_back(workbench.context().keys.selfAuthKeyFile);
+    } else {
+        for (const auto& key : parsed.values("--to")) {
+            const std::string path = resolveKey(session, key);
+            // An unknown name stays as given: the batch reports it as not found.
+            choices.destinations.push_back(path.empty() ? key : path);
+        }
+    }
+    PresetEncryptChooser chooser(choices);
+    workbench.context().chooser = &chooser;
+    workbench.work().setFiles(absolutePaths(parsed.positional));
+    EncryptRequest request;
+    request.kind = kKindChooseDestinations;
+    const EncryptOutcome outcome = EncryptBatch(workbench.context()).run(request);
+    for (const auto& container : outcome.containers)
+        session.out() << container << '\n';
+    const bool all = outcome.completed && outcome.containers.size() == parsed.positional.size() &&
+                     outcome.deletionFailures.empty();
+    return all ? ExitOk : ExitFailed;
+}
+
+int runDecrypt(CliContext& context, const CommandArgs& args)
+{
+    ParsedArgs parsed;
+    if (!parseArgs(args, {"--out"}, {"--delete"}, parsed, *context.err))
+        return ExitUsage;
+    if (parsed.positional.empty()) {
+        *context.err << kDecryptUsage;
+        return ExitUsage;
+    }
+    CliSession session(context);
+    if (!session.requireKeySet())
+        return ExitFailed;
+    Settings settings = session.settings();
+    if (parsed.has("--out"))
+        settings.destPath2 = outputFolder(parsed.value("--out"));
+    settings.deleteCheck2 = parsed.has("--delete") ? 1 : 0;
+    WorkbenchSession workbench(session.messenger(), settings, session.keys(), session.settingsFound());
+    workbench.work().setFiles(absolutePaths(parsed.positional));
+    // As for dropped containers: the output path follows the naming rules and
+    // "--out"; a single container does not open the save dialog.
+    const DecryptOutcome outcome = DecryptBatch(workbench.context()).run(kKindFromDestinationList);
+    for (size_t i = 0; i < outcome.outputs.size(); ++i) {
+        const auto& sender = outcome.senders[i];
+        session.out() << outcome.outputs[i] << '\t' << (sender.known ? "known" : "unknown") << '\t'
+                      << sender.userName << '\t' << sender.mail << '\n';
+    }
+    return outcome.completed && outcome.decrypted.size() == parsed.positional.size() ? ExitOk : ExitFailed;
+}
+
+int runShred(CliContext& context, const CommandArgs& args)
+{
+    if (args.empty()) {
+        *context.err << kShredUsage;
+        return ExitUsage;
+    }
+    CliSession session(context);
+    WorkbenchSession workbench(session.messenger(), session.settings(), session.keys(), session.settingsFound());
+    for (const auto& path : absolutePaths(args))
+        workbench.work().ExpandEntry(path, true);
+    const DeleteOutcome outcome = DeleteFlows(workbench.context()).deleteWorkList();
+    for (const auto& deleted : outcome.deleted)
+        session.out() << deleted << '\n';
+    return outcome.refused.empty() && outcome.failed.empty() && !outcome.stopped ? ExitOk : ExitFailed;
+}
+
+} // namespace mvx::cli
