@@ -375,6 +375,10 @@ enum Id : int {
     StrayKeyRegistered = 516, // %sさんの鍵、\n%s\nを登録しました。 (Japanese in both)
     KeyRegistrationCaption = 517, // 鍵の登録 (Japanese in both)
     MakerDisplayName = 518, // Brellwick (Japanese in both)
+    KeyFileCheckFailed = 519, // %s is not a key file that can be registered.
+    MemberFileWriteFailed = 520, // %s could not be written. The change was not saved.
+    OpenInPlaceNoProgram = 521, // No program is associated with %s.
+    ContainerUpdateFailed = 522, // %s could not be updated. The encrypted file was left as it was.
     RemovedHiddenAndLinks = 526, // Remove the hidden file and .lnk file.
     RemovedLinks = 527, // Because .lnk file can not encrypt,it remove in the list.
     RemovedHidden = 528, // Remove the hidden file.
