@@ -104,6 +104,7 @@ const MessageText kTexts[] = {
     {Msg::ContainerWriteFailed, "%s could not be written completely. The incomplete file was removed."},
     {Msg::PlainFileWriteFailed, "%s could not be decrypted completely. The incomplete file was removed."},
     {Msg::BodyTooLargeForAttachment, "%s is 4 GB or larger and cannot be encrypted with the sender's key attached."},
+    {Msg::NoTerminalSafeAnswer, "(no terminal: answering \"%s\")"},
     {Msg::SettingTimeLimit, "Setting TimeLimit"},
     {Msg::EnterNumber1To99, "Please Enter a number between 1 and 99."},
     {Msg::NoFileSelected, "No file selected."},

@@ -108,6 +108,7 @@ const MessageText kTexts[] = {
     {Msg::ContainerWriteFailed, "%sを最後まで書き込めませんでした。不完全なファイルは削除しました。"},
     {Msg::PlainFileWriteFailed, "%sを最後まで復号化できませんでした。不完全なファイルは削除しました。"},
     {Msg::BodyTooLargeForAttachment, "%sは4GB以上のため、送信者の鍵を添付して暗号化することはできません。"},
+    {Msg::NoTerminalSafeAnswer, "（端末がないため「%s」と答えます）"},
     {Msg::SettingTimeLimit, "復号化期限を設定する"},
     {Msg::EnterNumber1To99, "1から99までの数字を入力してください。"},
     {Msg::NoFileSelected, "ファイルが選択されていません。"},

@@ -108,6 +108,7 @@ enum Id : int {
     OutputFileCannotOpen = 173, // Output File cannot Open.
     ContainerWriteFailed = 174, // %s could not be written completely. The incomplete file was removed.
     PlainFileWriteFailed = 175, // %s could not be decrypted completely. The incomplete file was removed.
+    NoTerminalSafeAnswer = 177, // (no terminal: answering "%s")
     BodyTooLargeForAttachment = 176, // %s is 4 GB or larger and cannot be encrypted with the sender's key attached.
     SettingTimeLimit = 180, // Setting TimeLimit
     EnterNumber1To99 = 181, // Please Enter a number between 1 and 99.

@@ -124,10 +124,10 @@ std::optional<std::string> browseSpecificFolder(CMessenger& messenger, const IFo
     for (;;) {
         const auto chosen = messenger.interaction().chooseFolderPrompted(
             messenger.text(Msg::SelectFolderTitle), messenger.text(Msg::SelectFolderPrompt), start);
-        if (!chosen)
+        if (!chosen || chosen->empty())
             return std::nullopt;
         const FolderVerdict verdict = checkSpecificFolderChoice(*chosen, keyPairRoot, programFolder, facts);
-        if (verdict.accepted && !verdict.folder.empty())
+        if (verdict.accepted)
             return verdict.folder;
         showRefusal(messenger, verdict);
         start = *chosen;

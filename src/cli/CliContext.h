@@ -16,6 +16,7 @@ struct CliContext {
     std::string language;   // "ja", "en" or empty for the setting
     AnswerPolicy policy = AnswerPolicy::Ask;
     IInteraction* interaction = nullptr;
+    TerminalInteraction* terminal = nullptr;  // the same object, when questions go to a terminal
     std::ostream* out = nullptr;  // results
     std::ostream* err = nullptr;  // messages and usage
 };

@@ -47,6 +47,8 @@ void CliSession::reload()
         language_.applySetting(CLanguage::kJapanese);
     else
         language_.applySetting(settings_.languageSel);
+    if (context_.terminal)
+        context_.terminal->useTexts(table_);
     keys_ = std::make_unique<CKeyManager>(messenger_);
     if (!settings_.keyPairRoot.empty())
         keys_->findOwnKeySet(settings_.keyPairRoot, settings_.publicKeyName, settings_.privateKeyName);

@@ -1,5 +1,8 @@
 #include "cli/TerminalInteraction.h"
 
+#include "app/MessageFormat.h"
+#include "app/Msg.h"
+
 #include <istream>
 #include <ostream>
 
@@ -39,7 +42,7 @@ bool TerminalInteraction::askYesNo(const std::string& text, MsgIcon icon, const 
     if (!caption.empty())
         err_ << caption << ": ";
     err_ << iconPrefix(icon);
-    return choose(text, {"Yes", "No"}, 1) == 0;
+    return choose(text, {label(Msg::Yes), label(Msg::No)}, 1) == 0;
 }
 
 bool TerminalInteraction::askOkCancel(const std::string& text, MsgIcon icon, const std::string& caption)
@@ -47,7 +50,7 @@ bool TerminalInteraction::askOkCancel(const std::string& text, MsgIcon icon, con
     if (!caption.empty())
         err_ << caption << ": ";
     err_ << iconPrefix(icon);
-    return choose(text, {"OK", "Cancel"}, 1) == 0;
+    return choose(text, {label(Msg::Ok), label(Msg::Cancel)}, 1) == 0;
 }
 
 int TerminalInteraction::continueConfirm(const std::string& caption, const std::string& text,
@@ -69,7 +72,7 @@ bool TerminalInteraction::noticeWithSilence(const std::string& caption, const st
     showMessage(text, MsgIcon::Information, caption);
     if (policy_ != AnswerPolicy::Ask || !interactive_)
         return false;
-    return choose(checkBoxText, {"Yes", "No"}, 1) == 0;
+    return choose(checkBoxText, {label(Msg::Yes), label(Msg::No)}, 1) == 0;
 }
 
 std::vector<std::string> TerminalInteraction::chooseFiles(const std::string& title, const std::string&)
@@ -117,7 +120,7 @@ int TerminalInteraction::choose(const std::string& text, const std::vector<std::
     } else if (policy_ == AnswerPolicy::No) {
         picked = safeIndex;
     } else if (!interactive_) {
-        err_ << "(no terminal: answering \"" << choices[static_cast<size_t>(safeIndex)] << "\")\n";
+        err_ << formatMessage(label(Msg::NoTerminalSafeAnswer), choices[static_cast<size_t>(safeIndex)]) << '\n';
         return safeIndex;
     } else {
         for (;;) {
@@ -133,6 +136,12 @@ int TerminalInteraction::choose(const std::string& text, const std::vector<std::
     }
     err_ << "-> " << choices[static_cast<size_t>(picked)] << '\n';
     return picked;
+}
+
+std::string TerminalInteraction::label(int slot) const
+{
+    static const CMessageTable japanese;  // the texts every table starts with
+    return (table_ ? *table_ : japanese).text(slot);
 }
 
 std::optional<std::string> TerminalInteraction::askLine(const std::string& prompt)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CMessageTable.h"
 #include "app/IInteraction.h"
 
 #include <iosfwd>
@@ -28,11 +29,17 @@ public:
     std::optional<std::string> chooseSavePath(const std::string& title, const std::string& suggestedPath) override;
     void status(const std::string& text) override;
 
+    // Button labels and notes come from the message table once it is filled.
+    void useTexts(const CMessageTable& table) { table_ = &table; }
+
 private:
     // Shows the choices and returns the index picked, or safeIndex without a terminal.
     int choose(const std::string& text, const std::vector<std::string>& choices, int safeIndex);
     std::optional<std::string> askLine(const std::string& prompt);
 
+    std::string label(int slot) const;
+
+    const CMessageTable* table_ = nullptr;
     AnswerPolicy policy_;
     std::istream& in_;
     std::ostream& err_;

@@ -88,6 +88,7 @@ int main(int argc, char** argv)
     }
     TerminalInteraction interaction(ctx.policy, std::cin, std::cerr, isatty(STDIN_FILENO) != 0);
     ctx.interaction = &interaction;
+    ctx.terminal = &interaction;
     ctx.out = &std::cout;
     ctx.err = &std::cerr;
     return command->run(ctx, args);

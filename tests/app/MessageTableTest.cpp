@@ -1,4 +1,5 @@
 #include "app/CMessageTable.h"
+#include "app/MainWindowLabels.h"
 #include "app/MessageTexts.h"
 #include "app/Msg.h"
 
@@ -188,6 +189,24 @@ TEST(MessageTableTexts, SlotsOutsideTheTableReadEmpty)
     table.FillJapanese();
     EXPECT_EQ(table.text(-1), "");
     EXPECT_EQ(table.text(CMessageTable::kSlotCount), "");
+}
+
+TEST(MessageTableTexts, MainWindowLabelsHaveTextsInBothLanguages)
+{
+    CMessageTable table;
+    for (int pass = 0; pass < 2; ++pass) {
+        pass == 0 ? table.FillJapanese() : table.FillEnglish();
+        for (int slot : kTopMenuSlots)
+            EXPECT_FALSE(table.text(slot).empty()) << slot;
+        for (const CommandLabel& label : kMenuCommandLabels)
+            EXPECT_FALSE(table.text(label.slot).empty()) << label.command;
+        for (const CommandLabel& label : kToolbarLabels)
+            EXPECT_FALSE(table.text(label.slot).empty()) << label.command;
+        EXPECT_FALSE(table.text(kSystemMenuMiniWindow.slot).empty());
+    }
+    const std::array<int, 10> toolbarSlots = {52, 51, 58, 55, 48, 50, 59, 61, 62, 63};
+    for (size_t i = 0; i < toolbarSlots.size(); ++i)
+        EXPECT_EQ(kToolbarLabels[i].slot, toolbarSlots[i]);
 }
 
 } // namespace

@@ -34,9 +34,12 @@ TEST(TerminalInteraction, WithoutTerminalTheSafeAnswerIsTakenAndSaid)
     std::istringstream in("1\n");
     std::ostringstream err;
     TerminalInteraction ask(AnswerPolicy::Ask, in, err, false);
+    CMessageTable english;
+    english.FillEnglish();
+    ask.useTexts(english);
     EXPECT_FALSE(ask.askYesNo("Delete?", MsgIcon::Question, ""));
     EXPECT_EQ(ask.continueConfirm("Delete", "t", {"Yes", "Delete all", "No", "Stop"}), 3);
-    EXPECT_NE(err.str().find("no terminal"), std::string::npos);
+    EXPECT_NE(err.str().find("(no terminal: answering \"No\")"), std::string::npos) << err.str();
 }
 
 TEST(TerminalInteraction, PromptTakesNumberOrWord)
