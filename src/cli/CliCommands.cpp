@@ -1,4 +1,5 @@
 #include "cli/CliContext.h"
+#include "cli/ContainerCommands.h"
 #include "cli/KeyCommands.h"
 
 namespace mvx::cli {
@@ -9,7 +10,11 @@ const std::vector<CliCommand>& cliCommands()
         {"init", "make a key set (key files, settings, key folder, self-authentication key)", kInitUsage, runInit},
         {"whoami", "show the own key set, user name, mail and key fingerprint", kWhoamiUsage, runWhoami},
         {"auth", "authenticate a partner's (or one's own) public key", kAuthUsage, runAuth},
-        {"keys", "the destination list: list, add", kKeysUsage, runKeys},
+        {"keys", "the destination list: list, add, modify, delete, move, mkdir, rmdir, outdated, stray", kKeysUsage,
+         runKeys},
+        {"history", "the history a container carries", kHistoryUsage, runHistory},
+        {"forward", "forward a container by mail to addresses recorded in its history", kForwardUsage, runForward},
+        {"open", "open a container in place with the program of its file type", kOpenUsage, runOpen},
     };
     return commands;
 }
