@@ -38,13 +38,13 @@ Conversion parseConversion(std::string_view rest)
     return c;
 }
 
-std::string renderWith(const std::string& spec, auto value)
+std::string renderWith(const std::string& conversion, auto value)
 {
-    const int needed = std::snprintf(nullptr, 0, spec.c_str(), value);
+    const int needed = std::snprintf(nullptr, 0, conversion.c_str(), value);
     if (needed <= 0)
         return {};
     std::vector<char> buffer(static_cast<size_t>(needed) + 1);
-    std::snprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+    std::snprintf(buffer.data(), buffer.size(), conversion.c_str(), value);
     return std::string(buffer.data(), static_cast<size_t>(needed));
 }
 

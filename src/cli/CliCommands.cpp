@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 #include "cli/ContainerCommands.h"
 #include "cli/KeyCommands.h"
+#include "cli/QrCommand.h"
 
 namespace mvx::cli {
 
@@ -15,6 +16,7 @@ const std::vector<CliCommand>& cliCommands()
         {"history", "the history a container carries", kHistoryUsage, runHistory},
         {"forward", "forward a container by mail to addresses recorded in its history", kForwardUsage, runForward},
         {"open", "open a container in place with the program of its file type", kOpenUsage, runOpen},
+        {"qr", kQrSummary, kQrUsage, runQrCommand},
     };
     return commands;
 }
