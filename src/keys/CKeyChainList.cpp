@@ -509,4 +509,23 @@ std::vector<std::string> CKeyChainList::findCopies(const std::string& fileName) 
     return copies;
 }
 
+std::vector<std::string> CKeyChainList::keyFilesIn(const std::string& folder) const
+{
+    const std::string shown = KeyFileNames::withTrailingSlash(folder);
+    std::vector<std::string> files;
+    for (const char* memberFile : {KeyFileNames::kMemberFile, KeyFileNames::kPublicMemberFile})
+        for (const auto& record : CKeyManager::loadMemberFile(shown + memberFile))
+            files.push_back(shown + record.fileName);
+    return files;
+}
+
+std::optional<std::pair<std::string, std::string>> CKeyChainList::lookup(const std::string& keyFilePath) const
+{
+    const auto record =
+        MemberRecords::find(KeyFileNames::folderOf(keyFilePath), KeyFileNames::fileNameOf(keyFilePath));
+    if (!record)
+        return std::nullopt;
+    return std::make_pair(record->displayName, record->mail);
+}
+
 } // namespace mvx

@@ -86,6 +86,11 @@ public:
     // Every folder of the tree that holds a file of this name (full paths of the files).
     std::vector<std::string> findCopies(const std::string& fileName) const;
 
+    // What the encryption asks of the list: the key files a key folder lists
+    // (authenticated first), and the name and mail registered for a key file.
+    std::vector<std::string> keyFilesIn(const std::string& folder) const;
+    std::optional<std::pair<std::string, std::string>> lookup(const std::string& keyFilePath) const;
+
     static bool isMakerKey(const std::string& fileName);
 
 private:

@@ -4,6 +4,7 @@
 #include "engine/CArchiveHistoryMan.h"
 #include "engine/FileEncryptor.h"
 #include "engine/KeystreamEngine.h"
+#include "platform/FileAttributes.h"
 #include "platform/FileIo.h"
 #include "platform/SecureDelete.h"
 #include "platform/TextFields.h"
@@ -46,10 +47,20 @@ public:
         if (::mkdtemp(pattern.data()))
             path_ = pattern + "/";
     }
+    // Whatever the program left beside the plain file (backups, lock files)
+    // may hold plain text too: it is destroyed as well.
     ~PrivateFolder()
     {
-        if (!path_.empty())
-            ::rmdir(path_.c_str());
+        if (path_.empty())
+            return;
+        for (const std::string& name : FileAttributes::entries(path_)) {
+            const std::string path = path_ + name;
+            if (FileAttributes::isRegularFile(path) && !FileAttributes::isSymbolicLink(path))
+                SecureDelete(path);
+            else
+                ::unlink(path.c_str());
+        }
+        ::rmdir(path_.c_str());
     }
     const std::string& path() const { return path_; }
 

@@ -361,6 +361,21 @@ TEST_F(DestinationListTest, IsRegisteredSearchesEveryFolderAndFindCopiesNamesThe
     EXPECT_TRUE(chain.findCopies("../x").empty());
 }
 
+TEST_F(DestinationListTest, AKeyFolderGivesItsListedKeysAndAKeyFileItsNames)
+{
+    auto chain = list("Carol C.", "carol@example.org");
+    ASSERT_TRUE(chain.registerKey(plainKeyOutside(carol, "carol.kpub")));
+    ASSERT_TRUE(chain.registerKey(authKeyFor(alice, bob)));
+    fs::copy_file(bob.publicKey(), alice.keyFolder + "unlisted.kpub");
+    EXPECT_EQ(chain.keyFilesIn(alice.keyFolder),
+              (std::vector<std::string>{alice.keyFolder + "alice))bob-auth.kpub", alice.keyFolder + "carol.kpub"}));
+    const auto names = chain.lookup(alice.keyFolder + "carol.kpub");
+    ASSERT_TRUE(names);
+    EXPECT_EQ(names->first, "Carol C.");
+    EXPECT_EQ(names->second, "carol@example.org");
+    EXPECT_FALSE(chain.lookup(alice.keyFolder + "unlisted.kpub"));
+}
+
 TEST_F(DestinationListTest, StrayKeysAreOfferedOnceAndRegisteredWithTheirRecordNames)
 {
     authKeyFor(alice, bob);

@@ -183,6 +183,7 @@ TEST_F(HistoryFlowsTest, OpenInPlaceUnchangedIsViewedChangedIsUpdatedAndDecrypts
     EXPECT_EQ(operations(container), (std::vector<std::string>{"新規作成", "閲覧"}));
 
     launcher.whileOpen = [](const std::string& file) {
+        fs::copy_file(file, file + "~");  // an editor's backup beside the file
         std::ofstream(file, std::ios::trunc) << "second draft, rather longer than the first one";
     };
     EXPECT_EQ(openInPlace(container, launcher), OpenInPlace::kUpdated);
