@@ -7,6 +7,7 @@
 #include "keys/AuthRecord.h"
 #include "keys/DateTexts.h"
 #include "keys/KeyFileNames.h"
+#include "keys/KeyFileStore.h"
 #include "platform/Clock.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileIo.h"
@@ -99,6 +100,19 @@ void CKeyManager::findOwnKeySet(const std::string& keyPairRoot, const std::strin
     const std::string keySetName = KeyFileNames::keySetNameOfPrivateKey(privateKeyName_);
     setKeyFolder(KeyFileNames::keyFolder(keyRoot_, keySetName));
     readPersonalInfo();
+}
+
+int CKeyManager::adoptKeyPair(const std::string& publicKeyPath, const std::string& privateKeyPath)
+{
+    if (!KeyFileStore::keyPairIsValid(publicKeyPath, privateKeyPath) ||
+        KeyFileNames::folderOf(publicKeyPath) != KeyFileNames::folderOf(privateKeyPath)) {
+        messenger_.show(Msg::SelectedKeyPairAbnormal, MsgIcon::Stop);
+        return 0;
+    }
+    findOwnKeySet(KeyFileNames::folderOf(privateKeyPath), KeyFileNames::fileNameOf(publicKeyPath),
+                  KeyFileNames::fileNameOf(privateKeyPath));
+    messenger_.show(Msg::KeyPairChanged, MsgIcon::Information, publicKeyPath, privateKeyPath);
+    return 1;
 }
 
 void CKeyManager::setKeyFolder(const std::string& folder)
@@ -199,11 +213,18 @@ bool CKeyManager::readPersonalInfo()
 
 bool CKeyManager::writePersonalInfo(const std::string& userName, const std::string& mail)
 {
-    const std::string text = userName + "\n" + mail + "\n";
+    // Each value is one line of the file.
+    auto oneLine = [](std::string value) {
+        for (char& c : value)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        return value;
+    };
+    const std::string text = oneLine(userName) + "\n" + oneLine(mail) + "\n";
     if (!writeWholeFile(keyFolder_ + KeyFileNames::kPersonalInfoFile, text.data(), text.size(), 0600))
         return false;
-    userName_ = userName;
-    mail_ = mail;
+    userName_ = oneLine(userName);
+    mail_ = oneLine(mail);
     return true;
 }
 

@@ -87,6 +87,11 @@ public:
     std::string ownPublicKeyPath() const { return keyRoot_ + publicKeyName_; }
     std::string ownPrivateKeyPath() const { return keyRoot_ + privateKeyName_; }
 
+    // A key pair the user picked by hand: refused with a message when the
+    // pair is not valid or its files lie in different folders; otherwise it
+    // becomes the own key set (confirmed with both paths). 1 or 0.
+    int adoptKeyPair(const std::string& publicKeyPath, const std::string& privateKeyPath);
+
     void setKeyFolder(const std::string& folder);
     int openFolder(const std::string& folder);
     int addKey(const std::string& displayName, const std::string& mail, const std::string& keyFilePath);

@@ -109,14 +109,15 @@ std::string KeyAuthenticator::authenticateOne(const std::string& selected, bool 
         return {};
 
     const std::string target = targetPathFor(selected, identity_.ownPublicKeyPath);
-    if (FileAttributes::exists(target) && !clearTarget(target, Msg::OverwriteAuthKeyQuestion))
+    const bool targetExists = FileAttributes::exists(target);
+    if (targetExists && !messenger_.askYesNo(Msg::OverwriteAuthKeyQuestion, MsgIcon::Question, target))
         return {};
     SystemTime expiry;
     if (!skipExpiryQuestion)
         limits_.expiry(expiry);
 
     continueWithOthers_ = false;
-    const std::string made = makeAuthenticatedKey(selected, expiry, quiet);
+    const std::string made = makeAuthenticatedKey(selected, expiry, quiet, targetExists);
     goOn = continueWithOthers_;
     if (made.empty())
         return {};
@@ -126,17 +127,6 @@ std::string KeyAuthenticator::authenticateOne(const std::string& selected, bool 
     if (partnerBlob == RsaKeyWrapper::readBlobFromKeyFile(identity_.ownPublicKeyPath))
         renewOwnKeyCopies(made);
     return made;
-}
-
-bool KeyAuthenticator::clearTarget(const std::string& target, int questionSlot)
-{
-    if (!messenger_.askYesNo(questionSlot, MsgIcon::Question, target))
-        return false;
-    if (!KeyFileStore::destroy(target)) {
-        messenger_.show(Msg::AuthKeyCreationFailed, MsgIcon::Stop, target);
-        return false;
-    }
-    return true;
 }
 
 void KeyAuthenticator::renewOwnKeyCopies(const std::string& made)
@@ -156,7 +146,8 @@ void KeyAuthenticator::renewOwnKeyCopies(const std::string& made)
             messenger_.show(Msg::AuthKeyCreationFailed, MsgIcon::Stop, copy);
 }
 
-std::string KeyAuthenticator::makeAuthenticatedKey(const std::string& partnerPath, const SystemTime& expiry, bool quiet)
+std::string KeyAuthenticator::makeAuthenticatedKey(const std::string& partnerPath, const SystemTime& expiry, bool quiet,
+                                                   bool overwriteConfirmed)
 {
     const auto identity = IdentityBlock::fromPrivateKeyPath(identity_.ownPrivateKeyPath, identity_.installationTag);
     if (!identity) {
@@ -184,13 +175,17 @@ std::string KeyAuthenticator::makeAuthenticatedKey(const std::string& partnerPat
         return {};
     }
     const std::string target = targetPathFor(partnerPath, identity_.ownPublicKeyPath);
-    if (FileAttributes::exists(target) && !clearTarget(target, Msg::FileExistsOverwriteQuestion))
+    const bool targetExists = FileAttributes::exists(target);
+    if (targetExists && !overwriteConfirmed &&
+        !messenger_.askYesNo(Msg::FileExistsOverwriteQuestion, MsgIcon::Question, target))
         return {};
 
     std::vector<uint8_t> bytes = KeyFileStore::framing(ownBlob);
     const std::vector<uint8_t> second = KeyFileStore::framing(sealed);
     bytes.insert(bytes.end(), second.begin(), second.end());
-    if (!KeyFileStore::writeNew(target, bytes, KeyFileStore::kKeyFileMode)) {
+    const bool written = targetExists ? KeyFileStore::writeReplacing(target, bytes, KeyFileStore::kKeyFileMode)
+                                      : KeyFileStore::writeNew(target, bytes, KeyFileStore::kKeyFileMode);
+    if (!written) {
         messenger_.show(Msg::AuthKeyCreationFailed, MsgIcon::Stop, target);
         return {};
     }
@@ -198,6 +193,14 @@ std::string KeyAuthenticator::makeAuthenticatedKey(const std::string& partnerPat
     if (!quiet && dialogs_.complete)
         continueWithOthers_ = dialogs_.complete(completionLines(partnerPath, target), madeThisRun_);
     return target;
+}
+
+std::vector<KeyAuthenticator::Mail> KeyAuthenticator::mailsForRun() const
+{
+    std::vector<Mail> mails;
+    for (const std::string& made : madeThisRun_)
+        mails.push_back({made, messenger_.text(Msg::MailSubjectAuthKey), messenger_.text(Msg::MailBodyAuthKey)});
+    return mails;
 }
 
 std::vector<std::string> KeyAuthenticator::completionLines(const std::string& partnerPath,

@@ -47,10 +47,23 @@ public:
     // last authenticated key made, or empty.
     std::string authenticate(const std::vector<std::string>& publicKeyFiles, bool skipExpiryQuestion, bool quiet);
     // One authenticated key for the public key at partnerPath. Path or empty.
-    std::string makeAuthenticatedKey(const std::string& partnerPath, const SystemTime& expiry, bool quiet);
+    // An existing target is replaced only after the question was answered Yes
+    // (or, with overwriteConfirmed, was answered before), and only once the new
+    // file has been written completely.
+    std::string makeAuthenticatedKey(const std::string& partnerPath, const SystemTime& expiry, bool quiet,
+                                     bool overwriteConfirmed = false);
 
     // partner folder + P + "))" + A + "-auth.kpub"; for a selected X))Y-auth.kpub, Y))X-auth.kpub.
     static std::string targetPathFor(const std::string& selectedPath, const std::string& ownPublicKeyPath);
+
+    // "&Send E-Mail" of the completion dialog: one mail per key made in this
+    // run, with that key attached.
+    struct Mail {
+        std::string attachment;
+        std::string subject;
+        std::string body;
+    };
+    std::vector<Mail> mailsForRun() const;
 
     CAuthKeyLimitSetDlg& limits() { return limits_; }
     const CAuthManager& history() const { return history_; }
@@ -58,7 +71,6 @@ public:
 
 private:
     std::string authenticateOne(const std::string& selected, bool skipExpiryQuestion, bool quiet, bool& goOn);
-    bool clearTarget(const std::string& target, int questionSlot);
     void renewOwnKeyCopies(const std::string& made);
     std::vector<std::string> completionLines(const std::string& partnerPath, const std::string& target) const;
     std::string historyPath() const;

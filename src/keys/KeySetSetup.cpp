@@ -4,6 +4,7 @@
 #include "keys/CKeyManager.h"
 #include "keys/KeyAuthenticator.h"
 #include "keys/KeyFileNames.h"
+#include "keys/KeySetNameRules.h"
 #include "platform/FileAttributes.h"
 
 namespace mvx {
@@ -11,6 +12,9 @@ namespace mvx {
 KeySetSetup::Result KeySetSetup::finish(const Request& request)
 {
     Result result;
+    // The wizard's name rules, again for callers without the name page.
+    if (!KeySetNameRules::checkForWizard(request.name, request.keyRoot, messenger_))
+        return result;
     CGenKeyDlg generator(messenger_);
     generator.setTargetFolder(request.keyRoot);
     if (generator.generateKeySet(request.name) != CGenKeyDlg::kGenerated)

@@ -242,3 +242,28 @@ TEST_F(KeyFolderTest, OutdatedKeysAcrossTheTreeByWholeMinutes)
     EXPECT_EQ(outdated[1].displayName, "ancient");
     EXPECT_EQ(outdated[1].expiry, "1601/01/01");
 }
+
+TEST_F(KeyFolderTest, KeyPairPickedByHand)
+{
+    TestUser bob = makeUser("sender", "bob", "Bob");
+    EXPECT_EQ(keys.adoptKeyPair(bob.publicKey(), alice.privateKey()), 0);
+    EXPECT_EQ(ui.last().text, "The content of the key pair that has been selected now is abnormal. ");
+    EXPECT_EQ(keys.keyFolder(), alice.keyFolder);
+
+    EXPECT_EQ(keys.adoptKeyPair(bob.publicKey(), bob.privateKey()), 1);
+    EXPECT_EQ(ui.last().text, "PublicKey: " + bob.publicKey() + "\nPrivateKey: " + bob.privateKey() + "\n  changed.");
+    EXPECT_EQ(keys.keyFolder(), bob.keyFolder);
+    EXPECT_EQ(keys.ownPrivateKeyPath(), bob.privateKey());
+    EXPECT_EQ(keys.userName(), "Bob");
+}
+
+TEST_F(KeyFolderTest, PersonalInformationIsTwoLines)
+{
+    ASSERT_TRUE(keys.writePersonalInfo("Alice\nLiddell", "alice@example.org"));
+    const auto bytes = bytesOf(alice.keyFolder + "personalinfo.dat");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "Alice Liddell\nalice@example.org\n");
+    CKeyManager again(messenger);
+    useKeySetOf(again, alice);
+    EXPECT_EQ(again.userName(), "Alice Liddell");
+    EXPECT_EQ(again.mail(), "alice@example.org");
+}
