@@ -4,6 +4,7 @@
 #include "cli/MailCommand.h"
 #include "engine/FileDecryptor.h"
 #include "keys/KeyFolderSenderDirectory.h"
+#include "keys/StrayKeys.h"
 #include "platform/AppLauncher.h"
 #include "workbench/ForwardFile.h"
 #include "workbench/HistoryViewer.h"
@@ -115,6 +116,8 @@ int runOpen(CliContext& context, const CommandArgs& args)
     if (!session.requireKeySet())
         return ExitFailed;
     CKeyManager& keys = session.keys();
+    // Keys lying unlisted in the key folder may name the sender.
+    StrayKeys(session.messenger(), keys).offer();
     FileDecryptor decryptor(session.messenger(), keys.ownPublicKeyPath(), keys.ownPrivateKeyPath());
     KeyFolderSenderDirectory senders(keys);
     decryptor.setSenderDirectory(&senders);
