@@ -316,7 +316,10 @@ TEST_F(HistoryFlowsTest, ForwardingMailsThePickedRecordedAddressesWithTheContain
             return ++addressCalls == 1 ? std::vector<size_t>{} : std::vector<size_t>{1};
         },
         mail);
+    const auto before = bytesOf(container);
+    ASSERT_TRUE(viewer().run({container}));
     ASSERT_TRUE(forward.run({work + "notes.txt", container}));
+    EXPECT_EQ(bytesOf(container), before);
     EXPECT_EQ(ui.textsOf(Kind::Message),
               (std::vector<std::string>{"The KLX file has not been selected. ",
                                         "The address is not set. Please select the address. "}));
@@ -354,6 +357,35 @@ TEST(DesktopLauncherTest, ExecLinesBecomeCommands)
               (std::vector<std::string>{"/opt/My App/app", "--new", "%f"}));
     EXPECT_EQ(DesktopLauncher::commandOfExec("viewer --percent=100%%"),
               (std::vector<std::string>{"viewer", "--percent=100%", "%f"}));
+}
+
+TEST_F(HistoryFlowsTest, TheDesktopsDefaultApplicationIsFoundThroughItsDesktopFile)
+{
+    if (!fs::exists("/usr/bin/xdg-mime"))
+        GTEST_SKIP() << "xdg-utils is not installed";
+    const std::string config = folder.path() + "config/";
+    const std::string data = folder.path() + "data/";
+    fs::create_directories(config);
+    fs::create_directories(data + "applications");
+    const std::string defaults = "[Default Applications]\ntext/plain=mvx-viewer.desktop\n";
+    writeWholeFile(config + "mimeapps.list", defaults.data(), defaults.size());
+    const std::string entry = "[Desktop Entry]\nType=Application\nName=Viewer\nExec=/bin/true --view %f\n"
+                              "MimeType=text/plain;\n";
+    writeWholeFile(data + "applications/mvx-viewer.desktop", entry.data(), entry.size());
+    const std::string note = work + "note.txt";
+    writeWholeFile(note, "plain words\n", 12);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    ::unsetenv("MORVANEX_OPENER");
+    DesktopLauncher launcher;
+    const auto program = launcher.programFor(note);
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("XDG_DATA_HOME");
+    ASSERT_TRUE(program);
+    EXPECT_EQ(program->command, (std::vector<std::string>{"/bin/true", "--view", "%f"}));
+    EXPECT_EQ(program->processName, "true");
+    EXPECT_TRUE(launcher.runAndWait(*program, note));
+    EXPECT_FALSE(launcher.runAndWait({{"/no/such/program", "%f"}, "program"}, note));
 }
 
 TEST_F(HistoryFlowsTest, TheOpenerNamedInTheEnvironmentEditsTheFile)
