@@ -91,14 +91,15 @@ pid_t start(const std::vector<std::string>& command, int outFd, bool& started)
     started = false;
     if (command.empty() || ::pipe2(report, O_CLOEXEC) != 0)
         return -1;
+    // Built before the fork: the child only calls what is safe after it.
+    std::vector<char*> argv;
+    for (const auto& word : command)
+        argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (outFd >= 0)
             ::dup2(outFd, STDOUT_FILENO);
-        std::vector<char*> argv;
-        for (const auto& word : command)
-            argv.push_back(const_cast<char*>(word.c_str()));
-        argv.push_back(nullptr);
         ::execvp(argv[0], argv.data());
         const int error = errno;
         (void)!::write(report[1], &error, sizeof error);
