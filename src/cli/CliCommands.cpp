@@ -2,6 +2,7 @@
 #include "cli/ContainerCommands.h"
 #include "cli/KeyCommands.h"
 #include "cli/QrCommand.h"
+#include "cli/ServiceCommand.h"
 
 namespace mvx::cli {
 
@@ -17,6 +18,9 @@ const std::vector<CliCommand>& cliCommands()
         {"forward", "forward a container by mail to addresses recorded in its history", kForwardUsage, runForward},
         {"open", "open a container in place with the program of its file type", kOpenUsage, runOpen},
         {"qr", kQrSummary, kQrUsage, runQrCommand},
+        {"service", "web service requests: connect, login, register, status, getkey, serverkey, upload, easysend, "
+                    "transfer",
+         kServiceUsage, runServiceCommand},
     };
     return commands;
 }

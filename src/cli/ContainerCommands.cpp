@@ -1,13 +1,13 @@
 #include "cli/ContainerCommands.h"
 
 #include "cli/CliSession.h"
-#include "cli/MailCommand.h"
 #include "engine/FileDecryptor.h"
 #include "keys/KeyFolderSenderDirectory.h"
 #include "keys/StrayKeys.h"
 #include "platform/AppLauncher.h"
 #include "workbench/ForwardFile.h"
 #include "workbench/HistoryViewer.h"
+#include "workbench/MailUsesHandOver.h"
 #include "workbench/OpenInPlace.h"
 
 #include <algorithm>
@@ -101,7 +101,7 @@ int runForward(CliContext& context, const CommandArgs& args)
                 picked.push_back(i);
         return picked;
     };
-    MailCommand mail;
+    MailUsesHandOver mail;
     ForwardFile forward(session.messenger(), session.keys().ownPublicKeyPath(), session.keys().ownPrivateKeyPath(),
                         firstContainerOnce(), pick, mail);
     return forward.run({absolutePath(parsed.positional[0])}) ? ExitOk : ExitFailed;
