@@ -380,6 +380,9 @@ enum Id : int {
     QrTextDoesNotFitVersion = 520, // The text does not fit in a QR code symbol of version %d at this error corre...
     QrTextNotShiftJis = 521, // The text contains characters that Shift-JIS cannot represent.
     QrNameOrMailNotShiftJis = 522, // The user name or mail address contains characters that Shift-JIS cannot r...
+    KeyFileCheckFailed = 523, // %s is not a key file that can be registered.
+    MemberFileWriteFailed = 524, // %s could not be written. The change was not saved.
+    OpenInPlaceNoProgram = 525, // No program is associated with %s.
     RemovedHiddenAndLinks = 526, // Remove the hidden file and .lnk file.
     RemovedLinks = 527, // Because .lnk file can not encrypt,it remove in the list.
     RemovedHidden = 528, // Remove the hidden file.
@@ -413,6 +416,7 @@ enum Id : int {
     TimeRange1To99 = 556, // The range that can set time is 1 to 99.
     SpecifyTimeLimitAfterNow = 557, // Please specify timelimit after this time.
     SelectFilesToEncrypt = 558, // 暗号化するファイルを選択する (Japanese in both)
+    ContainerUpdateFailed = 559, // %s could not be updated. The encrypted file was left as it was.
     EncryptProcessingWait = 562, // Encrypt Processing. Please wait a minute.
     EncryptingFileOf = 563, // Encrypting a file of %d out of %d.
     EncryptingPath = 564, // %s is encrypting.....

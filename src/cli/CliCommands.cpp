@@ -1,4 +1,5 @@
 #include "cli/CliContext.h"
+#include "cli/ContainerCommands.h"
 #include "cli/CryptCommands.h"
 #include "cli/KeyCommands.h"
 #include "cli/QrCommand.h"
@@ -15,7 +16,11 @@ const std::vector<CliCommand>& cliCommands()
         {"encrypt", "encrypt files for destinations (batch encryption)", kEncryptUsage, runEncrypt},
         {"decrypt", "decrypt containers (batch decryption)", kDecryptUsage, runDecrypt},
         {"shred", "destroy files by secure deletion", kShredUsage, runShred},
-        {"keys", "the destination list: list, add", kKeysUsage, runKeys},
+        {"keys", "the destination list: list, add, modify, delete, move, mkdir, rmdir, outdated, stray", kKeysUsage,
+         runKeys},
+        {"history", "the history a container carries", kHistoryUsage, runHistory},
+        {"forward", "forward a container by mail to addresses recorded in its history", kForwardUsage, runForward},
+        {"open", "open a container in place with the program of its file type", kOpenUsage, runOpen},
         {"qr", kQrSummary, kQrUsage, runQrCommand},
         {"service", "web service requests: connect, login, register, status, getkey, serverkey, upload, easysend, "
                     "transfer",

@@ -2,6 +2,7 @@
 
 #include "app/Msg.h"
 #include "cli/CliSession.h"
+#include "cli/DestinationCommands.h"
 #include "keys/CAuthKeyLimitSetDlg.h"
 #include "keys/KeyAuthenticator.h"
 #include "keys/KeyFileNames.h"
@@ -30,19 +31,25 @@ const char* const kAuthUsage =
     "authenticated key made. The default is no expiry.\n";
 const char* const kKeysUsage =
     "usage: morvanex-cli keys list [FOLDER]\n"
-    "       morvanex-cli keys add FILE --name NAME --mail ADDRESS [--folder FOLDER]\n"
+    "       morvanex-cli keys add FILE [--name NAME] [--mail ADDRESS] [--folder FOLDER]\n"
+    "       morvanex-cli keys modify KEYFILE [--folder FOLDER] [--name NAME] [--mail ADDRESS] [--to FOLDER]\n"
+    "       morvanex-cli keys delete KEYFILE... [--folder FOLDER]\n"
+    "       morvanex-cli keys move KEYFILE... [--folder FOLDER] --to FOLDER\n"
+    "       morvanex-cli keys mkdir NAME [--folder FOLDER]\n"
+    "       morvanex-cli keys rmdir FOLDER\n"
+    "       morvanex-cli keys outdated\n"
+    "       morvanex-cli keys stray [--list]\n"
     "list prints the destination list of a folder (default: the key folder), one entry\n"
     "a line: name, mail, key file name, registration time, expiry, last use (tab-separated).\n"
-    "add registers a key file in the destination list of the folder.\n";
+    "add registers a key file in the destination list of the folder (an authenticated key\n"
+    "gives its issuer's name and mail when none are given); modify changes an entry's name,\n"
+    "mail or folder; delete removes entries and destroys their key files; move moves entries\n"
+    "to another folder of the key-folder tree; mkdir makes a folder in FOLDER; rmdir deletes\n"
+    "a folder with every key in it; outdated lists authenticated keys whose expiry has passed\n"
+    "(name, key file, expiry, folder); stray registers key files lying in the tree unlisted\n"
+    "(--list only lists them). KEYFILE is a key file name in the folder.\n";
 
 namespace {
-
-std::string formatTime(const SystemTime& t)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
-    return text;
-}
 
 // Applies an --expires choice to the expiry dialog's state; false when the word is unknown.
 bool chooseExpiry(const std::string& choice, CAuthKeyLimitSetDlg& limits)
@@ -67,40 +74,6 @@ bool chooseExpiry(const std::string& choice, CAuthKeyLimitSetDlg& limits)
     limits.calendarDate.month = static_cast<uint16_t>(m);
     limits.calendarDate.day = static_cast<uint16_t>(d);
     return true;
-}
-
-int keysList(CliSession& session, const ParsedArgs& parsed)
-{
-    CKeyManager& keys = session.keys();
-    const std::string folder =
-        parsed.positional.size() > 1 ? absolutePath(parsed.positional[1]) : keys.keyFolder();
-    keys.openFolder(folder);
-    auto& messenger = session.messenger();
-    for (size_t i = 0; i < keys.recordCount(); ++i) {
-        const auto& r = keys.recordAt(i);
-        session.out() << r.displayName << '\t' << r.mail << '\t' << r.fileName << '\t'
-                      << (r.registered.isSet() ? formatTime(r.registered) : messenger.text(Msg::NotSetting)) << '\t'
-                      << (r.expiry.isSet() ? formatTime(r.expiry) : messenger.text(Msg::NotSetting)) << '\t'
-                      << (r.lastUse.isSet() ? formatTime(r.lastUse) : messenger.text(Msg::NotUsed)) << '\n';
-    }
-    return ExitOk;
-}
-
-int keysAdd(CliSession& session, const ParsedArgs& parsed)
-{
-    if (parsed.positional.size() != 2 || !parsed.has("--name")) {
-        *session.context().err << kKeysUsage;
-        return ExitUsage;
-    }
-    CKeyManager& keys = session.keys();
-    const std::string folder = parsed.has("--folder") ? absolutePath(parsed.value("--folder")) : keys.keyFolder();
-    keys.openFolder(folder);
-    const int result = keys.addKey(parsed.value("--name"), parsed.value("--mail"), absolutePath(parsed.positional[1]));
-    if (result != CKeyManager::kKeyAdded || !keys.saveMemberFiles())
-        return ExitFailed;
-    session.out() << KeyFileNames::withTrailingSlash(folder) << KeyFileNames::fileNameOf(parsed.positional[1])
-                  << '\n';
-    return ExitOk;
 }
 
 } // namespace
@@ -193,20 +166,26 @@ int runAuth(CliContext& context, const CommandArgs& args)
 int runKeys(CliContext& context, const CommandArgs& args)
 {
     ParsedArgs parsed;
-    if (!parseArgs(args, {"--name", "--mail", "--folder"}, {}, parsed, *context.err))
+    if (!parseArgs(args, {"--name", "--mail", "--folder", "--to"}, {"--list"}, parsed, *context.err))
         return ExitUsage;
     if (parsed.positional.empty()) {
         *context.err << kKeysUsage;
         return ExitUsage;
     }
-    CliSession session(context);
-    if (!session.requireKeySet())
-        return ExitFailed;
-    const std::string& sub = parsed.positional[0];
-    if (sub == "list")
-        return keysList(session, parsed);
-    if (sub == "add")
-        return keysAdd(session, parsed);
+    using Subcommand = int (*)(CliSession&, const ParsedArgs&);
+    const std::pair<const char*, Subcommand> subcommands[] = {
+        {"list", keysList},     {"add", keysAdd},     {"modify", keysModify},     {"delete", keysDelete},
+        {"move", keysMove},     {"mkdir", keysMkdir}, {"rmdir", keysRmdir},       {"outdated", keysOutdated},
+        {"stray", keysStray},
+    };
+    for (const auto& [name, run] : subcommands) {
+        if (parsed.positional[0] != name)
+            continue;
+        CliSession session(context);
+        if (!session.requireKeySet())
+            return ExitFailed;
+        return run(session, parsed);
+    }
     *context.err << kKeysUsage;
     return ExitUsage;
 }

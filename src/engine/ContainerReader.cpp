@@ -6,7 +6,7 @@
 
 namespace mvx {
 
-ContainerStatus ContainerReader::readLayout(int fd, ContainerLayout& layout)
+ContainerStatus ContainerReader::readLayout(int fd, ContainerLayout& layout, bool acceptOlderHistory)
 {
     struct stat st {};
     if (fstat(fd, &st) != 0)
@@ -23,7 +23,7 @@ ContainerStatus ContainerReader::readLayout(int fd, ContainerLayout& layout)
         return ContainerStatus::NotContainer;
     if (!layout.trailer.isSupportedVersion())
         return ContainerStatus::NewerVersion;
-    if (layout.trailer.hasFlag(ContainerTrailer::kFlagOldHistory))
+    if (layout.trailer.hasFlag(ContainerTrailer::kFlagOldHistory) && !acceptOlderHistory)
         return ContainerStatus::OldHistoryLayout;
 
     const uint64_t recordBytes = static_cast<uint64_t>(layout.trailer.unitCount()) * RecipientRecordTable::kRecordSize;
@@ -47,9 +47,10 @@ ContainerStatus ContainerReader::readLayout(int fd, ContainerLayout& layout)
 }
 
 ContainerStatus ContainerReader::open(int fd, const std::string& ownPublicKeyFile,
-                                      const std::string& ownPrivateKeyFile, ContainerLayout& layout)
+                                      const std::string& ownPrivateKeyFile, ContainerLayout& layout,
+                                      bool acceptOlderHistory)
 {
-    ContainerStatus status = readLayout(fd, layout);
+    ContainerStatus status = readLayout(fd, layout, acceptOlderHistory);
     if (status != ContainerStatus::Ok)
         return status;
     layout.ownIndex = layout.records.findOwnRecord(ownPublicKeyFile, ownPrivateKeyFile);

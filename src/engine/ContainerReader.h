@@ -45,10 +45,11 @@ struct ContainerLayout {
 class ContainerReader {
 public:
     // Trailer, version, old-layout flag, record area and the records themselves.
-    static ContainerStatus readLayout(int fd, ContainerLayout& layout);
+    // The history viewer accepts the older history layout (flag 0x04); decryption does not.
+    static ContainerStatus readLayout(int fd, ContainerLayout& layout, bool acceptOlderHistory = false);
     // readLayout, then the own record found, its head opened and its tail deciphered.
     static ContainerStatus open(int fd, const std::string& ownPublicKeyFile, const std::string& ownPrivateKeyFile,
-                                ContainerLayout& layout);
+                                ContainerLayout& layout, bool acceptOlderHistory = false);
     static ContainerStatus open(int fd, const std::vector<uint8_t>& ownPublicBlob,
                                 const std::vector<uint8_t>& ownPrivateBlob, ContainerLayout& layout);
 

@@ -216,7 +216,7 @@ int FileDecryptor::decryptBody(const std::string& containerPath, const std::stri
         return 0;
     }
     setModificationTime(outputPath, encryptionTime_);
-    if (layout_.trailer.hasFlag(ContainerTrailer::kFlagHistory)) {
+    if (recordsDecryption_ && layout_.trailer.hasFlag(ContainerTrailer::kFlagHistory)) {
         CArchiveHistoryMan history;
         history.create(containerPath);
         history.setTrailerAndRecord(layout_.trailer.bytes.data(), layout_.ownRecord());

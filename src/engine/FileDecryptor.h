@@ -22,6 +22,8 @@ public:
 
     // Without a directory every sender is unknown.
     void setSenderDirectory(ISenderDirectory* directory) { senders_ = directory; }
+    // Opening in place records its own event ("viewed" or "updated") instead of the decryption.
+    void setRecordsDecryption(bool records) { recordsDecryption_ = records; }
 
     // 0 on failure (its message shown), else 2 + the sender status (1 = unknown).
     int openContainer(const std::string& containerPath, std::string& plainFileName, int purpose, bool writeBack);
@@ -50,6 +52,7 @@ private:
     std::string ownPublicKeyFile_;
     std::string ownPrivateKeyFile_;
     ISenderDirectory* senders_ = nullptr;
+    bool recordsDecryption_ = true;
     ContainerLayout layout_;
     KeystreamEngine engine_;
     bool contentKeySet_ = false;

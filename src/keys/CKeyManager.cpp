@@ -338,12 +338,14 @@ std::optional<uint64_t> CKeyManager::senderTagOfKeyFile(const std::string& path)
     return SenderTag::crcOfBlob(blob.data(), blob.size());
 }
 
-std::vector<std::string> CKeyManager::keyFolderTree() const
+std::vector<std::string> CKeyManager::keyFolderTree() const { return keyFolderTreeOf(keyFolder_); }
+
+std::vector<std::string> CKeyManager::keyFolderTreeOf(const std::string& folder)
 {
     std::vector<std::string> folders;
-    if (keyFolder_.empty() || !FileAttributes::isDirectory(keyFolder_))
+    if (folder.empty() || !FileAttributes::isDirectory(folder))
         return folders;
-    folders.push_back(keyFolder_);
+    folders.push_back(KeyFileNames::withTrailingSlash(folder));
     for (size_t next = 0; next < folders.size(); ++next)
         for (const std::string& name : FileAttributes::entries(folders[next]))
             if (FileAttributes::isDirectory(folders[next] + name) && !FileAttributes::isSymbolicLink(folders[next] + name))

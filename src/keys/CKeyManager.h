@@ -111,6 +111,8 @@ public:
     std::vector<OutdatedKey> findOutdatedKeys() const;
     // The key folder and every folder below it, each with a trailing "/".
     std::vector<std::string> keyFolderTree() const;
+    // folder and every folder below it (symbolic links not followed), each with a trailing "/".
+    static std::vector<std::string> keyFolderTreeOf(const std::string& folder);
 
     static std::vector<UserData> loadMemberFile(const std::string& path);
     // Deletes the file when there are no records.
