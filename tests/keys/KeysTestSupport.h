@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ScriptedInteraction.h"
-#include "../platform/TempFolder.h"
+#include "TempFolder.h"
 #include "app/CMessageTable.h"
 #include "app/CMessenger.h"
 #include "keys/CKeyManager.h"
