@@ -8,6 +8,8 @@
 #include "net/ProgressWorker.h"
 #include "net/ServiceUrl.h"
 #include "net/VelquinClient.h"
+#include "workbench/BatchTransfer.h"
+#include "workbench/WorkbenchSession.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -223,17 +225,16 @@ const char* keyStatusWord(int status)
 class ServiceRun {
 public:
     ServiceRun(CliSession& session, const ServiceOptions& o)
-        : m_ctx(session.context()), m_o(o), m_table(session.messenger().table()), m_messenger(session.messenger()),
+        : m_session(session), m_ctx(session.context()), m_o(o), m_table(session.messenger().table()), m_messenger(session.messenger()),
           m_client(net::CServiceUrl::Resolve(session.settings().serviceUrl))
     {
     }
 
     int run()
     {
-        if (m_o.action == "transfer") {
-            *m_ctx.err << "morvanex-cli service transfer: batch encryption is not available in this build\n";
+        // The containers are made with the own key set, so it must be usable first.
+        if (m_o.action == "transfer" && !m_session.requireKeySet())
             return ExitFailed;
-        }
         std::string password;
         if (needsAccount(m_o.action)) {
             auto entered = readPassword(m_o, m_messenger);
@@ -304,6 +305,8 @@ private:
             return done(m_client.GetKey(m_o.files[0], m_o.out) == 1, m_o.out, Msg::ServiceSystemError);
         if (a == "serverkey")
             return serverKey();
+        if (a == "transfer")
+            return transfer();
         if (a == "upload") {
             const std::string answer = m_client.UploadToMyFolder();
             return done(answer == "success", answer, Msg::ServiceSystemError);
@@ -317,6 +320,16 @@ private:
         const int result = m_client.Login();
         return done(result == CVelquinClient::LoginSuccess, "success",
                     result == CVelquinClient::LoginFail ? Msg::WrongMailOrPassword : Msg::ServiceSystemError);
+    }
+
+    // The partners' keys fetched, the files encrypted for them by the batches, the containers uploaded.
+    int transfer()
+    {
+        WorkbenchSession workbench(m_session.messenger(), m_session.settings(), m_session.keys(),
+                                   m_session.settingsFound());
+        BatchTransfer batches(workbench);
+        const std::string answer = m_client.TransferEncrypted(batches);
+        return done(answer == "success", answer, Msg::ServiceSystemError);
     }
 
     int serverKey()
@@ -345,6 +358,7 @@ private:
         m_messenger.show(m_failureSlot, MsgIcon::Stop);
     }
 
+    CliSession& m_session;
     CliContext& m_ctx;
     const ServiceOptions& m_o;
     const CMessageTable& m_table;
@@ -369,6 +383,11 @@ int runServiceCommand(CliContext& ctx, const CommandArgs& args)
     if (!fillFromKeySet(filled, session, *ctx.err)) {
         *ctx.err << kServiceUsage;
         return ExitUsage;
+    }
+    if (filled.action == "transfer") {
+        // The batches work on absolute paths.
+        for (auto& file : filled.files)
+            file = absolutePath(file);
     }
     ServiceRun run(session, filled);
     return run.run();
