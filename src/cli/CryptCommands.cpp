@@ -203,10 +203,12 @@ int runShred(CliContext& context, const CommandArgs& args)
     WorkbenchSession workbench(session.messenger(), session.settings(), session.keys(), session.settingsFound());
     for (const auto& path : absolutePaths(args))
         workbench.work().ExpandEntry(path, true);
+    const size_t asked = workbench.work().size();
     const DeleteOutcome outcome = DeleteFlows(workbench.context()).deleteWorkList();
     for (const auto& deleted : outcome.deleted)
         session.out() << deleted << '\n';
-    return outcome.refused.empty() && outcome.failed.empty() && !outcome.stopped ? ExitOk : ExitFailed;
+    // A file left in place, by an answer or a refusal, is not what was asked for.
+    return outcome.deleted.size() == asked ? ExitOk : ExitFailed;
 }
 
 } // namespace mvx::cli

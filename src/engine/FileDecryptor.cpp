@@ -69,6 +69,8 @@ int FileDecryptor::openContainer(const std::string& containerPath, std::string& 
 {
     contentKeySet_ = false;
     layout_ = ContainerLayout();
+    identifiedName_.clear();
+    identifiedMail_.clear();
     int fd = ::open(containerPath.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         messenger_.show(Msg::InputFileCannotOpen, MsgIcon::Stop);
@@ -180,6 +182,10 @@ int FileDecryptor::identifySender()
     const uint8_t* record = layout_.ownRecord();
     const auto sender =
         senders_->identify(getLe32(record + RecordOffset::kSenderTag), record + RecordOffset::kSenderIdentity);
+    if (sender.status != ISenderDirectory::kUnknown) {
+        identifiedName_ = sender.userName;
+        identifiedMail_ = sender.mail;
+    }
     if (sender.status != ISenderDirectory::kRenew)
         return sender.status;
     switch (senders_->checkBeforeRenewal(sender)) {

@@ -38,6 +38,9 @@ public:
     // The sender's names from the attachment, after decryptBody.
     const std::string& senderName() const { return senderName_; }
     const std::string& senderMail() const { return senderMail_; }
+    // The partner the destination list named in openContainer; empty when unknown.
+    const std::string& identifiedName() const { return identifiedName_; }
+    const std::string& identifiedMail() const { return identifiedMail_; }
 
 private:
     int fail(int fd);
@@ -59,6 +62,8 @@ private:
     SystemTime encryptionTime_;
     std::string senderName_;
     std::string senderMail_;
+    std::string identifiedName_;
+    std::string identifiedMail_;
 };
 
 } // namespace mvx

@@ -29,10 +29,13 @@ public:
     int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) override;
     int openContainer(const std::string& containerPath, std::string& plainFileName) override;
     int decryptBody(const std::string& containerPath, const std::string& outputPath) override;
-    std::string senderName() const override { return decryptor_.senderName(); }
-    std::string senderMail() const override { return decryptor_.senderMail(); }
+    // The partner the destination list named, else the names the container carries.
+    std::string senderName() const override { return known() ? decryptor_.identifiedName() : decryptor_.senderName(); }
+    std::string senderMail() const override { return known() ? decryptor_.identifiedMail() : decryptor_.senderMail(); }
 
 private:
+    bool known() const { return !decryptor_.identifiedName().empty() || !decryptor_.identifiedMail().empty(); }
+
     FileEncryptor encryptor_;
     FileDecryptor decryptor_;
 };

@@ -22,15 +22,18 @@ SenderKeys senderKeysOf(const CKeyManager& keys)
 
 } // namespace
 
-WorkbenchSession::WorkbenchSession(CMessenger& messenger, const Settings& settings, const CKeyManager& keys,
+WorkbenchSession::WorkbenchSession(CMessenger& messenger, const Settings& settings, CKeyManager& keys,
                                    bool settingsFound)
-    : crypto_(messenger, senderKeysOf(keys)), context_(messenger, studio_, work_)
+    : crypto_(messenger, senderKeysOf(keys)), senders_(keys), unknownSender_(messenger, keys),
+      context_(messenger, studio_, work_)
 {
     context_.settings = WorkbenchSettings::from(settings);
     context_.keys = KeySetPaths::from(keys, settingsFound);
     context_.crypto = &crypto_;
     context_.directory = &directory_;
     context_.mailer = &mailer_;
+    context_.unknownSender = &unknownSender_;
+    crypto_.setSenderDirectory(&senders_);
     context_.usePlatformDefaults();
 }
 

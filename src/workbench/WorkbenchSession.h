@@ -4,7 +4,9 @@
 #include "workbench/EngineFileCrypto.h"
 #include "workbench/KeyManagerDirectory.h"
 #include "workbench/SimpleMailComposer.h"
+#include "keys/KeyFolderSenderDirectory.h"
 #include "workbench/StudioList.h"
+#include "workbench/UnknownSenderAuthentication.h"
 #include "workbench/WorkList.h"
 
 namespace mvx {
@@ -19,12 +21,11 @@ struct Settings;
 // and the platform's deletion and drive checks, gathered in a BatchContext.
 class WorkbenchSession {
 public:
-    WorkbenchSession(CMessenger& messenger, const Settings& settings, const CKeyManager& keys, bool settingsFound);
+    WorkbenchSession(CMessenger& messenger, const Settings& settings, CKeyManager& keys, bool settingsFound);
 
     BatchContext& context() { return context_; }
     StudioList& studio() { return studio_; }
     WorkList& work() { return work_; }
-    void setSenderDirectory(ISenderDirectory* directory) { crypto_.setSenderDirectory(directory); }
 
 private:
     StudioList studio_;
@@ -32,6 +33,8 @@ private:
     EngineFileCrypto crypto_;
     KeyManagerDirectory directory_;
     SimpleMailComposer mailer_;
+    KeyFolderSenderDirectory senders_;
+    UnknownSenderAuthentication unknownSender_;
     BatchContext context_;
 };
 

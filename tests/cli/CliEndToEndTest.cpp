@@ -102,3 +102,109 @@ TEST_F(CliEndToEnd, AuthExpiryChoices)
     EXPECT_NE(past.err.find("Select the date before today."), std::string::npos) << past.err;
     EXPECT_EQ(alice.run({"--yes", "auth", bob.publicKey().string(), "--expires", "year"}).exitCode, 0);
 }
+
+namespace {
+
+std::string readText(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Alice and Bob authenticate each other's keys and register what the other made for them.
+void becomePartners(const CliUser& alice, const CliUser& bob)
+{
+    ASSERT_EQ(alice.run({"auth", bob.publicKey().string()}).exitCode, 0);
+    ASSERT_EQ(bob.run({"auth", alice.publicKey().string()}).exitCode, 0);
+    const fs::path forBob = bob.keyRoot() / (bob.name() + "))" + alice.name() + "-auth.kpub");
+    const fs::path forAlice = alice.keyRoot() / (alice.name() + "))" + bob.name() + "-auth.kpub");
+    auto added = bob.run({"keys", "add", forBob.string(), "--name", "Alice", "--mail", "alice@example.org"});
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    added = alice.run({"keys", "add", forAlice.string(), "--name", "Bob", "--mail", "bob@example.org"});
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+}
+
+} // namespace
+
+TEST_F(CliEndToEnd, PartnersExchangeFilesAndAThirdUserCannotRead)
+{
+    CliUser alice(root, "alice"), bob(root, "bob"), carol(root, "carol");
+    ASSERT_EQ(alice.init("Alice", "alice@example.org").exitCode, 0);
+    ASSERT_EQ(bob.init("Bob", "bob@example.org").exitCode, 0);
+    ASSERT_EQ(carol.init("Carol", "carol@example.org").exitCode, 0);
+    becomePartners(alice, bob);
+
+    const fs::path plain = bob.folder() / "report.txt";
+    std::ofstream(plain) << "quarterly figures\n";
+    auto enc = bob.run({"encrypt", plain.string(), "--to", "Alice", "--out", (bob.folder() / "out").string()});
+    ASSERT_EQ(enc.exitCode, 0) << enc.err;
+    const fs::path container = bob.folder() / "out" / "report.txt.klx";
+    EXPECT_EQ(enc.out, container.string() + "\n");
+
+    auto dec = alice.run({"decrypt", container.string(), "--out", (alice.folder() / "in").string()});
+    ASSERT_EQ(dec.exitCode, 0) << dec.err;
+    const fs::path received = alice.folder() / "in" / "report.txt";
+    EXPECT_EQ(dec.out, received.string() + "\tknown\tBob\tbob@example.org\n");
+    EXPECT_EQ(readText(received), "quarterly figures\n");
+
+    auto refused = carol.run({"decrypt", container.string(), "--out", (carol.folder() / "in").string()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("You are not authorized to decrypt this file."), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(carol.folder() / "in" / "report.txt"));
+
+    // And back: Alice to Bob, with the plain file destroyed afterwards.
+    const fs::path answer = alice.folder() / "answer.txt";
+    std::ofstream(answer) << "thanks";
+    auto back = alice.run({"--yes", "encrypt", answer.string(), "--to", "Bob", "--delete"});
+    ASSERT_EQ(back.exitCode, 0) << back.err;
+    EXPECT_FALSE(fs::exists(answer));
+    auto got = bob.run({"decrypt", answer.string() + ".klx", "--out", (bob.folder() / "in").string()});
+    ASSERT_EQ(got.exitCode, 0) << got.err;
+    EXPECT_EQ(readText(bob.folder() / "in" / "answer.txt"), "thanks");
+    EXPECT_NE(got.out.find("\tknown\tAlice\t"), std::string::npos) << got.out;
+}
+
+TEST_F(CliEndToEnd, EncryptOptionsAndRefusals)
+{
+    CliUser alice(root, "alice");
+    ASSERT_EQ(alice.init("Alice", "alice@example.org").exitCode, 0);
+    const fs::path plain = alice.folder() / "self.txt";
+    std::ofstream(plain) << "for me";
+    EXPECT_EQ(alice.run({"encrypt", plain.string()}).exitCode, 2);  // neither --to nor --self
+    EXPECT_EQ(alice.run({"encrypt", plain.string(), "--self", "--limit", "5x"}).exitCode, 2);
+
+    auto badLimit = alice.run({"encrypt", plain.string(), "--self", "--limit", "100d"});
+    EXPECT_EQ(badLimit.exitCode, 1);
+    EXPECT_NE(badLimit.err.find("The range that can set time is 1 to 99."), std::string::npos) << badLimit.err;
+
+    auto unknown = alice.run({"encrypt", plain.string(), "--to", "Nobody"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_FALSE(fs::exists(plain.string() + ".klx"));
+
+    auto self = alice.run({"encrypt", plain.string(), "--self", "--limit", "2h", "--history"});
+    ASSERT_EQ(self.exitCode, 0) << self.err;
+    auto history = alice.run({"history", plain.string() + ".klx"});
+    EXPECT_EQ(history.exitCode, 0) << history.err;
+    EXPECT_FALSE(history.out.empty());
+    // An existing output is not replaced without an answer.
+    auto again = alice.run({"encrypt", plain.string(), "--self"});
+    EXPECT_EQ(again.exitCode, 1);
+    auto dec = alice.run({"decrypt", plain.string() + ".klx", "--out", (alice.folder() / "back").string()});
+    ASSERT_EQ(dec.exitCode, 0) << dec.err;
+    EXPECT_EQ(readText(alice.folder() / "back" / "self.txt"), "for me");
+}
+
+TEST_F(CliEndToEnd, ShredDestroysAfterTheAnswer)
+{
+    CliUser alice(root, "alice");
+    const fs::path a = alice.folder() / "a.bin", b = alice.folder() / "b.bin";
+    std::ofstream(a) << "aaaa";
+    std::ofstream(b) << "bbbb";
+    auto no = alice.run({"shred", a.string()});  // no terminal: the safe answer keeps the file
+    EXPECT_EQ(no.exitCode, 1);
+    EXPECT_TRUE(fs::exists(a));
+    auto yes = alice.run({"--overwrite-all", "shred", a.string(), b.string()});
+    EXPECT_EQ(yes.exitCode, 0) << yes.err;
+    EXPECT_FALSE(fs::exists(a));
+    EXPECT_FALSE(fs::exists(b));
+}

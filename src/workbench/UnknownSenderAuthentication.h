@@ -1,0 +1,28 @@
+#pragma once
+
+#include "keys/CKeyChainList.h"
+#include "platform/AppLauncher.h"
+#include "workbench/CreatorAuthentication.h"
+#include "workbench/IUnknownSenderHandler.h"
+
+namespace mvx {
+
+class CKeyManager;
+class CMessenger;
+
+// The batches' step after a container from an unknown sender: the creator
+// authentication over the own key set, the desktop's program launcher and the
+// destination list.
+class UnknownSenderAuthentication : public IUnknownSenderHandler {
+public:
+    UnknownSenderAuthentication(CMessenger& messenger, CKeyManager& keys);
+
+    void onUnknownSender(const Decrypted& decrypted) override;
+
+private:
+    DesktopLauncher launcher_;
+    CKeyChainList list_;
+    CreatorAuthentication creator_;
+};
+
+} // namespace mvx
