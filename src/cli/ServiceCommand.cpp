@@ -221,6 +221,29 @@ const char* keyStatusWord(int status)
     return status >= 0 && status <= 7 ? words[status] : "unknown";
 }
 
+// The batches' containers counted on their way to the upload: a file the
+// batch could not encrypt has had its own message and is not sent.
+class CountingTransferEncryptor : public net::ITransferEncryptor {
+public:
+    explicit CountingTransferEncryptor(net::ITransferEncryptor& batches) : m_batches(batches) {}
+
+    std::vector<std::string> EncryptForTransfer(const std::vector<std::string>& files,
+                                                const std::vector<std::string>& recipientKeyFiles,
+                                                const std::string& outputFolder) override
+    {
+        auto made = m_batches.EncryptForTransfer(files, recipientKeyFiles, outputFolder);
+        m_made = made.size();
+        return made;
+    }
+    size_t Made() const { return m_made; }
+
+private:
+    net::ITransferEncryptor& m_batches;
+    size_t m_made = 0;
+};
+
+constexpr int kNoFurtherMessage = -1;
+
 // One service action behind the progress worker, with its messages.
 class ServiceRun {
 public:
@@ -328,7 +351,10 @@ private:
         WorkbenchSession workbench(m_session.messenger(), m_session.settings(), m_session.keys(),
                                    m_session.settingsFound());
         BatchTransfer batches(workbench);
-        const std::string answer = m_client.TransferEncrypted(batches);
+        CountingTransferEncryptor counted(batches);
+        const std::string answer = m_client.TransferEncrypted(counted);
+        if (answer == "success" && counted.Made() != m_o.files.size())
+            return done(false, answer, kNoFurtherMessage);  // sent, but not every file
         return done(answer == "success", answer, Msg::ServiceSystemError);
     }
 
@@ -355,7 +381,8 @@ private:
         }
         if (!m_result.empty() && m_o.action != "getkey" && m_o.action != "serverkey" && m_o.action != "login")
             *m_ctx.out << m_result << '\n';
-        m_messenger.show(m_failureSlot, MsgIcon::Stop);
+        if (m_failureSlot != kNoFurtherMessage)
+            m_messenger.show(m_failureSlot, MsgIcon::Stop);
     }
 
     CliSession& m_session;

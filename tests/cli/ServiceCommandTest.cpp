@@ -248,3 +248,32 @@ TEST_F(ServiceCommand, TransferWithoutAKeySetSendsNothing)
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(service->requests().size(), before);
 }
+
+TEST_F(ServiceCommand, TransferOfAFileThatCannotBeEncryptedIsNotReportedAsDone)
+{
+    service->configure({{"accounts", {{"me@example.com", "s3cret pw"}, {"partner@example.com", "s3cret pw"}}}});
+    const std::string me = folder + "me/";
+    const std::string partner = folder + "partner/";
+    ASSERT_EQ(cli({"--home", me, "init", "--key-root", me + "keys", "--key-name", "Me", "--user", "Me", "--mail",
+                   "me@example.com"})
+                  .status,
+              0);
+    ASSERT_EQ(cli({"--home", partner, "init", "--key-root", partner + "keys", "--key-name", "Pat", "--user", "Pat",
+                   "--mail", "partner@example.com"})
+                  .status,
+              0);
+    ASSERT_EQ(cli({"--home", partner, "service", "register"}).status, 0);
+    writeFile(folder + "a.txt", "alpha");
+    writeFile(folder + "old.klx", "already a container");  // the batch leaves these out
+
+    auto r = cli({"--home", me, "service", "transfer", folder + "a.txt", folder + "old.klx", "--to",
+                  "partner@example.com"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "success\n");
+    const json upload = service->requests().back();
+    std::vector<std::string> sent;
+    for (const auto& part : upload["multipart"]["parts"])
+        if (part["name"] == "upfile[]")
+            sent.push_back(std::filesystem::path(part["filename"].get<std::string>()).filename().string());
+    EXPECT_EQ(sent, std::vector<std::string>({"a.txt.klx"}));
+}
