@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds morvanex-cli and runs it with the given arguments.
+# Builds morvanex-cli and runs it with the given arguments (in the caller's folder).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DMORVANEX_BUILD_TESTS=OFF -DMORVANEX_BUILD_BENCH=OFF >/dev/null
-cmake --build build -j "$(nproc)" --target morvanex-cli
-exec build/src/cli/morvanex-cli "$@"
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+cmake -S "$repo" -B "$repo/build" -G Ninja >/dev/null
+cmake --build "$repo/build" -j "$(nproc)" --target morvanex-cli >/dev/null
+exec "$repo/build/src/cli/morvanex-cli" "$@"

@@ -2,6 +2,7 @@
 
 #include "cli/CliSession.h"
 #include "keys/KeyFileNames.h"
+#include "keys/StrayKeys.h"
 #include "platform/FileAttributes.h"
 #include "workbench/DecryptBatch.h"
 #include "workbench/DeleteFlows.h"
@@ -135,6 +136,8 @@ int runEncrypt(CliContext& context, const CommandArgs& args)
     }
     if (!session.requireKeySet())
         return ExitFailed;
+    // Keys lying unlisted in the key folders are offered before a batch.
+    StrayKeys(session.messenger(), session.keys()).offer();
     if (!dialog.onOk(session.messenger()).accepted)
         return ExitFailed;
 
@@ -176,6 +179,7 @@ int runDecrypt(CliContext& context, const CommandArgs& args)
     CliSession session(context);
     if (!session.requireKeySet())
         return ExitFailed;
+    StrayKeys(session.messenger(), session.keys()).offer();
     Settings settings = session.settings();
     if (parsed.has("--out"))
         settings.destPath2 = outputFolder(parsed.value("--out"));

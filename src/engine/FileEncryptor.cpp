@@ -121,6 +121,10 @@ int FileEncryptor::encryptBody(const std::string& plainPath, const std::string& 
         messenger_.show(Msg::InputFileCannotOpen, MsgIcon::Stop);
         return 0;
     }
+    if (!bodyLengthFits(in.get())) {
+        messenger_.show(Msg::BodyTooLargeForAttachment, MsgIcon::Stop, plainPath);
+        return 0;
+    }
     FdGuard out(::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!out.valid()) {
         messenger_.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
@@ -129,6 +133,15 @@ int FileEncryptor::encryptBody(const std::string& plainPath, const std::string& 
     if (!engine_.transformFile(in.get(), out.get()) || !out.close())
         return failWrite(outputPath);
     return 1;
+}
+
+bool FileEncryptor::bodyLengthFits(int plainFd) const
+{
+    // Only a container with the sender attachment needs the 32-bit body length.
+    if (!ContainerTrailer::forOptionWord(optionWord_).hasFlag(ContainerTrailer::kFlagSenderAttachment))
+        return true;
+    struct stat st {};
+    return ::fstat(plainFd, &st) == 0 && static_cast<uint64_t>(st.st_size) <= 0xFFFFFFFFull;
 }
 
 int FileEncryptor::failWrite(const std::string& outputPath)

@@ -62,6 +62,7 @@ private:
     bool appendSenderAttachment(int fd);
     bool appendRecordsAndTrailer(const std::string& outputPath, int fd, ContainerTrailer& trailer,
                                  const Record& firstPlainRecord);
+    bool bodyLengthFits(int plainFd) const;
     // Removes the partial output and reports it; returns 0.
     int failWrite(const std::string& outputPath);
     size_t recipientCount(int mode) const;

@@ -93,8 +93,10 @@ std::string CreatorAuthentication::writeCarriedKey(const std::vector<uint8_t>& k
     const std::string folder = keys_.keyFolder();
     const std::string stem = keyNameFor(senderName);
     for (int n = 1; n < 100; ++n) {
-        const std::string path = folder + stem + (n == 1 ? std::string() : "_" + std::to_string(n)) +
-                                 KeyFileNames::kPublicEnding;
+        std::string path = folder + stem;
+        if (n > 1)
+            path.append("_").append(std::to_string(n));
+        path += KeyFileNames::kPublicEnding;
         if (FileAttributes::exists(path)) {
             if (readWholeFile(path, KeyFileStore::kMaxKeyFileSize) == keyFile)
                 return path;

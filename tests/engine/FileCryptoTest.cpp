@@ -11,6 +11,7 @@
 #include "engine/MakerKey.h"
 #include "engine/RsaKeyWrapper.h"
 #include "platform/Clock.h"
+#include "platform/FileIo.h"
 #include "platform/LittleEndian.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,9 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace mvx;
 using namespace mvx::test;
@@ -341,6 +344,20 @@ TEST_F(FileCrypto, FailedWritesLeaveNothingBehind)
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(fs::exists(tooSmall));
     EXPECT_EQ(readFile(good), before);
+}
+
+TEST_F(FileCrypto, BodyBeyondTheLengthFieldIsRefusedWithTheAttachment)
+{
+    // A sparse file of 4 GiB + 1 byte: refused before anything is read or written.
+    const std::string plain = dir.file("huge.bin");
+    {
+        FdGuard fd(::open(plain.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
+        ASSERT_EQ(::ftruncate(fd.get(), 0x100000001LL), 0);
+    }
+    EXPECT_TRUE(encrypt(sender, plain, {reader.publicFile}, kOptionAttachSender).empty());
+    EXPECT_EQ(ui.texts().back(),
+              plain + " is 4 GB or larger and cannot be encrypted with the sender's key attached.");
+    EXPECT_FALSE(fs::exists(plain + ".klx"));
 }
 
 TEST_F(FileCrypto, MakerModeUsesTheEmbeddedKey)
