@@ -8,6 +8,8 @@
 #include "net/ProgressWorker.h"
 #include "net/ServiceUrl.h"
 #include "net/VelquinClient.h"
+#include "workbench/BatchTransfer.h"
+#include "workbench/WorkbenchSession.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -219,21 +221,43 @@ const char* keyStatusWord(int status)
     return status >= 0 && status <= 7 ? words[status] : "unknown";
 }
 
+// The batches' containers counted on their way to the upload: a file the
+// batch could not encrypt has had its own message and is not sent.
+class CountingTransferEncryptor : public net::ITransferEncryptor {
+public:
+    explicit CountingTransferEncryptor(net::ITransferEncryptor& batches) : m_batches(batches) {}
+
+    std::vector<std::string> EncryptForTransfer(const std::vector<std::string>& files,
+                                                const std::vector<std::string>& recipientKeyFiles,
+                                                const std::string& outputFolder) override
+    {
+        auto made = m_batches.EncryptForTransfer(files, recipientKeyFiles, outputFolder);
+        m_made = made.size();
+        return made;
+    }
+    size_t Made() const { return m_made; }
+
+private:
+    net::ITransferEncryptor& m_batches;
+    size_t m_made = 0;
+};
+
+constexpr int kNoFurtherMessage = -1;
+
 // One service action behind the progress worker, with its messages.
 class ServiceRun {
 public:
     ServiceRun(CliSession& session, const ServiceOptions& o)
-        : m_ctx(session.context()), m_o(o), m_table(session.messenger().table()), m_messenger(session.messenger()),
+        : m_session(session), m_ctx(session.context()), m_o(o), m_table(session.messenger().table()), m_messenger(session.messenger()),
           m_client(net::CServiceUrl::Resolve(session.settings().serviceUrl))
     {
     }
 
     int run()
     {
-        if (m_o.action == "transfer") {
-            *m_ctx.err << "morvanex-cli service transfer: batch encryption is not available in this build\n";
+        // The containers are made with the own key set, so it must be usable first.
+        if (m_o.action == "transfer" && !m_session.requireKeySet())
             return ExitFailed;
-        }
         std::string password;
         if (needsAccount(m_o.action)) {
             auto entered = readPassword(m_o, m_messenger);
@@ -304,6 +328,8 @@ private:
             return done(m_client.GetKey(m_o.files[0], m_o.out) == 1, m_o.out, Msg::ServiceSystemError);
         if (a == "serverkey")
             return serverKey();
+        if (a == "transfer")
+            return transfer();
         if (a == "upload") {
             const std::string answer = m_client.UploadToMyFolder();
             return done(answer == "success", answer, Msg::ServiceSystemError);
@@ -317,6 +343,19 @@ private:
         const int result = m_client.Login();
         return done(result == CVelquinClient::LoginSuccess, "success",
                     result == CVelquinClient::LoginFail ? Msg::WrongMailOrPassword : Msg::ServiceSystemError);
+    }
+
+    // The partners' keys fetched, the files encrypted for them by the batches, the containers uploaded.
+    int transfer()
+    {
+        WorkbenchSession workbench(m_session.messenger(), m_session.settings(), m_session.keys(),
+                                   m_session.settingsFound());
+        BatchTransfer batches(workbench);
+        CountingTransferEncryptor counted(batches);
+        const std::string answer = m_client.TransferEncrypted(counted);
+        if (answer == "success" && counted.Made() != m_o.files.size())
+            return done(false, answer, kNoFurtherMessage);  // sent, but not every file
+        return done(answer == "success", answer, Msg::ServiceSystemError);
     }
 
     int serverKey()
@@ -342,9 +381,11 @@ private:
         }
         if (!m_result.empty() && m_o.action != "getkey" && m_o.action != "serverkey" && m_o.action != "login")
             *m_ctx.out << m_result << '\n';
-        m_messenger.show(m_failureSlot, MsgIcon::Stop);
+        if (m_failureSlot != kNoFurtherMessage)
+            m_messenger.show(m_failureSlot, MsgIcon::Stop);
     }
 
+    CliSession& m_session;
     CliContext& m_ctx;
     const ServiceOptions& m_o;
     const CMessageTable& m_table;
@@ -369,6 +410,11 @@ int runServiceCommand(CliContext& ctx, const CommandArgs& args)
     if (!fillFromKeySet(filled, session, *ctx.err)) {
         *ctx.err << kServiceUsage;
         return ExitUsage;
+    }
+    if (filled.action == "transfer") {
+        // The batches work on absolute paths.
+        for (auto& file : filled.files)
+            file = absolutePath(file);
     }
     ServiceRun run(session, filled);
     return run.run();

@@ -179,3 +179,101 @@ TEST_F(ServiceCommand, OwnKeySetAndServiceUrlSettingAreTheDefaults)
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(TestWebService::readFile(folder + "again.kpub"), TestWebService::readFile(folder + "keys/Me.kpub"));
 }
+
+// Two users with key sets of their own: the sender's files go through the
+// batches to the service, and what the service stored decrypts for the partner.
+TEST_F(ServiceCommand, TransferReachesThePartnerEncryptedAndDecryptsForHim)
+{
+    service->configure({{"accounts", {{"me@example.com", "s3cret pw"}, {"partner@example.com", "s3cret pw"}}}});
+    const std::string me = folder + "me/";
+    const std::string partner = folder + "partner/";
+    const std::string temporary = folder + "tmp/";
+    for (const auto& made : {me, partner, temporary, folder + "inbox/", folder + "plain/"})
+        std::filesystem::create_directories(made);
+    auto r = cli({"--home", me, "init", "--key-root", me + "keys", "--key-name", "Me", "--user", "Me", "--mail",
+                  "me@example.com"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = cli({"--home", partner, "init", "--key-root", partner + "keys", "--key-name", "Pat", "--user", "Pat",
+             "--mail", "partner@example.com"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = cli({"--home", partner, "service", "register"});
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    const std::string contract = "Contract text\n" + std::string(70000, 'c');
+    const std::string binary("\0\1\2\3\xff", 5);
+    writeFile(folder + "contract.txt", contract);
+    writeFile(folder + "notes.bin", binary);
+    setenv("TMPDIR", temporary.c_str(), 1);
+    r = cli({"--home", me, "service", "transfer", folder + "contract.txt", folder + "notes.bin", "--to",
+             "partner@example.com", "--subject", "Contract"});
+    unsetenv("TMPDIR");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "success\n");
+    EXPECT_TRUE(std::filesystem::is_empty(temporary));  // fetched key and containers are gone
+    EXPECT_EQ(TestWebService::readFile(folder + "contract.txt"), contract);  // the plain files stay
+
+    const auto upload = service->requests().back();
+    std::vector<std::string> addresses;
+    std::vector<std::string> received;
+    for (const auto& part : upload["multipart"]["parts"]) {
+        if (part["name"] == "address[]")
+            addresses.push_back(part["value"]);
+        if (part["name"] != "upfile[]")
+            continue;
+        const std::string name = std::filesystem::path(part["filename"].get<std::string>()).filename().string();
+        std::filesystem::copy_file(part["stored"].get<std::string>(), folder + "inbox/" + name);
+        received.push_back(folder + "inbox/" + name);
+    }
+    EXPECT_EQ(addresses, std::vector<std::string>({"partner@example.com"}));
+    ASSERT_EQ(received, std::vector<std::string>({folder + "inbox/contract.txt.klx", folder + "inbox/notes.bin.klx"}));
+    EXPECT_EQ(TestWebService::readFile(received[0]).find("Contract text"), std::string::npos);
+
+    // Only the partner's key set opens them.
+    r = cli({"--home", me, "decrypt", received[1], "--out", folder + "mine/"});
+    EXPECT_NE(r.status, 0);
+    EXPECT_FALSE(std::filesystem::exists(folder + "mine/notes.bin"));
+
+    r = cli({"--home", partner, "decrypt", received[0], received[1], "--out", folder + "plain/"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(TestWebService::readFile(folder + "plain/contract.txt"), contract);
+    EXPECT_EQ(TestWebService::readFile(folder + "plain/notes.bin"), binary);
+}
+
+TEST_F(ServiceCommand, TransferWithoutAKeySetSendsNothing)
+{
+    writeFile(folder + "a.txt", "alpha");
+    const size_t before = service->requests().size();
+    auto r = cli({"--home", folder, "service", "transfer", folder + "a.txt", "--to", "partner@example.com", "--mail",
+                  "me@example.com"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(service->requests().size(), before);
+}
+
+TEST_F(ServiceCommand, TransferOfAFileThatCannotBeEncryptedIsNotReportedAsDone)
+{
+    service->configure({{"accounts", {{"me@example.com", "s3cret pw"}, {"partner@example.com", "s3cret pw"}}}});
+    const std::string me = folder + "me/";
+    const std::string partner = folder + "partner/";
+    ASSERT_EQ(cli({"--home", me, "init", "--key-root", me + "keys", "--key-name", "Me", "--user", "Me", "--mail",
+                   "me@example.com"})
+                  .status,
+              0);
+    ASSERT_EQ(cli({"--home", partner, "init", "--key-root", partner + "keys", "--key-name", "Pat", "--user", "Pat",
+                   "--mail", "partner@example.com"})
+                  .status,
+              0);
+    ASSERT_EQ(cli({"--home", partner, "service", "register"}).status, 0);
+    writeFile(folder + "a.txt", "alpha");
+    writeFile(folder + "old.klx", "already a container");  // the batch leaves these out
+
+    auto r = cli({"--home", me, "service", "transfer", folder + "a.txt", folder + "old.klx", "--to",
+                  "partner@example.com"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "success\n");
+    const json upload = service->requests().back();
+    std::vector<std::string> sent;
+    for (const auto& part : upload["multipart"]["parts"])
+        if (part["name"] == "upfile[]")
+            sent.push_back(std::filesystem::path(part["filename"].get<std::string>()).filename().string());
+    EXPECT_EQ(sent, std::vector<std::string>({"a.txt.klx"}));
+}
