@@ -10,3 +10,5 @@ echo "== keystream"
 build-bench/bench/keystream_bench "$work"
 echo "== per-file encryption, decryption and secure deletion"
 build-bench/bench/filecrypto_bench tests/vectors/containers "$work"
+echo "== QR encoder beside libqrencode"
+build-bench/bench/qr_bench
