@@ -70,7 +70,13 @@ void CArchiveHistoryMan::setTrailerAndRecord(const uint8_t* trailer, const uint8
     hasRecord_ = true;
 }
 
-void CArchiveHistoryMan::contentKey(uint32_t* words) const { RecipientRecordTable::contentKeyOf(record_.data(), words); }
+void CArchiveHistoryMan::keyEngine(KeystreamEngine& engine) const
+{
+    uint32_t key[8];
+    RecipientRecordTable::contentKeyOf(record_.data(), key);
+    engine.setWordCount(KeystreamEngine::kWords);
+    engine.initialise(key);
+}
 
 std::vector<uint8_t> CArchiveHistoryMan::buildBlock(uint32_t units) const
 {
@@ -88,11 +94,8 @@ std::vector<uint8_t> CArchiveHistoryMan::buildBlock(uint32_t units) const
         putEvent(at, event);
         at += kEventSize;
     }
-    uint32_t key[8];
-    contentKey(key);
     KeystreamEngine engine;
-    engine.setWordCount(KeystreamEngine::kWords);
-    engine.initialise(key);
+    keyEngine(engine);
     engine.transformBuffer(block.data(), block.size(), block.data());
     return block;
 }
@@ -128,11 +131,8 @@ int CArchiveHistoryMan::read(const std::string& containerPath)
     std::vector<uint8_t> block(static_cast<size_t>(blockSize));
     if (!preadFully(fd.get(), block.data(), block.size(), length - blockSize - ContainerTrailer::kSize))
         return kReadNotOpened;
-    uint32_t key[8];
-    contentKey(key);
     KeystreamEngine engine;
-    engine.setWordCount(KeystreamEngine::kWords);
-    engine.initialise(key);
+    keyEngine(engine);
     engine.transformBuffer(block.data(), block.size(), block.data());
     if (!parseBlock(block))
         return kReadDamaged;
@@ -150,11 +150,8 @@ int CArchiveHistoryMan::readOlderLayout(const std::string& containerPath)
     if (!fd.valid())
         return kReadNotOpened;
     const uint64_t length = fileLengthOf(fd.get());
-    uint32_t key[8];
-    contentKey(key);
     KeystreamEngine engine;
-    engine.setWordCount(KeystreamEngine::kWords);
-    engine.initialise(key);
+    keyEngine(engine);
 
     uint8_t counts[kCountsSize];
     if (!preadFully(fd.get(), counts, sizeof counts, 0))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ContainerTrailer.h"
+#include "engine/KeystreamEngine.h"
 #include "engine/RecipientRecordTable.h"
 #include "platform/SystemTime.h"
 
@@ -79,7 +80,8 @@ public:
     bool wasRead() const { return wasRead_; }
 
 private:
-    void contentKey(uint32_t* words) const;
+    // Keys an engine with the content key of the record the history was given.
+    void keyEngine(KeystreamEngine& engine) const;
     std::vector<uint8_t> buildBlock(uint32_t units) const;
     bool parseBlock(const std::vector<uint8_t>& block);
 
