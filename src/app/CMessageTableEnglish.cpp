@@ -303,6 +303,8 @@ const MessageText kTexts[] = {
     {Msg::SelectDateAfterToday, "Select the date before today."},
     {Msg::OverdueKeyListTitle, "MORVANEX - Ovedue Attestation Key List"},
     {Msg::KeyIsInvalid, "This key is invalid.\n"},
+    {Msg::NetworkFailedBecause, "The web service could not be reached.\nCheck the network settings.\n(%s)"},
+    {Msg::FolderIsNotEncrypted, "%s is a folder; only files are encrypted. It was left out."},
     {Msg::ColumnOverdueKeyFileName, "Key file's name"},
     {Msg::ColumnOverdueTimeLimit, "TimeLimit"},
     {Msg::ColumnFileTime, "FileTime"},

@@ -328,6 +328,8 @@ const MessageText kTexts[] = {
     {Msg::BitmapFileOpenError, "ファイルオープンエラー"},
     {Msg::BitmapFileOpenErrorCaption, "Pictovane"},
     {Msg::BarcodeLeadSentence, "これは、VelquinのURLと登録する公開鍵情報(1024bit)です。"},
+    {Msg::NetworkFailedBecause, "Webサービスに接続できません。\nネットワークの設定をご確認ください。\n(%s)"},
+    {Msg::FolderIsNotEncrypted, "%sはフォルダです。暗号化できるのはファイルだけなので、除外しました。"},
     {Msg::ColumnOverdueKeyFileName, "鍵ファイル名"},
     {Msg::ColumnOverdueTimeLimit, "有効期限"},
     {Msg::ColumnFileTime, "登録日時"},

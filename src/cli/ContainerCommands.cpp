@@ -73,7 +73,8 @@ int runHistory(CliContext& context, const CommandArgs& args)
     if (!view)
         return ExitFailed;
     for (const auto& row : view->rows)
-        session.out() << row.date << '\t' << row.operation << '\t' << row.userName << '\t' << row.mail << '\n';
+        session.out() << resultField(row.date) << '\t' << resultField(row.operation) << '\t'
+                      << resultField(row.userName) << '\t' << resultField(row.mail) << '\n';
     return ExitOk;
 }
 

@@ -215,7 +215,8 @@ bool DesktopLauncher::runAndWait(const Program& program, const std::string& file
         for (size_t at = word.find("%f"); at != std::string::npos; at = word.find("%f", at + file.size()))
             word.replace(at, 2, file);
     bool started = false;
-    const pid_t pid = start(command, -1, started);
+    // What the program prints goes with the messages, not into the results.
+    const pid_t pid = start(command, STDERR_FILENO, started);
     if (pid <= 0)
         return false;
     waitFor(pid);
