@@ -24,7 +24,11 @@ namespace {
 class CliScriptUse : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(alice.init("Alice", "alice@example.org").exitCode, 0); }
-    void TearDown() override { ::unsetenv("MORVANEX_OPENER"); }
+    void TearDown() override
+    {
+        ::unsetenv("MORVANEX_OPENER");
+        ::unsetenv("TMPDIR");
+    }
 
     fs::path file(const std::string& name, const std::string& text = "plain text")
     {
@@ -34,6 +38,14 @@ protected:
     }
 
     // The time limit stored in the own record of a container made for oneself.
+    void useOpener(const std::string& body)
+    {
+        const fs::path opener = work / "opener.sh";
+        std::ofstream(opener) << "#!/bin/sh\n" << body;
+        fs::permissions(opener, fs::perms::owner_all);
+        ::setenv("MORVANEX_OPENER", opener.c_str(), 1);
+    }
+
     uint32_t storedLimit(const fs::path& container) const
     {
         const int fd = ::open(container.c_str(), O_RDONLY);
@@ -133,10 +145,8 @@ TEST_F(CliScriptUse, AnUnknownSendersFileIsOpenedOnlyWithOpen)
     ASSERT_EQ(bob.run({"encrypt", plain.string(), "--to", alice.publicKey().string()}).exitCode, 0);
     const std::string container = plain.string() + ".klx";
 
-    const fs::path seen = work / "seen", opener = work / "opener.sh";
-    std::ofstream(opener) << "#!/bin/sh\necho opened; touch " << seen << "\n";
-    fs::permissions(opener, fs::perms::owner_all);
-    ::setenv("MORVANEX_OPENER", opener.c_str(), 1);
+    const fs::path seen = work / "seen";
+    useOpener("echo opened; touch " + seen.string() + "\n");
 
     auto viewed = alice.run({"--no", "decrypt", container, "--open", "--out", (work / "one").string()});
     ASSERT_EQ(viewed.exitCode, 0) << viewed.err;
@@ -165,4 +175,31 @@ TEST_F(CliScriptUse, EveryResultIsOneLineWhateverItsName)
     EXPECT_EQ(dec.out.substr(0, dec.out.find("\tknown\t")), (work / "out" / "two\\nlines\\\\.txt").string());
     EXPECT_EQ(std::count(dec.out.begin(), dec.out.end(), '\n'), 1);
     EXPECT_TRUE(fs::exists(work / "out" / "two\nlines\\.txt"));
+}
+
+TEST_F(CliScriptUse, AnInterruptedOpenLeavesNoPlainText)
+{
+    const fs::path tmp = work / "tmp";
+    // Left by a run that was killed, and in use by a process that still runs.
+    const fs::path dead = tmp / "mvx-open-4194305-aBcDeF";
+    const fs::path running = tmp / ("mvx-open-" + std::to_string(::getpid()) + "-aBcDeF");
+    for (const auto& folder : {dead, running}) {
+        fs::create_directories(folder);
+        std::ofstream(folder / "plain.txt") << "plain text";
+    }
+    const fs::path plain = file("diary.txt", "dear diary");
+    ASSERT_EQ(alice.run({"encrypt", plain.string(), "--self"}).exitCode, 0);
+    const fs::path where = work / "where";
+    useOpener("echo \"$1\" > " + where.string() + "; kill -TERM $PPID; sleep 1\n");
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+
+    auto opened = alice.run({"open", plain.string() + ".klx"});
+    EXPECT_EQ(opened.exitCode, -1) << opened.err;  // ended by the signal
+    std::ifstream in(where);
+    std::string shown;
+    std::getline(in, shown);
+    ASSERT_NE(shown.find("diary.txt"), std::string::npos);
+    EXPECT_FALSE(fs::exists(fs::path(shown).parent_path()));
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_TRUE(fs::exists(running / "plain.txt"));
 }
