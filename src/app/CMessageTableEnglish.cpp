@@ -303,6 +303,7 @@ const MessageText kTexts[] = {
     {Msg::SelectDateAfterToday, "Select the date before today."},
     {Msg::OverdueKeyListTitle, "MORVANEX - Ovedue Attestation Key List"},
     {Msg::KeyIsInvalid, "This key is invalid.\n"},
+    {Msg::ProgressFilesAndBytes, "%d/%d files, %s of %s, %s/s"},
     {Msg::NetworkFailedBecause, "The web service could not be reached.\nCheck the network settings.\n(%s)"},
     {Msg::FolderIsNotEncrypted, "%s is a folder; only files are encrypted. It was left out."},
     {Msg::ColumnOverdueKeyFileName, "Key file's name"},

@@ -328,6 +328,7 @@ const MessageText kTexts[] = {
     {Msg::BitmapFileOpenError, "ファイルオープンエラー"},
     {Msg::BitmapFileOpenErrorCaption, "Pictovane"},
     {Msg::BarcodeLeadSentence, "これは、VelquinのURLと登録する公開鍵情報(1024bit)です。"},
+    {Msg::ProgressFilesAndBytes, "%d/%d ファイル、%s / %s、%s/秒"},
     {Msg::NetworkFailedBecause, "Webサービスに接続できません。\nネットワークの設定をご確認ください。\n(%s)"},
     {Msg::FolderIsNotEncrypted, "%sはフォルダです。暗号化できるのはファイルだけなので、除外しました。"},
     {Msg::ColumnOverdueKeyFileName, "鍵ファイル名"},

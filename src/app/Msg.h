@@ -329,6 +329,7 @@ enum Id : int {
     BitmapFileOpenError = 462, // ファイルオープンエラー (Japanese in both)
     BitmapFileOpenErrorCaption = 463, // Pictovane (Japanese in both)
     BarcodeLeadSentence = 464, // これは、VelquinのURLと登録する公開鍵情報(1024bit)です。 (Japanese in both)
+    ProgressFilesAndBytes = 468, // %d/%d files, %s of %s, %s/s
     NetworkFailedBecause = 469, // The web service could not be reached.\nCheck the network settings.\n(%s)
     FolderIsNotEncrypted = 470, // %s is a folder; only files are encrypted. It was left out.
     ColumnOverdueKeyFileName = 471, // Key file's name

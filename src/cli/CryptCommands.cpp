@@ -2,6 +2,7 @@
 
 #include "app/Msg.h"
 #include "cli/CliSession.h"
+#include "cli/ProgressFileCrypto.h"
 #include "keys/KeyFileNames.h"
 #include "keys/StrayKeys.h"
 #include "platform/FileAttributes.h"
@@ -149,6 +150,29 @@ std::vector<std::string> withoutFolders(CliSession& session, const std::vector<s
     return files;
 }
 
+uint64_t totalSize(const std::vector<std::string>& files)
+{
+    uint64_t total = 0;
+    for (const auto& file : files)
+        total += ProgressFileCrypto::sizeOf(file);
+    return total;
+}
+
+// Runs a batch with the progress line of a terminal (cleared before the
+// results are printed).
+template <typename Batch>
+auto withProgress(CliSession& session, WorkbenchSession& workbench, const std::vector<std::string>& files, Batch batch)
+{
+    ProgressLine progress(session.context().progressLine, session.messenger().text(Msg::ProgressFilesAndBytes),
+                          files.size(), totalSize(files));
+    IFileCrypto* inner = workbench.context().crypto;
+    ProgressFileCrypto counted(*inner, progress);
+    workbench.context().crypto = &counted;
+    auto outcome = batch();
+    workbench.context().crypto = inner;
+    return outcome;
+}
+
 std::vector<std::string> absolutePaths(const std::vector<std::string>& paths)
 {
     std::vector<std::string> result;
@@ -199,7 +223,8 @@ int runEncrypt(CliContext& context, const CommandArgs& args)
     workbench.work().setFiles(files);
     EncryptRequest request;
     request.kind = kKindChooseDestinations;
-    const EncryptOutcome outcome = EncryptBatch(workbench.context()).run(request);
+    const EncryptOutcome outcome =
+        withProgress(session, workbench, files, [&] { return EncryptBatch(workbench.context()).run(request); });
     for (const auto& container : outcome.containers)
         session.out() << resultField(container) << '\n';
     const bool deletionsDone = !dialog.deletePlainFiles || reportKeptPlainFiles(session, workbench, outcome);
@@ -227,10 +252,13 @@ int runDecrypt(CliContext& context, const CommandArgs& args)
     WorkbenchSession workbench(session.messenger(), settings, session.keys(), session.settingsFound());
     // A script's decryption never starts an editor or a viewer by itself.
     workbench.unknownSender().setOpensFile(parsed.has("--open"));
-    workbench.work().setFiles(absolutePaths(parsed.positional));
+    const std::vector<std::string> containers = absolutePaths(parsed.positional);
+    workbench.work().setFiles(containers);
     // As for dropped containers: the output path follows the naming rules and
     // "--out"; a single container does not open the save dialog.
-    const DecryptOutcome outcome = DecryptBatch(workbench.context()).run(kKindFromDestinationList);
+    const DecryptOutcome outcome = withProgress(session, workbench, containers, [&] {
+        return DecryptBatch(workbench.context()).run(kKindFromDestinationList);
+    });
     for (size_t i = 0; i < outcome.outputs.size(); ++i) {
         const auto& sender = outcome.senders[i];
         session.out() << resultField(outcome.outputs[i]) << '\t' << (sender.known ? "known" : "unknown") << '\t'
@@ -253,7 +281,19 @@ int runShred(CliContext& context, const CommandArgs& args)
     for (const auto& path : absolutePaths(parsed.positional))
         workbench.work().ExpandEntry(path, true);
     const size_t asked = workbench.work().size();
-    const DeleteOutcome outcome = DeleteFlows(workbench.context()).deleteWorkList();
+    const DeleteOutcome outcome = [&] {
+        const std::vector<std::string> files = workbench.work().files();
+        ProgressLine progress(context.progressLine, session.messenger().text(Msg::ProgressFilesAndBytes),
+                              files.size(), totalSize(files));
+        const auto destroy = workbench.context().secureDelete;
+        workbench.context().secureDelete = [&](const std::string& path) {
+            const uint64_t size = ProgressFileCrypto::sizeOf(path);
+            const int destroyed = destroy(path);
+            progress.fileDone(size);
+            return destroyed;
+        };
+        return DeleteFlows(workbench.context()).deleteWorkList();
+    }();
     for (const auto& deleted : outcome.deleted)
         session.out() << resultField(deleted) << '\n';
     // A file left in place, by an answer or a refusal, is not what was asked for.

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
+#include <pty.h>
+#include <sys/wait.h>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -202,4 +204,67 @@ TEST_F(CliScriptUse, AnInterruptedOpenLeavesNoPlainText)
     EXPECT_FALSE(fs::exists(fs::path(shown).parent_path()));
     EXPECT_FALSE(fs::exists(dead));
     EXPECT_TRUE(fs::exists(running / "plain.txt"));
+}
+
+namespace {
+
+// Runs morvanex-cli with standard error on a pseudo terminal; returns what the terminal showed.
+std::string onTerminal(const CliUser& user, const std::vector<std::string>& args)
+{
+    int master = -1, slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+        return {};
+    std::vector<std::string> argv{MORVANEX_CLI, "--home", (user.folder() / "home").string(), "--lang", "en"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(slave, STDERR_FILENO);
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, STDIN_FILENO);
+        ::dup2(null, STDOUT_FILENO);
+        ::close(master);
+        std::vector<char*> raw;
+        for (auto& a : argv)
+            raw.push_back(a.data());
+        raw.push_back(nullptr);
+        ::execv(raw[0], raw.data());
+        ::_exit(127);
+    }
+    ::close(slave);
+    std::string shown;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<size_t>(got));
+    ::waitpid(pid, nullptr, 0);
+    ::close(master);
+    return shown;
+}
+
+} // namespace
+
+TEST_F(CliScriptUse, AProgressLineOnlyOnATerminalAndClearedAtTheEnd)
+{
+    const fs::path plain = file("big.bin", std::string(3 * 1024, 'x'));
+    const std::string shown = onTerminal(alice, {"encrypt", plain.string(), "--self"});
+    EXPECT_NE(shown.find("/1 files, "), std::string::npos) << shown;
+    EXPECT_NE(shown.find(" of 3.0 KiB, "), std::string::npos) << shown;
+    // Cleared by the end, and before every message: nothing is ever written onto the progress line.
+    EXPECT_GT(shown.rfind("\r\033[K"), shown.rfind("files, ")) << shown;
+    for (size_t at = shown.find("\r\033[K"); at != std::string::npos;) {
+        const size_t next = shown.find("\r\033[K", at + 4);
+        const std::string drawn = shown.substr(at + 4, next == std::string::npos ? std::string::npos : next - at - 4);
+        if (drawn.find("files, ") != std::string::npos) {
+            EXPECT_EQ(drawn.find_first_of("\r\n["), std::string::npos) << shown;
+            EXPECT_EQ(drawn.substr(drawn.size() - 2), "/s") << shown;
+        }
+        at = next;
+    }
+    EXPECT_TRUE(fs::exists(plain.string() + ".klx"));
+
+    // Without a terminal: the messages only.
+    auto shredded = alice.run({"--yes", "shred", plain.string()});
+    EXPECT_EQ(shredded.exitCode, 0);
+    EXPECT_EQ(shredded.err.find('\r'), std::string::npos) << shredded.err;
+    EXPECT_NE(onTerminal(alice, {"--yes", "shred", plain.string() + ".klx"}).find("/1 files, "), std::string::npos);
+    EXPECT_FALSE(fs::exists(plain.string() + ".klx"));
 }
