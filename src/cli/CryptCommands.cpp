@@ -264,7 +264,10 @@ int runDecrypt(CliContext& context, const CommandArgs& args)
         session.out() << resultField(outcome.outputs[i]) << '\t' << (sender.known ? "known" : "unknown") << '\t'
                       << resultField(sender.userName) << '\t' << resultField(sender.mail) << '\n';
     }
-    return outcome.completed && outcome.decrypted.size() == parsed.positional.size() ? ExitOk : ExitFailed;
+    // A container asked to be destroyed and still there is a failure (its message was shown).
+    const bool deletionsDone = !parsed.has("--delete") || outcome.deletedContainers.size() == outcome.decrypted.size();
+    return outcome.completed && outcome.decrypted.size() == parsed.positional.size() && deletionsDone ? ExitOk
+                                                                                                    : ExitFailed;
 }
 
 int runShred(CliContext& context, const CommandArgs& args)
