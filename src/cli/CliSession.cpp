@@ -14,12 +14,6 @@ CliSession::CliSession(CliContext& context)
     useTableTexts();
 }
 
-void CliSession::reload()
-{
-    app_.reload();
-    useTableTexts();
-}
-
 void CliSession::useTableTexts()
 {
     if (context_.terminal)

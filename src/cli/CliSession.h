@@ -25,8 +25,6 @@ public:
 
     bool requireKeySet() { return app_.requireKeySet(); }
     bool saveSettings() { return app_.saveSettings(); }
-    // Reads the settings and the own key set again (after init changed them).
-    void reload();
 
 private:
     void useTableTexts();

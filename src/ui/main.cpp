@@ -4,7 +4,9 @@
 #include "app/CSettingsStore.h"
 #include "app/Msg.h"
 #include "app/ProgramFolder.h"
+#include "ui/CTessaryDialogMini.h"
 #include "ui/CTessaryDlg.h"
+#include "ui/FirstPaintProbe.h"
 #include "ui/QtInteraction.h"
 #include "ui/UiThreadInteraction.h"
 #include "workbench/AppSession.h"
@@ -37,6 +39,17 @@ int reportNoDisplay()
     return 1;
 }
 
+// "--screenshot FILE" saves the first window shown as a picture, and
+// "--first-paint" prints when it was first painted; both then end the program.
+void probeFirstPaint(const QStringList& arguments, QWidget* window)
+{
+    const int screenshot = arguments.indexOf("--screenshot");
+    const QString picture = screenshot > 0 && screenshot + 1 < arguments.size() ? arguments[screenshot + 1] : QString();
+    const bool printTime = arguments.contains("--first-paint");
+    if (!picture.isEmpty() || printTime)
+        new mvx::ui::FirstPaintProbe(window, picture, printTime);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -57,9 +70,12 @@ int main(int argc, char** argv)
     dialogs.setParentWindow(&window);
     dialogs.setStatusSink([&window](const QString& text) { window.statusBar()->showMessage(text); });
     QObject::connect(&window, &mvx::ui::CTessaryDlg::closed, &app, &QApplication::quit, Qt::QueuedConnection);
-    if (session.settings().useSmallMenu)
+    if (session.settings().useSmallMenu) {
         window.showMiniWindow();
-    else
+        probeFirstPaint(QApplication::arguments(), window.miniWindow());
+    } else {
+        probeFirstPaint(QApplication::arguments(), &window);
         window.show();
+    }
     return QApplication::exec();
 }

@@ -71,6 +71,23 @@ bool AppSession::requireKeySet()
 
 bool AppSession::saveSettings() { return store_.save(settings_); }
 
+KeySetSetup::Result AppSession::makeKeySet(const KeySetSetup::Request& request)
+{
+    KeySetSetup setup(messenger_, [this](const KeySetSettings& made) {
+        settings_.keyPairRoot = made.keyPairRoot;
+        settings_.publicKeyName = made.publicKeyName;
+        settings_.privateKeyName = made.privateKeyName;
+        settings_.memberFileName = made.memberFileName;
+        store_.derivePaths(settings_);
+        return saveSettings();
+    });
+    FileAttributes::makeFolders(request.keyRoot);
+    const auto result = setup.finish(request);
+    if (result.done)
+        reload();
+    return result;
+}
+
 void AppSession::switchLanguage(int choice)
 {
     language_.command(choice);

@@ -6,6 +6,7 @@
 #include "app/CSettingsStore.h"
 #include "app/Settings.h"
 #include "keys/CKeyManager.h"
+#include "keys/KeySetSetup.h"
 
 #include <memory>
 #include <string>
@@ -43,6 +44,10 @@ public:
     bool saveSettings();
     // Reads the settings and the own key set again (after a key set was made).
     void reload();
+    // What the key-set wizard's Finish does: the key set, the settings that
+    // name it, the key folder and the self-authentication key; then the
+    // session reads its settings and key set again.
+    KeySetSetup::Result makeKeySet(const KeySetSetup::Request& request);
     // The language command of the menu: 0 Japanese, 1 English; saved at once.
     void switchLanguage(int choice);
 
