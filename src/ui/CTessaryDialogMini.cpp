@@ -40,7 +40,7 @@ QPushButton* iconButton(QWidget* parent, const char* name, QStyle::StandardPixma
 
 CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWindow)
     : session_(session), main_(mainWindow), encrypt_(iconButton(this, "miniEncrypt", QStyle::SP_DialogSaveButton)),
-      qrCode_(iconButton(this, "miniQrCode", QStyle::SP_ComputerIcon)),
+      qrCode_(iconButton(this, "miniQrCode", QStyle::SP_FileDialogContentsView)),
       keyChainList_(iconButton(this, "miniKeyChainList", QStyle::SP_FileDialogListView)),
       return_(iconButton(this, "miniReturn", QStyle::SP_TitleBarMaxButton)), login_(new QPushButton(this)),
       keyName_(new QLineEdit(this)), menu_(new QToolButton(this))

@@ -116,6 +116,7 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     right->addWidget(buildDestinationPane());
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
+    splitter->setSizes({400, 700});
     panes_ = splitter;
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -215,8 +216,8 @@ void CTessaryDlg::buildToolbar()
         {CmdEncryption, QStyle::SP_DialogSaveButton}, {CmdDecryption, QStyle::SP_DialogOpenButton},
         {32841, QStyle::SP_FileDialogDetailedView},   {32840, QStyle::SP_ArrowForward},
         {CmdCreateKey, QStyle::SP_FileDialogNewFolder}, {CmdKeyChainList, QStyle::SP_FileDialogListView},
-        {CmdMiniaturization, QStyle::SP_TitleBarMinButton}, {CmdDeleteFiles, QStyle::SP_TrashIcon},
-        {CmdRequestKeyRepair, QStyle::SP_BrowserReload}, {CmdShowQrCode, QStyle::SP_ComputerIcon},
+        {CmdMiniaturization, QStyle::SP_DesktopIcon}, {CmdDeleteFiles, QStyle::SP_TrashIcon},
+        {CmdRequestKeyRepair, QStyle::SP_BrowserReload}, {CmdShowQrCode, QStyle::SP_FileDialogContentsView},
     };
     for (const auto& label : kToolbarLabels) {
         QAction* operation = action(operationOf(label.command));
@@ -313,10 +314,9 @@ void CTessaryDlg::buildBottom()
     bar->setObjectName("bottomBar");
     progressBar_ = new QProgressBar(bar);
     progressBar_->setObjectName("progressBar");
-    progressBar_->setFormat("%v / %m");
-    progressBar_->setValue(0);
     progressText_ = new QLabel(bar);
     progressText_->setObjectName("progressText");
+    showIdleProgress();
     stop_ = new QPushButton(bar);
     stop_->setObjectName("stopBatch");
     stop_->setEnabled(false);
@@ -330,12 +330,12 @@ void CTessaryDlg::buildBottom()
     chooseKeyPair_->setEnabled(false);
     auto* grid = new QGridLayout(bar);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(progressBar_, 0, 0, 1, 2);
+    grid->addWidget(progressText_, 0, 0);
+    grid->addWidget(progressBar_, 0, 1);
     grid->addWidget(stop_, 0, 2);
-    grid->addWidget(progressText_, 1, 0, 1, 3);
-    grid->addWidget(keyNameLabel_, 2, 0);
-    grid->addWidget(keyName_, 2, 1);
-    grid->addWidget(chooseKeyPair_, 2, 2);
+    grid->addWidget(keyNameLabel_, 1, 0);
+    grid->addWidget(keyName_, 1, 1);
+    grid->addWidget(chooseKeyPair_, 1, 2);
     grid->setColumnStretch(1, 1);
     connect(stop_, &QPushButton::clicked, runner_, &BatchRunner::stop);
     statusBar()->setObjectName("statusLine");
@@ -346,6 +346,7 @@ void CTessaryDlg::connectProgress()
     connect(progress_, &BatchProgressBridge::rangeSet, this, [this](int count) {
         progressBar_->setRange(0, std::max(count, 1));
         progressBar_->setValue(0);
+        progressBar_->setFormat("%v / %m");
     });
     connect(progress_, &BatchProgressBridge::stepped, this,
             [this] { progressBar_->setValue(std::min(progressBar_->value() + 1, progressBar_->maximum())); });
@@ -415,12 +416,19 @@ bool CTessaryDlg::runBatch(std::function<void(BatchContext&)> job, std::function
 void CTessaryDlg::afterBatch()
 {
     workbench_->context().settings.storeNoticeStates(session_.settings());
-    progressBar_->setValue(0);
-    progressText_->clear();
+    showIdleProgress();
     filePane_->refresh();
     showStudio();
     showCandidates();
     emit batchFinished();
+}
+
+void CTessaryDlg::showIdleProgress()
+{
+    progressBar_->setRange(0, 1);
+    progressBar_->setValue(0);
+    progressBar_->setFormat(QString());
+    progressText_->clear();
 }
 
 void CTessaryDlg::setBusy(bool busy)

@@ -98,6 +98,7 @@ private:
     void buildBottom();
     void connectProgress();
     void setBusy(bool busy);
+    void showIdleProgress();
 
     void showStudio();
     void showCandidates();
