@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -249,6 +250,7 @@ QWidget* CTessaryDlg::buildStudioPane()
     grid->addWidget(studioCaption_, 0, 1);
     grid->addLayout(buttons, 1, 0);
     grid->addWidget(studio_, 1, 1);
+    new QShortcut(QKeySequence::Delete, studio_, [this] { removeFromStudio(); }, Qt::WidgetShortcut);
     connect(addToStudio_, &QPushButton::clicked, this, &CTessaryDlg::addPaneItemsToStudio);
     connect(removeFromStudio_, &QPushButton::clicked, this, &CTessaryDlg::removeFromStudio);
     connect(clearStudio_, &QPushButton::clicked, this, &CTessaryDlg::clearStudio);
@@ -297,6 +299,7 @@ QWidget* CTessaryDlg::buildDestinationPane()
     options->addWidget(attachToMail_);
     options->addWidget(settingForEncryption_);
     grid->addLayout(options, 3, 0, 1, 3);
+    new QShortcut(QKeySequence::Delete, addressList_, [this] { removeAddresses(); }, Qt::WidgetShortcut);
     connect(addToAddresses_, &QPushButton::clicked, this, &CTessaryDlg::addCandidates);
     connect(removeAddresses_, &QPushButton::clicked, this, &CTessaryDlg::removeAddresses);
     connect(candidateList_, &QTreeWidget::itemActivated, this,
@@ -368,6 +371,7 @@ void CTessaryDlg::relabel()
             setMenuText(item, session_.messenger().text(label.slot));
     for (const auto& [command, slot] : kExtraCommandSlots)
         setMenuText(action(command), session_.messenger().text(slot));
+    action(CmdHelpIndex)->setShortcut(QKeySequence::HelpContents);
     action(session_.language().isEnglish() ? CmdEnglish : CmdJapanese)->setChecked(true);
     for (const auto& label : kToolbarLabels)
         toolActions_[label.command]->setText(t(label.slot));

@@ -31,6 +31,8 @@ FilePaneView::FilePaneView(QWidget* parent)
     makeFlatList(list_, "fileList");
     list_->setContextMenuPolicy(Qt::ActionsContextMenu);
     up_->setIcon(QApplication::style()->standardIcon(QStyle::SP_FileDialogToParent));
+    up_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+    refresh_->setShortcut(QKeySequence::Refresh);
     refresh_->setIcon(QApplication::style()->standardIcon(QStyle::SP_BrowserReload));
 
     auto* top = new QHBoxLayout;

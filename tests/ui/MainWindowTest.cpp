@@ -1,11 +1,13 @@
 #include "WindowFixture.h"
 
 #include "app/Msg.h"
+#include "ui/CEncryptOptDlg.h"
 #include "ui/CKeyListSel.h"
 #include "ui/CTessaryDialogMini.h"
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
@@ -88,6 +90,39 @@ private slots:
         QCOMPARE(f.read(plain), std::string("quarterly figures"));
     }
 
+    // "Setting for Encryption" opens the options; a refused number keeps
+    // them open, and the folder chosen there receives the container.
+    void encryptionOptionsReachTheBatch()
+    {
+        WindowFixture& f = *fixture;
+        const std::string plain = f.write("work/memo.txt", "memo");
+        const std::string outFolder = f.temp.file("out/");
+        std::filesystem::create_directories(outFolder);
+        f.showFolder(f.temp.file("work"));
+        f.click(f.find<QTreeWidget>("fileList"), "memo.txt");
+        f.clickButton("addToStudio");
+        f.doubleClick(f.find<QTreeWidget>("candidateList"),
+                      QString::fromStdString(f.session->messenger().text(mvx::Msg::SelfEncryptionDisplayName)));
+        f.tick(f.find<QCheckBox>("settingForEncryption"));
+        f.script.answerFolder(outFolder);
+        whenModalShows<mvx::ui::CEncryptOptDlg>([&f](mvx::ui::CEncryptOptDlg* dialog) {
+            WindowFixture::tick(dialog->findChild<QCheckBox*>("timeLimitOn"));
+            auto* number = dialog->findChild<QLineEdit*>("limitNumber");
+            number->clear();
+            QTest::keyClicks(number, "0");
+            QTest::mouseClick(dialog->findChild<QPushButton*>("ok"), Qt::LeftButton);
+            QVERIFY(shownText(f.script, "The range that can set time is 1 to 99."));
+            QVERIFY(dialog->isVisible());
+            number->clear();
+            QTest::keyClicks(number, "2");
+            QTest::mouseClick(dialog->findChild<QPushButton*>("changeFolder"), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton*>("ok"), Qt::LeftButton);
+        });
+        QVERIFY(f.runCommand("actionEncryption"));
+        QVERIFY(f.exists(outFolder + "memo.txt.klx"));
+        QVERIFY(!f.exists(plain + ".klx"));
+    }
+
     void encryptWithoutDestinationsIsRefused()
     {
         WindowFixture& f = *fixture;
@@ -124,7 +159,7 @@ private slots:
         QVERIFY(shownText(f.script, "This File or Folder has already been selected."));
         QCOMPARE(f.find<QListWidget>("studioList")->count(), 1);
 
-        QTest::mouseClick(f.find<QCheckBox>("encryptedOnly"), Qt::LeftButton);
+        f.tick(f.find<QCheckBox>("encryptedOnly"));
         QCOMPARE(listTexts(files), (QStringList{"sub", "b.txt.klx"}));
 
         std::filesystem::remove(plain);

@@ -108,6 +108,12 @@ void WindowFixture::clickButton(const char* name) const
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+void WindowFixture::tick(QCheckBox* box)
+{
+    QVERIFY(box);
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->height() / 2, box->height() / 2));
+}
+
 bool WindowFixture::runCommand(const char* actionName)
 {
     QSignalSpy finished(window.get(), &ui::CTessaryDlg::batchFinished);

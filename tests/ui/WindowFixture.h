@@ -7,6 +7,8 @@
 #include "workbench/AppSession.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -57,6 +59,8 @@ public:
     void click(QTreeWidget* list, const QString& text) const;
     void doubleClick(QTreeWidget* list, const QString& text) const;
     void clickButton(const char* name) const;
+    // A user ticks a check box on its box, wherever the layout stretched it.
+    static void tick(QCheckBox* box);
     // Triggers a command and waits until its batch has ended.
     bool runCommand(const char* actionName);
 
@@ -77,6 +81,8 @@ void whenModalShows(std::function<void(T*)> handle)
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
+            if (!QTest::qWaitForWindowExposed(dialog))
+                return;
             handle(dialog);
         }
     });
