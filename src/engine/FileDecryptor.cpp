@@ -232,12 +232,15 @@ int FileDecryptor::decryptBody(const std::string& containerPath, const std::stri
 
 bool FileDecryptor::recordDecryption(const std::string& containerPath)
 {
-    if (!recordsDecryption_ || !layout_.trailer.hasFlag(ContainerTrailer::kFlagHistory))
+    const ContainerTrailer& trailer = layout_.trailer;
+    if (!recordsDecryption_ || !trailer.hasFlag(ContainerTrailer::kFlagHistory))
+        return true;
+    // A history said to cover the own record is damaged: it is left alone.
+    if (static_cast<uint64_t>(layout_.ownIndex) + trailer.historyUnits() >= trailer.unitCount())
         return true;
     CArchiveHistoryMan history;
     history.create(containerPath);
-    history.setTrailerAndRecord(layout_.trailer.bytes.data(), layout_.ownRecord());
-    // A damaged history block is left alone rather than written over the records.
+    history.setTrailerAndRecord(trailer.bytes.data(), layout_.ownRecord());
     if (history.read(containerPath) != CArchiveHistoryMan::kReadOk)
         return true;
     history.addEvent(static_cast<uint32_t>(layout_.ownIndex), CArchiveHistoryMan::kKindDecrypted);
