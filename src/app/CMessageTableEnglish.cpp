@@ -313,6 +313,8 @@ const MessageText kTexts[] = {
     {Msg::SelectDateAfterToday, "Select the date before today."},
     {Msg::OverdueKeyListTitle, "MORVANEX - Ovedue Attestation Key List"},
     {Msg::KeyIsInvalid, "This key is invalid.\n"},
+    {Msg::PrivateKeyNotAccepted, "%s holds a private key; only a public key can be used here."},
+    {Msg::NotRegularFile, "%s is not a regular file and was left alone."},
     {Msg::ColumnOverdueKeyFileName, "Key file's name"},
     {Msg::ColumnOverdueTimeLimit, "TimeLimit"},
     {Msg::ColumnFileTime, "FileTime"},

@@ -338,6 +338,8 @@ const MessageText kTexts[] = {
     {Msg::BitmapFileOpenError, "ファイルオープンエラー"},
     {Msg::BitmapFileOpenErrorCaption, "Pictovane"},
     {Msg::BarcodeLeadSentence, "これは、VelquinのURLと登録する公開鍵情報(1024bit)です。"},
+    {Msg::PrivateKeyNotAccepted, "%sは秘密鍵です。ここで使えるのは公開鍵だけです。"},
+    {Msg::NotRegularFile, "%sは通常のファイルではないため、処理しませんでした。"},
     {Msg::ColumnOverdueKeyFileName, "鍵ファイル名"},
     {Msg::ColumnOverdueTimeLimit, "有効期限"},
     {Msg::ColumnFileTime, "登録日時"},

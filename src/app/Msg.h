@@ -339,6 +339,8 @@ enum Id : int {
     BitmapFileOpenError = 462, // ファイルオープンエラー (Japanese in both)
     BitmapFileOpenErrorCaption = 463, // Pictovane (Japanese in both)
     BarcodeLeadSentence = 464, // これは、VelquinのURLと登録する公開鍵情報(1024bit)です。 (Japanese in both)
+    PrivateKeyNotAccepted = 468, // %s holds a private key; only a public key can be used here.
+    NotRegularFile = 469, // %s is not a regular file and was left alone.
     ColumnOverdueKeyFileName = 471, // Key file's name
     ColumnOverdueTimeLimit = 472, // TimeLimit
     ColumnFileTime = 473, // FileTime
