@@ -12,3 +12,6 @@ echo "== per-file encryption, decryption and secure deletion"
 build-bench/bench/filecrypto_bench tests/vectors/containers "$work"
 echo "== QR encoder beside libqrencode"
 build-bench/bench/qr_bench
+echo "== window: cold start and the window thread during a 1 GiB encryption"
+bench/window-start.sh build-bench
+build-bench/bench/window_bench "$work"

@@ -13,7 +13,7 @@ vectors=tests/vectors/containers
 artifacts=$build/fuzz-artifacts
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMORVANEX_FUZZ=ON -DMORVANEX_BUILD_TESTS=OFF -DMORVANEX_BUILD_BENCH=OFF >/dev/null
+  -DMORVANEX_FUZZ=ON -DMORVANEX_BUILD_TESTS=OFF -DMORVANEX_BUILD_BENCH=OFF -DMORVANEX_BUILD_UI=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
 corpus=$build/fuzz-corpus

@@ -16,4 +16,4 @@ apt-get install -y -qq --no-install-recommends \
   libssl-dev openssl libgtest-dev libgmock-dev libbenchmark-dev \
   libcurl4-openssl-dev libmagic-dev libmagic-mgc libqrencode-dev zbar-tools \
   nlohmann-json3-dev xdg-utils file python3 ca-certificates \
-  clang-14 libclang-rt-14-dev >/dev/null
+  qt6-base-dev fonts-noto-cjk xvfb xauth clang-14 libclang-rt-14-dev >/dev/null

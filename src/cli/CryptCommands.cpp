@@ -143,7 +143,7 @@ std::vector<std::string> withoutFolders(CliSession& session, const std::vector<s
     std::vector<std::string> files;
     for (const auto& path : paths) {
         if (FileAttributes::isDirectory(path))
-            session.messenger().show(Msg::FolderIsNotEncrypted, MsgIcon::Exclamation, path);
+            session.messenger().show(Msg::NotRegularFile, MsgIcon::Exclamation, path);
         else
             files.push_back(path);
     }
@@ -163,7 +163,7 @@ uint64_t totalSize(const std::vector<std::string>& files)
 template <typename Batch>
 auto withProgress(CliSession& session, WorkbenchSession& workbench, const std::vector<std::string>& files, Batch batch)
 {
-    ProgressLine progress(session.context().progressLine, session.messenger().text(Msg::ProgressFilesAndBytes),
+    ProgressLine progress(session.context().progressLine, session.messenger().text(Msg::ProgressLineWithRate),
                           files.size(), totalSize(files));
     IFileCrypto* inner = workbench.context().crypto;
     ProgressFileCrypto counted(*inner, progress);
@@ -286,7 +286,7 @@ int runShred(CliContext& context, const CommandArgs& args)
     const size_t asked = workbench.work().size();
     const DeleteOutcome outcome = [&] {
         const std::vector<std::string> files = workbench.work().files();
-        ProgressLine progress(context.progressLine, session.messenger().text(Msg::ProgressFilesAndBytes),
+        ProgressLine progress(context.progressLine, session.messenger().text(Msg::ProgressLineWithRate),
                               files.size(), totalSize(files));
         const auto destroy = workbench.context().secureDelete;
         workbench.context().secureDelete = [&](const std::string& path) {
