@@ -17,17 +17,19 @@ CMessenger& quietMessenger()
 
 const std::string& scratchFolder()
 {
-    static const std::string folder = [] {
+    // Never destroyed: the exit handler that removes the folder still needs it.
+    static const std::string* folder = [] {
         std::string pattern = "/tmp/mvx-fuzz-XXXXXX";
         if (!::mkdtemp(pattern.data()))
             std::abort();
+        auto* made = new std::string(pattern + "/");
         std::atexit([] {
             std::error_code ignored;
             std::filesystem::remove_all(scratchFolder(), ignored);
         });
-        return pattern + "/";
+        return made;
     }();
-    return folder;
+    return *folder;
 }
 
 std::string writeScratch(const std::string& name, const uint8_t* data, size_t size)

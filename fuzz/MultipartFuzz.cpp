@@ -3,11 +3,13 @@
 // part, whatever the texts hold.
 #include "FuzzSupport.h"
 
+#include "net/HttpClientException.h"
 #include "net/HttpClientMap.h"
 #include "net/HttpPostBody.h"
 #include "net/HttpPostStat.h"
 
 #include <algorithm>
+#include <optional>
 
 using namespace mvx::net;
 
@@ -22,8 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         at = end + 1;
     }
     for (int kind = 0; kind < 2; ++kind) {
-        CHttpPostBody body = kind == 0 ? CHttpPostBody::Multipart(params, "----MorvanexFuzzBoundary", (size & 1) != 0)
-                                       : CHttpPostBody::Form(params, (size & 2) != 0);
+        std::optional<CHttpPostBody> made;
+        try {
+            made.emplace(kind == 0 ? CHttpPostBody::Multipart(params, "----MorvanexFuzzBoundary", (size & 1) != 0)
+                                   : CHttpPostBody::Form(params, (size & 2) != 0));
+        } catch (const httpclientexceptionA&) {
+            continue;  // refused (text that is not UTF-8 where UTF-8 is asked for)
+        }
+        CHttpPostBody& body = *made;
         CHttpPostStatT stat;
         stat.Start(body.TotalBytes(), body.ParamCount(), body.FileCount());
         uint64_t handedOut = 0;
