@@ -333,8 +333,11 @@ bool EncryptBatch::encryptAll(EncryptOutcome& outcome)
             files.erase(files.begin() + static_cast<long>(i));
             continue;
         }
-        if (!encryptOne(path, output))
+        if (!encryptOne(path, output)) {
+            // The containers made before the failure are there and are reported.
+            outcome.containers.assign(made.rbegin(), made.rend());
             return false;
+        }
         made.push_back(output);
         if (showsProgressBar(kind_))
             context_.progressView().step();

@@ -8,6 +8,7 @@
 #include "platform/FileIo.h"
 #include "platform/SecureDelete.h"
 #include "platform/TextFields.h"
+#include "workbench/PlainTempFolders.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -37,31 +38,17 @@ FileStamp stampOf(const std::string& path)
     return {true, st.st_mtim, st.st_size};
 }
 
-// A private folder for the plain file, removed with what is left in it.
+// A private folder for the plain file, destroyed with what is left in it.
 class PrivateFolder {
 public:
-    PrivateFolder()
-    {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/mvx-open-XXXXXX";
-        if (::mkdtemp(pattern.data()))
-            path_ = pattern + "/";
-    }
-    // Whatever the program left beside the plain file (backups, lock files)
-    // may hold plain text too: it is destroyed as well.
+    PrivateFolder() : path_(PlainTempFolders::create()) {}
     ~PrivateFolder()
     {
-        if (path_.empty())
-            return;
-        for (const std::string& name : FileAttributes::entries(path_)) {
-            const std::string path = path_ + name;
-            if (FileAttributes::isRegularFile(path) && !FileAttributes::isSymbolicLink(path))
-                SecureDelete(path);
-            else
-                ::unlink(path.c_str());
-        }
-        ::rmdir(path_.c_str());
+        if (!path_.empty())
+            PlainTempFolders::destroy(path_);
     }
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
     const std::string& path() const { return path_; }
 
 private:

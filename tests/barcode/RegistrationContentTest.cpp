@@ -127,6 +127,16 @@ TEST(RegistrationAddress, FieldsInOrder)
     EXPECT_EQ(r.content, kSentenceShiftJis + r.address);
 }
 
+TEST(RegistrationAddress, QueryCharactersInTheMailCannotAddFields)
+{
+    const std::string key = senderKey();
+    RegistrationInputs inputs = inputsFor(key);
+    inputs.mail = "a&op=9+b@example.jp";
+    const Registration r = buildRegistration(inputs);
+    ASSERT_EQ(r.status, RegistrationStatus::Ok);
+    EXPECT_NE(r.address.find("&ma=a%26op%3D9%2Bb%40example%2Ejp&nm="), std::string::npos) << r.address;
+}
+
 TEST(RegistrationAddress, BaseUrlGetsItsSlash)
 {
     const std::string key = senderKey();
