@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace mvx {
 
@@ -104,9 +107,10 @@ void KeystreamEngine::transformBuffer(const void* source, size_t length, void* d
         xorBlock(state_.data(), src, dst, length);
 }
 
-void KeystreamEngine::transformChunk(size_t length)
+void KeystreamEngine::transformChunk(size_t length) { transformChunkAt(buffer_.get(), length); }
+
+void KeystreamEngine::transformChunkAt(uint8_t* p, size_t length)
 {
-    uint8_t* p = buffer_.get();
     size_t full = length / kBlockSize;
     for (size_t b = 0; b < full; ++b, p += kBlockSize) {
         xorFullBlock(state_.data(), p, p);
@@ -118,25 +122,44 @@ void KeystreamEngine::transformChunk(size_t length)
     }
 }
 
+namespace {
+
+// Bytes from the current position to the end of a regular file; nullopt for other inputs.
+std::optional<uint64_t> bytesLeftIn(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    if (at < 0)
+        return std::nullopt;
+    return st.st_size > at ? static_cast<uint64_t>(st.st_size - at) : 0;
+}
+
+} // namespace
+
 bool KeystreamEngine::transformFile(int inputFd, int outputFd)
 {
-    for (;;) {
-        long long n = readFully(inputFd, buffer_.get(), kBufferSize);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        transformChunk(static_cast<size_t>(n));
-        if (!writeFully(outputFd, buffer_.get(), static_cast<size_t>(n)))
-            return false;
-    }
+    const auto left = bytesLeftIn(inputFd);
+    if (left && *left <= kBufferSize)
+        return transformSmall(inputFd, 0, true, outputFd);
+    return transformPipelined(inputFd, 0, true, outputFd) == ChunkPipeline::Result::Done;
 }
 
 bool KeystreamEngine::transformFilePart(int inputFd, uint64_t byteCount, int outputFd)
 {
-    while (byteCount > 0) {
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(kBufferSize, byteCount));
-        long long n = readFully(inputFd, buffer_.get(), want);
+    if (byteCount <= kBufferSize)
+        return transformSmall(inputFd, byteCount, false, outputFd);
+    return transformPipelined(inputFd, byteCount, false, outputFd) == ChunkPipeline::Result::Done;
+}
+
+bool KeystreamEngine::transformSmall(int inputFd, uint64_t byteCount, bool unlimited, int outputFd)
+{
+    for (;;) {
+        const size_t want = unlimited ? kBufferSize : static_cast<size_t>(std::min<uint64_t>(kBufferSize, byteCount));
+        if (want == 0)
+            return true;
+        const long long n = readFully(inputFd, buffer_.get(), want);
         if (n < 0)
             return false;
         if (n > 0) {
@@ -145,10 +168,18 @@ bool KeystreamEngine::transformFilePart(int inputFd, uint64_t byteCount, int out
                 return false;
         }
         if (static_cast<size_t>(n) < want)
-            return false;  // the input ended before the count was reached
+            return unlimited;  // a limited part fails when the input ends early
         byteCount -= static_cast<uint64_t>(n);
     }
-    return true;
+}
+
+ChunkPipeline::Result KeystreamEngine::transformPipelined(int inputFd, uint64_t byteCount, bool unlimited,
+                                                          int outputFd)
+{
+    if (!pipeline_)
+        pipeline_ = std::make_unique<ChunkPipeline>(kBufferSize);
+    return pipeline_->run(inputFd, byteCount, unlimited, outputFd,
+                          [this](uint8_t* data, size_t length) { transformChunkAt(data, length); });
 }
 
 void KeystreamEngine::clear(bool keepWordCount)
