@@ -1,11 +1,16 @@
 #include "workbench/EngineFileCrypto.h"
 
+#include "engine/ISenderDirectory.h"
+
 namespace mvx {
 
 EngineFileCrypto::EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender)
     : encryptor_(messenger), decryptor_(messenger, sender.publicKeyFile, sender.privateKeyFile)
 {
     encryptor_.setSender(sender);
+    auto keyCache = std::make_shared<KeyMaterialCache>();
+    encryptor_.setKeyCache(keyCache);
+    decryptor_.setKeyCache(keyCache);
 }
 
 void EngineFileCrypto::setRecipients(std::vector<std::string> keyFiles) { encryptor_.setRecipients(std::move(keyFiles)); }
@@ -42,6 +47,12 @@ int EngineFileCrypto::openContainer(const std::string& containerPath, std::strin
 int EngineFileCrypto::decryptBody(const std::string& containerPath, const std::string& outputPath)
 {
     return decryptor_.decryptBody(containerPath, outputPath);
+}
+
+void EngineFileCrypto::finishBatch()
+{
+    if (senders_)
+        senders_->flush();
 }
 
 } // namespace mvx

@@ -18,7 +18,11 @@ public:
 
     // Key material read at start, for the protected folder at exit (key source 1).
     void setCachedMaterial(const CachedKeyMaterial* material) { encryptor_.setCachedMaterial(material); }
-    void setSenderDirectory(ISenderDirectory* directory) { decryptor_.setSenderDirectory(directory); }
+    void setSenderDirectory(ISenderDirectory* directory)
+    {
+        senders_ = directory;
+        decryptor_.setSenderDirectory(directory);
+    }
 
     void setRecipients(std::vector<std::string> keyFiles) override;
     void setOptionWord(uint32_t optionWord) override;
@@ -29,6 +33,7 @@ public:
     int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) override;
     int openContainer(const std::string& containerPath, std::string& plainFileName) override;
     int decryptBody(const std::string& containerPath, const std::string& outputPath) override;
+    void finishBatch() override;
     // The partner the destination list named, else the names the container carries.
     std::string senderName() const override { return known() ? decryptor_.identifiedName() : decryptor_.senderName(); }
     std::string senderMail() const override { return known() ? decryptor_.identifiedMail() : decryptor_.senderMail(); }
@@ -36,6 +41,7 @@ public:
 private:
     bool known() const { return !decryptor_.identifiedName().empty() || !decryptor_.identifiedMail().empty(); }
 
+    ISenderDirectory* senders_ = nullptr;
     FileEncryptor encryptor_;
     FileDecryptor decryptor_;
 };

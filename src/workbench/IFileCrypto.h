@@ -37,6 +37,8 @@ public:
     virtual int openContainer(const std::string& containerPath, std::string& plainFileName) = 0;
     // 1 or 0; requires a successful openContainer just before. A failure leaves no output.
     virtual int decryptBody(const std::string& containerPath, const std::string& outputPath) = 0;
+    // After the last file of a batch: writes what the batch kept back (the senders' last use).
+    virtual void finishBatch() {}
     // The sender as the destination list names him, else as the container carries him, after decryptBody.
     virtual std::string senderName() const = 0;
     virtual std::string senderMail() const = 0;
