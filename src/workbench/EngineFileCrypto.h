@@ -3,6 +3,7 @@
 #include "engine/EncryptionSettings.h"
 #include "engine/FileDecryptor.h"
 #include "engine/FileEncryptor.h"
+#include "workbench/EncryptionAhead.h"
 #include "workbench/IFileCrypto.h"
 
 namespace mvx {
@@ -14,10 +15,15 @@ class ISenderDirectory;
 // encryption, FileDecryptor (decrypt purpose, write-back on) for decryption.
 class EngineFileCrypto : public IFileCrypto {
 public:
-    EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender);
+    // helpers: threads that encrypt files ahead of the batch (0: the batch does every file itself).
+    EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender, size_t helpers = WorkAhead::spareCores());
 
     // Key material read at start, for the protected folder at exit (key source 1).
-    void setCachedMaterial(const CachedKeyMaterial* material) { encryptor_.setCachedMaterial(material); }
+    void setCachedMaterial(const CachedKeyMaterial* material)
+    {
+        encryptor_.setCachedMaterial(material);
+        ahead_.setCachedMaterial(material);
+    }
     void setSenderDirectory(ISenderDirectory* directory)
     {
         senders_ = directory;
@@ -29,6 +35,7 @@ public:
     void setTimeLimit(TimeLimitSetting limit) override;
     void setHistoryNames(std::vector<HistoryName> names) override;
     void resetContentKey() override;
+    void expectEncryptions(const std::vector<PlannedFile>& files, int mode, int keySource) override;
     int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource) override;
     int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) override;
     int openContainer(const std::string& containerPath, std::string& plainFileName) override;
@@ -42,8 +49,11 @@ private:
     bool known() const { return !decryptor_.identifiedName().empty() || !decryptor_.identifiedMail().empty(); }
 
     ISenderDirectory* senders_ = nullptr;
+    std::shared_ptr<KeyMaterialCache> keyCache_ = std::make_shared<KeyMaterialCache>();
     FileEncryptor encryptor_;
     FileDecryptor decryptor_;
+    EncryptionAhead ahead_;
+    std::unique_ptr<EncryptionAhead::Prepared> prepared_;  // claimed by encryptBody, placed by writeContainerTail
 };
 
 } // namespace mvx
