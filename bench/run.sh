@@ -43,3 +43,6 @@ echo "== secure deletion"
 $bench/filecrypto_bench $keys "$work" shred 2>&1 | quiet
 echo "== QR encoder beside libqrencode"
 $bench/qr_bench
+echo "== window: cold start and the window thread during a 1 GiB encryption"
+bench/window-start.sh build-bench
+$bench/window_bench "$work"

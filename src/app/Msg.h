@@ -58,6 +58,16 @@ enum Id : int {
     HelpFileNotFound = 68, // Help file(MORVANEX_Help.chm) is not found.\nDo you refer to the hel...
     NotSetUpPartner = 69, // Not set up partner.
     EncryptionForOneself = 70, // Encryption for oneself
+    AppCaption = 71, // MORVANEX
+    AboutText = 72, // MORVANEX version %s\nEncrypts the files you exchange with your partners.
+    NoDisplay = 73, // No display is available. On the command line, use morvanex-cli.
+    ColumnSize = 74, // Size
+    UpOneFolder = 75, // Up one folder
+    RefreshFolder = 76, // Refresh
+    ReturnToMainWindow = 77, // Main window
+    KeyListSelCaption = 78, // Choose destinations
+    OwnKeyLabel = 79, // Own key
+    ProgressFilesAndBytes = 80, // %d / %d files  %s / %s
     FatalErrorClosing = 90, // \n\nMORVANEX closes now.Sorry.\n
     FatalErrorCaption = 91, // MORVANEX Error Report
     SharedMemoryCreateFailed = 92, // 共有メモリ確保に失敗しました (Japanese in both)

@@ -1,81 +1,24 @@
 #include "cli/CliSession.h"
 
-#include "app/Msg.h"
-#include "app/ProgramFolder.h"
-#include "engine/CryptoErrors.h"
-#include "platform/FileAttributes.h"
-
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
 
 namespace mvx::cli {
 
-namespace {
-
-std::string withSlash(std::string folder)
-{
-    if (!folder.empty() && folder.back() != '/')
-        folder += '/';
-    return folder;
-}
-
-} // namespace
-
 CliSession::CliSession(CliContext& context)
     : context_(context),
-      programFolder_(withSlash(context.homeDir.empty() ? programFolder() : absolutePath(context.homeDir))),
-      language_(table_), messenger_(table_, *context.interaction), store_(programFolder_)
+      app_(*context.interaction, context.homeDir.empty() ? std::string() : absolutePath(context.homeDir),
+           context.language)
 {
-    ensureProgramFolder(programFolder_);
-    reload();
-    CryptoErrors::setSink([this](const std::string& text) {
-        messenger_.showText(messenger_.text(Msg::CryptApiErrorPrefix) + text, MsgIcon::Stop);
-    });
+    useTableTexts();
 }
 
-CliSession::~CliSession() { CryptoErrors::setSink(nullptr); }
-
-void CliSession::reload()
+void CliSession::useTableTexts()
 {
-    auto loaded = store_.load();
-    settings_ = loaded.settings;
-    settingsFound_ = loaded.fileFound;
-    if (context_.language == "en")
-        language_.applySetting(CLanguage::kEnglish);
-    else if (context_.language == "ja")
-        language_.applySetting(CLanguage::kJapanese);
-    else
-        language_.applySetting(settings_.languageSel);
     if (context_.terminal)
-        context_.terminal->useTexts(table_);
-    keys_ = std::make_unique<CKeyManager>(messenger_);
-    if (!settings_.keyPairRoot.empty())
-        keys_->findOwnKeySet(settings_.keyPairRoot, settings_.publicKeyName, settings_.privateKeyName);
+        context_.terminal->useTexts(app_.table());
 }
-
-bool CliSession::requireKeySet()
-{
-    if (!settingsFound_) {
-        messenger_.show(Msg::SettingsFileNotFound, MsgIcon::Stop);
-        return false;
-    }
-    if (settings_.keyPairRoot.empty() || !keys_->hasOwnKeySet()) {
-        messenger_.show(Msg::FirstTimeCreateKeySet, MsgIcon::Stop);
-        return false;
-    }
-    if (!FileAttributes::isRegularFile(keys_->ownPublicKeyPath())) {
-        messenger_.show(Msg::PublicKeyFileNotFound, MsgIcon::Stop);
-        return false;
-    }
-    if (!FileAttributes::isRegularFile(keys_->ownPrivateKeyPath())) {
-        messenger_.show(Msg::PrivateKeyFileNotFound, MsgIcon::Stop);
-        return false;
-    }
-    return true;
-}
-
-bool CliSession::saveSettings() { return store_.save(settings_); }
 
 bool ParsedArgs::has(const std::string& name) const
 {

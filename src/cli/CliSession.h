@@ -1,51 +1,36 @@
 #pragma once
 
-#include "app/CLanguage.h"
-#include "app/CMessageTable.h"
-#include "app/CMessenger.h"
-#include "app/CSettingsStore.h"
-#include "app/Settings.h"
 #include "cli/CliContext.h"
-#include "keys/CKeyManager.h"
+#include "workbench/AppSession.h"
 
-#include <memory>
 #include <string>
 
 namespace mvx::cli {
 
-// Everything a command works with: the program folder and its settings, the
-// message table in the chosen language, the messenger over the terminal and
-// the key manager on the own key set.
+// Everything a command works with: the application session (program folder,
+// settings, message table, messenger over the terminal, key manager) and the
+// command line's own context.
 class CliSession {
 public:
     explicit CliSession(CliContext& context);
-    ~CliSession();
 
     CliContext& context() { return context_; }
-    CMessenger& messenger() { return messenger_; }
-    CSettingsStore& store() { return store_; }
-    Settings& settings() { return settings_; }
-    bool settingsFound() const { return settingsFound_; }
-    CKeyManager& keys() { return *keys_; }
+    AppSession& app() { return app_; }
+    CMessenger& messenger() { return app_.messenger(); }
+    CSettingsStore& store() { return app_.store(); }
+    Settings& settings() { return app_.settings(); }
+    bool settingsFound() const { return app_.settingsFound(); }
+    CKeyManager& keys() { return app_.keys(); }
     std::ostream& out() { return *context_.out; }
 
-    // The own key set exists (settings, public and private key files); shows
-    // the start-up messages of a missing set otherwise.
-    bool requireKeySet();
-    bool saveSettings();
-    // Reads the settings and the own key set again (after init changed them).
-    void reload();
+    bool requireKeySet() { return app_.requireKeySet(); }
+    bool saveSettings() { return app_.saveSettings(); }
 
 private:
+    void useTableTexts();
+
     CliContext& context_;
-    std::string programFolder_;
-    CMessageTable table_;
-    CLanguage language_;
-    CMessenger messenger_;
-    CSettingsStore store_;
-    Settings settings_;
-    bool settingsFound_ = false;
-    std::unique_ptr<CKeyManager> keys_;
+    AppSession app_;
 };
 
 // Small helpers shared by the commands.

@@ -89,20 +89,9 @@ int runInit(CliContext& context, const CommandArgs& args)
         return ExitUsage;
     }
     CliSession session(context);
-    KeySetSetup setup(session.messenger(), [&session](const KeySetSettings& made) {
-        Settings& s = session.settings();
-        s.keyPairRoot = made.keyPairRoot;
-        s.publicKeyName = made.publicKeyName;
-        s.privateKeyName = made.privateKeyName;
-        s.memberFileName = made.memberFileName;
-        session.store().derivePaths(s);
-        return session.saveSettings();
-    });
     const std::string root = absolutePath(parsed.value("--key-root"));
-    FileAttributes::makeFolders(root);
-    const auto result =
-        setup.finish({KeyFileNames::withTrailingSlash(root), parsed.value("--key-name"), parsed.value("--user"),
-                      parsed.value("--mail")});
+    const auto result = session.app().makeKeySet({KeyFileNames::withTrailingSlash(root), parsed.value("--key-name"),
+                                                  parsed.value("--user"), parsed.value("--mail")});
     if (!result.done)
         return ExitFailed;
     session.out() << result.keyFolder << '\n' << result.selfAuthKeyPath << '\n';

@@ -5,9 +5,9 @@
 #include "barcode/CQREncoder.h"
 #include "barcode/QrSymbolBitmap.h"
 #include "barcode/QrTextPicture.h"
-#include "barcode/RegistrationContent.h"
 #include "barcode/ShiftJis.h"
 #include "cli/CliSession.h"
+#include "workbench/RegistrationSymbol.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -182,52 +182,6 @@ int usageError(CliContext& ctx, const std::string& error)
     return ExitUsage;
 }
 
-// Key, name and mail given on the command line need no key set; what is
-// missing comes from the own key set.
-bool fillFromOwnKeySet(CliSession& session, QrOptions& o)
-{
-    if (!o.keyPath.empty() && o.name && o.mail)
-        return true;
-    if (!session.requireKeySet())
-        return false;
-    const CKeyManager& keys = session.keys();
-    if (o.keyPath.empty())
-        o.keyPath = keys.ownPublicKeyPath();
-    if (!o.name)
-        o.name = keys.userName();
-    if (!o.mail)
-        o.mail = keys.mail();
-    return true;
-}
-
-// The barcode content of the registration symbol; nothing after a message.
-std::optional<std::string> registrationContent(CliSession& session, QrOptions& o)
-{
-    if (!fillFromOwnKeySet(session, o))
-        return std::nullopt;
-    CMessenger& messenger = session.messenger();
-    RegistrationInputs inputs;
-    inputs.leadSentence = messenger.text(Msg::BarcodeLeadSentence);
-    inputs.userName = *o.name;
-    inputs.mail = *o.mail;
-    inputs.baseUrl = o.url.empty() ? session.settings().serviceUrl : o.url;
-    const Registration registration = buildRegistrationFromFile(o.keyPath, inputs);
-    switch (registration.status) {
-    case RegistrationStatus::Ok:
-        return registration.content;
-    case RegistrationStatus::KeyFileMissing:
-        messenger.show(Msg::PublicKeyFileNotFound, MsgIcon::Stop);
-        return std::nullopt;
-    case RegistrationStatus::KeyFileDamaged:
-        messenger.show(Msg::KeyIsInvalid, MsgIcon::Stop);
-        return std::nullopt;
-    case RegistrationStatus::NotShiftJis:
-        messenger.show(Msg::QrNameOrMailNotShiftJis, MsgIcon::Stop);
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
-
 // The text of --text, converted when asked; nothing after a message.
 std::optional<std::string> textContent(CMessenger& messenger, const QrOptions& o)
 {
@@ -286,7 +240,8 @@ int runQrCommand(CliContext& ctx, const CommandArgs& args)
         content = textContent(messenger, o);
     } else {
         o.allowLarger = true;
-        content = registrationContent(session, o);
+        RegistrationSymbol symbol{o.keyPath, o.name, o.mail, o.url};
+        content = symbol.content(session.app());
     }
     return content ? showSymbol(ctx, messenger, o, *content) : ExitFailed;
 }

@@ -5,11 +5,7 @@
 #include "app/CMessageTable.h"
 #include "app/CMessenger.h"
 #include "app/Msg.h"
-#include "net/ProgressWorker.h"
-#include "net/ServiceUrl.h"
-#include "net/VelquinClient.h"
-#include "workbench/BatchTransfer.h"
-#include "workbench/WorkbenchSession.h"
+#include "workbench/ServiceAction.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -23,9 +19,6 @@
 namespace mvx::cli {
 
 namespace {
-
-using net::CProgressWorker;
-using net::CVelquinClient;
 
 struct ServiceOptions {
     std::string action;
@@ -99,12 +92,6 @@ std::optional<ServiceOptions> parseOptions(const CommandArgs& args, std::ostream
     return o;
 }
 
-bool needsAccount(const std::string& action)
-{
-    return action == "login" || action == "register" || action == "status" || action == "serverkey" ||
-           action == "upload" || action == "transfer";
-}
-
 bool checkShape(const ServiceOptions& o, std::ostream& err)
 {
     static const std::vector<std::string> actions = {"connect", "login",  "register", "status",  "getkey",
@@ -145,7 +132,7 @@ bool fillFromKeySet(ServiceOptions& o, CliSession& session, std::ostream& err)
         err << "morvanex-cli service " << o.action << ": --key PUBLIC-KEY is needed (no own key set)\n";
         return false;
     }
-    if ((needsAccount(o.action) || o.action == "easysend") && o.mail.empty()) {
+    if ((ServiceAction::needsAccount(o.action) || o.action == "easysend") && o.mail.empty()) {
         err << "morvanex-cli service " << o.action << ": --mail ADDRESS is needed (no own key set)\n";
         return false;
     }
@@ -197,203 +184,53 @@ std::optional<std::string> readPassword(const ServiceOptions& o, CMessenger& mes
     return promptPassword(messenger);
 }
 
-CProgressWorker::Stage stageOf(const std::string& action)
-{
-    if (action == "register")
-        return CProgressWorker::Stage::RegisterKey;
-    if (action == "status")
-        return CProgressWorker::Stage::KeyStatus;
-    if (action == "serverkey")
-        return CProgressWorker::Stage::ServerKey;
-    if (action == "upload")
-        return CProgressWorker::Stage::UploadMyFolder;
-    if (action == "easysend")
-        return CProgressWorker::Stage::EasySend;
-    if (action == "getkey" || action == "transfer")
-        return CProgressWorker::Stage::Transfer;
-    return CProgressWorker::Stage::AccountCheck;
-}
-
-const char* keyStatusWord(int status)
-{
-    static const char* const words[] = {"unknown", "httperror", "fail", "dberr", "nonkey",
-                                        "keyreg", "samekeyreg", "passkeyold"};
-    return status >= 0 && status <= 7 ? words[status] : "unknown";
-}
-
-// The batches' containers counted on their way to the upload: a file the
-// batch could not encrypt has had its own message and is not sent.
-class CountingTransferEncryptor : public net::ITransferEncryptor {
-public:
-    explicit CountingTransferEncryptor(net::ITransferEncryptor& batches) : m_batches(batches) {}
-
-    std::vector<std::string> EncryptForTransfer(const std::vector<std::string>& files,
-                                                const std::vector<std::string>& recipientKeyFiles,
-                                                const std::string& outputFolder) override
-    {
-        auto made = m_batches.EncryptForTransfer(files, recipientKeyFiles, outputFolder);
-        m_made = made.size();
-        return made;
-    }
-    size_t Made() const { return m_made; }
-
-private:
-    net::ITransferEncryptor& m_batches;
-    size_t m_made = 0;
-};
-
-constexpr int kNoFurtherMessage = -1;
-
-// One service action behind the progress worker, with its messages.
+// One service action with its messages and printed result.
 class ServiceRun {
 public:
-    ServiceRun(CliSession& session, const ServiceOptions& o)
-        : m_session(session), m_ctx(session.context()), m_o(o), m_table(session.messenger().table()), m_messenger(session.messenger()),
-          m_client(net::CServiceUrl::Resolve(session.settings().serviceUrl))
-    {
-    }
+    ServiceRun(CliSession& session, const ServiceOptions& o) : m_session(session), m_ctx(session.context()), m_o(o) {}
 
     int run()
     {
         // The containers are made with the own key set, so it must be usable first.
         if (m_o.action == "transfer" && !m_session.requireKeySet())
             return ExitFailed;
-        std::string password;
-        if (needsAccount(m_o.action)) {
-            auto entered = readPassword(m_o, m_messenger);
+        ServiceAction::Request request{m_o.action, m_o.files, m_o.to,      m_o.tags,    m_o.mail,
+                                       {},         m_o.keyFile, m_o.out, m_o.subject, m_o.message};
+        if (ServiceAction::needsAccount(m_o.action)) {
+            auto entered = readPassword(m_o, m_session.messenger());
             if (!entered || entered->empty()) {
-                m_messenger.show(Msg::PasswordEmpty, MsgIcon::Stop);
+                m_session.messenger().show(Msg::PasswordEmpty, MsgIcon::Stop);
                 return ExitFailed;
             }
-            password = *entered;
+            request.password = *entered;
         }
-        configureClient(password);
-        int exitCode = ExitFailed;
-        CProgressWorker worker(m_table, m_client);
-        worker.Start(stageOf(m_o.action), [&](CVelquinClient&) { exitCode = perform(); });
-        showProgress(worker);
-        worker.Wait();
-        if (auto failure = worker.FailureMessage()) {
-            m_ctx.interaction->showMessage(*failure, MsgIcon::Stop, std::string());
+        IInteraction& ui = *m_ctx.interaction;
+        const auto result =
+            ServiceAction(m_session.app(), request).run([&ui](const std::string& line) { ui.status(line); });
+        if (result.networkFailure) {
+            ui.showMessage(*result.networkFailure, MsgIcon::Stop, std::string());
             return ExitFailed;
         }
-        report();
-        return exitCode;
+        report(result);
+        return result.ok ? ExitOk : ExitFailed;
     }
 
 private:
-    // The stage and the file being uploaded, as the progress window shows them.
-    void showProgress(CProgressWorker& worker)
+    void report(const ServiceAction::Result& result)
     {
-        std::string shown;
-        do {
-            const auto snapshot = worker.Poll();
-            const std::string line = snapshot.fileLine.empty() ? snapshot.stageText : snapshot.fileLine;
-            if (line != shown && !snapshot.finished)
-                m_ctx.interaction->status(line);
-            shown = line;
-        } while (!worker.WaitForRefresh());
-    }
-
-    void configureClient(const std::string& password)
-    {
-        m_client.SetAccount(m_o.mail, password);
-        m_client.SetPublicKeyFile(m_o.keyFile);
-        m_client.SetOutputKeyFile(m_o.out);
-        m_client.SetFiles(m_o.files);
-        m_client.SetDestinations(m_o.to);
-        m_client.SetSubject(m_o.subject);
-        m_client.SetMessage(m_o.message);
-        m_client.SetTags(m_o.tags);
-    }
-
-    // Runs on the worker thread; results are printed once it has ended.
-    int perform()
-    {
-        const std::string& a = m_o.action;
-        if (a == "connect")
-            return done(m_client.ConnectCheck() == 1, "connect");
-        if (a == "login")
-            return login();
-        if (a == "register") {
-            const std::string answer = m_client.RegisterKey();
-            return done(answer == "success", answer, Msg::ServiceSystemError);
-        }
-        if (a == "status") {
-            const int status = m_client.GetKeyStatus();
-            return done(status >= 4 && status <= 7, std::to_string(status) + "\t" + keyStatusWord(status),
-                        status == 2 ? Msg::WrongMailOrPassword : Msg::ServiceSystemError);
-        }
-        if (a == "getkey")
-            return done(m_client.GetKey(m_o.files[0], m_o.out) == 1, m_o.out, Msg::ServiceSystemError);
-        if (a == "serverkey")
-            return serverKey();
-        if (a == "transfer")
-            return transfer();
-        if (a == "upload") {
-            const std::string answer = m_client.UploadToMyFolder();
-            return done(answer == "success", answer, Msg::ServiceSystemError);
-        }
-        const long status = m_client.EasySend();
-        return done(status == 200, std::to_string(status), Msg::ServiceSystemError);
-    }
-
-    int login()
-    {
-        const int result = m_client.Login();
-        return done(result == CVelquinClient::LoginSuccess, "success",
-                    result == CVelquinClient::LoginFail ? Msg::WrongMailOrPassword : Msg::ServiceSystemError);
-    }
-
-    // The partners' keys fetched, the files encrypted for them by the batches, the containers uploaded.
-    int transfer()
-    {
-        WorkbenchSession workbench(m_session.messenger(), m_session.settings(), m_session.keys(),
-                                   m_session.settingsFound());
-        BatchTransfer batches(workbench);
-        CountingTransferEncryptor counted(batches);
-        const std::string answer = m_client.TransferEncrypted(counted);
-        if (answer == "success" && counted.Made() != m_o.files.size())
-            return done(false, answer, kNoFurtherMessage);  // sent, but not every file
-        return done(answer == "success", answer, Msg::ServiceSystemError);
-    }
-
-    int serverKey()
-    {
-        const int result = m_client.GetServerKey();
-        return done(result == CVelquinClient::ServerKeyWritten, m_o.out,
-                    result == CVelquinClient::ServerKeyFail ? Msg::WrongMailOrPassword : Msg::ServiceSystemError);
-    }
-
-    int done(bool ok, std::string result, int failureSlot = Msg::WebNetworkUnavailable)
-    {
-        m_ok = ok;
-        m_result = std::move(result);
-        m_failureSlot = failureSlot;
-        return ok ? ExitOk : ExitFailed;
-    }
-
-    void report()
-    {
-        if (m_ok) {
-            *m_ctx.out << m_result << '\n';
+        if (result.ok) {
+            *m_ctx.out << result.answer << '\n';
             return;
         }
-        if (!m_result.empty() && m_o.action != "getkey" && m_o.action != "serverkey" && m_o.action != "login")
-            *m_ctx.out << m_result << '\n';
-        if (m_failureSlot != kNoFurtherMessage)
-            m_messenger.show(m_failureSlot, MsgIcon::Stop);
+        if (!result.answer.empty() && m_o.action != "getkey" && m_o.action != "serverkey" && m_o.action != "login")
+            *m_ctx.out << result.answer << '\n';
+        if (result.failureSlot != ServiceAction::kNoFurtherMessage)
+            m_session.messenger().show(result.failureSlot, MsgIcon::Stop);
     }
 
     CliSession& m_session;
     CliContext& m_ctx;
     const ServiceOptions& m_o;
-    const CMessageTable& m_table;
-    CMessenger& m_messenger;
-    CVelquinClient m_client;
-    bool m_ok = false;
-    std::string m_result;
-    int m_failureSlot = Msg::ServiceSystemError;
 };
 
 } // namespace

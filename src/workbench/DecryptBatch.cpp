@@ -71,7 +71,7 @@ DecryptOutcome DecryptBatch::run(int kind, bool keepContainers)
     progress.openWait(context_.messenger.text(Msg::DecryptProcessingWait));
 
     bool stopped = false;
-    for (size_t i = 0; i < count && !stopped; ++i) {
+    for (size_t i = 0; i < count && !stopped && !context_.work.aborted(); ++i) {
         const std::string& path = files[i];
         const long long position = static_cast<long long>(i + 1);
         if (kind_ == kKindSilent)

@@ -295,6 +295,11 @@ bool EncryptBatch::encryptAll(EncryptOutcome& outcome)
     std::vector<std::string> made;
     int position = 0;
     for (size_t i = count; i-- > 0;) {
+        if (context_.work.aborted()) {
+            // Stop: the files not reached are not containers.
+            files.erase(files.begin(), files.begin() + static_cast<long>(i) + 1);
+            break;
+        }
         ++position;
         const std::string path = files[i];
         if (kind_ == kKindProtectedFolder)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -37,8 +38,9 @@ public:
     bool empty() const { return files_.empty(); }
     size_t size() const { return files_.size(); }
 
-    // The window-wide abort flag, watched by expansion and rebuilding.
-    void setAbortFlag(const bool* abort) { abort_ = abort; }
+    // The window-wide abort flag (the Stop button, set from any thread),
+    // watched by expansion, rebuilding and the batches between files.
+    void setAbortFlag(const std::atomic<bool>* abort) { abort_ = abort; }
     // Keeps the window responsive between entries of a folder walk.
     void setPump(std::function<void()> pump) { pump_ = std::move(pump); }
     bool aborted() const { return abort_ && *abort_; }
@@ -46,7 +48,7 @@ public:
 private:
     std::vector<std::string> files_;
     std::vector<std::string> folders_;
-    const bool* abort_ = nullptr;
+    const std::atomic<bool>* abort_ = nullptr;
     std::function<void()> pump_;
 };
 

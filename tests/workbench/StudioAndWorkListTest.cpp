@@ -1,6 +1,7 @@
 #include "WorkbenchFixture.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace mvx::test {
 namespace {
@@ -89,7 +90,7 @@ TEST_F(StudioAndWorkListTest, RecursiveExpansionDoesNotFollowLinksToFolders)
 TEST_F(StudioAndWorkListTest, TheAbortFlagEndsTheWalk)
 {
     makeTree();
-    bool abort = false;
+    std::atomic<bool> abort = false;
     int pumped = 0;
     work.setAbortFlag(&abort);
     work.setPump([&] {

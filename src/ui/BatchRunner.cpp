@@ -1,0 +1,42 @@
+#include "ui/BatchRunner.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace mvx::ui {
+
+BatchRunner::BatchRunner(QObject* parent) : QObject(parent) {}
+
+BatchRunner::~BatchRunner() { waitForIdle(); }
+
+bool BatchRunner::start(std::function<void()> job, std::function<void()> done)
+{
+    if (worker_)
+        return false;
+    abort_ = false;
+    worker_ = QThread::create(std::move(job));
+    connect(worker_, &QThread::finished, this, [this, done = std::move(done)] {
+        worker_->deleteLater();
+        worker_ = nullptr;
+        if (done)
+            done();
+        emit busyChanged(false);
+    });
+    emit busyChanged(true);
+    worker_->start();
+    return true;
+}
+
+void BatchRunner::waitForIdle()
+{
+    // The worker may be waiting for an answer from this thread: keep serving
+    // events until it has ended.
+    while (worker_) {
+        abort_ = true;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (worker_ && worker_->isFinished())
+            QCoreApplication::sendPostedEvents(this);
+    }
+}
+
+} // namespace mvx::ui

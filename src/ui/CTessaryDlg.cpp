@@ -1,0 +1,645 @@
+#include "ui/CTessaryDlg.h"
+
+#include "app/MainWindowLabels.h"
+#include "app/Msg.h"
+#include "net/MailUses.h"
+#include "ui/BatchProgressBridge.h"
+#include "ui/BatchRunner.h"
+#include "ui/CTessaryDialogMini.h"
+#include "ui/FilePaneView.h"
+#include "ui/ListWidgets.h"
+#include "ui/StudioListWidget.h"
+#include "ui/WindowEncryptChooser.h"
+#include "ui/WindowIcons.h"
+#include "workbench/AppSession.h"
+#include "workbench/DeleteFlows.h"
+#include "workbench/WorkbenchCommands.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QShortcut>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace mvx::ui {
+
+namespace {
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
+// Slots of the commands that the menu label table does not name.
+const std::map<int, int> kExtraCommandSlots = {
+    {CTessaryDlg::CmdDeleteFiles, Msg::DeleteFiles},
+    {CTessaryDlg::CmdMiniaturization, Msg::ToolMiniaturization},
+    {CTessaryDlg::CmdUseMiniMenu, Msg::UseMiniMenu},
+    {CTessaryDlg::CmdRequestKeyRepair, Msg::RequestKeyRepair},
+    {CTessaryDlg::CmdEncryptSelected, Msg::EncryptionForOneself},
+    {CTessaryDlg::CmdDecryptSelected, Msg::ToolDecryption},
+    {CTessaryDlg::CmdDeleteSelected, Msg::Delete},
+    {CTessaryDlg::CmdChooseKeyPair, Msg::MenuSelectKey},
+};
+
+// Toolbar buttons that share another command's operation.
+int operationOf(int toolCommand)
+{
+    if (toolCommand == 32841)
+        return CTessaryDlg::CmdShowFileLogs;
+    if (toolCommand == 32840)
+        return CTessaryDlg::CmdForwardFile;
+    return toolCommand;
+}
+
+// "&Encryption\tCtrl+E": the label before the tab, the shortcut after it.
+void setMenuText(QAction* action, const std::string& text)
+{
+    const QString full = q(text);
+    const int tab = full.indexOf('\t');
+    action->setText(tab < 0 ? full : full.left(tab));
+    if (tab >= 0)
+        action->setShortcut(QKeySequence(full.mid(tab + 1)));
+}
+
+QString helpPage()
+{
+    const QString beside = QCoreApplication::applicationDirPath();
+    for (const QString& candidate : {beside + "/help/index.html", beside + "/../share/morvanex/help/index.html"})
+        if (QFileInfo::exists(candidate))
+            return candidate;
+    return {};
+}
+
+constexpr const char* kWebHelpAddress = "https://velquin.example/help/";
+
+} // namespace
+
+CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
+    : QMainWindow(parent), session_(session),
+      workbench_(std::make_unique<WorkbenchSession>(session.messenger(), session.settings(), session.keys(),
+                                                    session.settingsFound())),
+      keyChainList_(std::make_unique<CKeyChainList>(session.messenger(), session.keys(),
+                                                    [](CKeyChainList::EntryFields&, bool) { return false; })),
+      candidates_(std::make_unique<CandidateList>(*keyChainList_)), runner_(new BatchRunner(this)),
+      progress_(new BatchProgressBridge(this))
+{
+    setObjectName("CTessaryDlg");
+    chooser_ = std::make_unique<WindowEncryptChooser>(
+        session.messenger(), *keyChainList_, [this] { return session_.settings().deleteCheck1 != 0; }, this);
+    BatchContext& context = workbench_->context();
+    context.chooser = chooser_.get();
+    context.progress = progress_;
+    context.work.setAbortFlag(runner_->abortFlag());
+
+    buildMenus();
+    buildToolbar();
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    filePane_ = new FilePaneView(splitter);
+    filePane_->list()->addActions({action(CmdEncryptSelected), action(CmdDecryptSelected), action(CmdDeleteSelected),
+                                   action(CmdChooseKeyPair)});
+    auto* right = new QSplitter(Qt::Vertical, splitter);
+    right->addWidget(buildStudioPane());
+    right->addWidget(buildDestinationPane());
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
+    splitter->setSizes({400, 700});
+    panes_ = splitter;
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(splitter, 1);
+    setCentralWidget(central);
+    buildBottom();
+    layout->addWidget(findChild<QWidget*>("bottomBar"));
+    connectProgress();
+    connect(filePane_, &FilePaneView::refreshRequested, this, &CTessaryDlg::refreshPanes);
+    connect(runner_, &BatchRunner::busyChanged, this, &CTessaryDlg::setBusy);
+
+    session_.language().addObserver(this);
+    relabel();
+    showCandidates();
+    setMinimumSize(720, 480);
+    resize(1100, 720);
+}
+
+CTessaryDlg::~CTessaryDlg()
+{
+    runner_->waitForIdle();
+    session_.language().removeObserver(this);
+}
+
+QAction* CTessaryDlg::addCommand(int command, const char* name, void (CTessaryDlg::*handler)())
+{
+    auto* created = new QAction(this);
+    created->setObjectName(name);
+    created->setData(command);
+    if (handler)
+        connect(created, &QAction::triggered, this, handler);
+    else
+        created->setEnabled(false);  // brought by the dialogs listed in README.md
+    actions_[command] = created;
+    return created;
+}
+
+QAction* CTessaryDlg::action(int command) const
+{
+    const auto found = actions_.find(command);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+void CTessaryDlg::buildMenus()
+{
+    mainMenu_ = menuBar()->addMenu(QString());
+    mainMenu_->setObjectName("menuMain");
+    mainMenu_->addAction(addCommand(CmdEncryption, "actionEncryption", &CTessaryDlg::encrypt));
+    mainMenu_->addAction(addCommand(CmdDecryption, "actionDecryption", &CTessaryDlg::decrypt));
+    mainMenu_->addSeparator();
+    mainMenu_->addAction(addCommand(CmdShowFileLogs, "actionShowFileLogs", nullptr));
+    mainMenu_->addAction(addCommand(CmdForwardFile, "actionForwardFile", nullptr));
+    mainMenu_->addAction(addCommand(CmdDeleteFiles, "actionDeleteFiles", &CTessaryDlg::deleteStudioFiles));
+    mainMenu_->addSeparator();
+    mainMenu_->addAction(addCommand(CmdCreateKey, "actionCreateKey", nullptr));
+    mainMenu_->addAction(addCommand(CmdKeyChainList, "actionKeyChainList", nullptr));
+    mainMenu_->addAction(addCommand(CmdAuthentication, "actionAuthentication", nullptr));
+    mainMenu_->addAction(addCommand(CmdSendPublicKey, "actionSendPublicKey", &CTessaryDlg::sendPublicKey));
+    mainMenu_->addAction(addCommand(CmdShowQrCode, "actionShowQrCode", nullptr));
+    mainMenu_->addAction(addCommand(CmdKeyBackup, "actionKeyBackup", nullptr));
+    mainMenu_->addAction(addCommand(CmdRequestKeyRepair, "actionRequestKeyRepair", nullptr));
+    mainMenu_->addSeparator();
+    mainMenu_->addAction(addCommand(CmdSettings, "actionSettings", nullptr));
+    auto* languages = new QActionGroup(this);
+    for (QAction* language : {addCommand(CmdJapanese, "actionJapanese", &CTessaryDlg::japanese),
+                              addCommand(CmdEnglish, "actionEnglish", &CTessaryDlg::english)}) {
+        language->setCheckable(true);
+        languages->addAction(language);
+        mainMenu_->addAction(language);
+    }
+    mainMenu_->addSeparator();
+    mainMenu_->addAction(addCommand(CmdMiniaturization, "actionMiniaturization", &CTessaryDlg::showMiniWindow));
+    mainMenu_->addAction(addCommand(CmdUseMiniMenu, "actionUseMiniMenu", &CTessaryDlg::showMiniWindow));
+    mainMenu_->addSeparator();
+    mainMenu_->addAction(addCommand(CmdExit, "actionExit", nullptr));
+    connect(action(CmdExit), &QAction::triggered, this, &QWidget::close);
+    action(CmdExit)->setEnabled(true);
+
+    helpMenu_ = menuBar()->addMenu(QString());
+    helpMenu_->setObjectName("menuHelp");
+    helpMenu_->addAction(addCommand(CmdHelpIndex, "actionHelpIndex", &CTessaryDlg::help));
+    helpMenu_->addAction(addCommand(CmdAbout, "actionAbout", &CTessaryDlg::about));
+
+    addCommand(CmdEncryptSelected, "actionEncryptSelected", &CTessaryDlg::encryptSelected);
+    addCommand(CmdDecryptSelected, "actionDecryptSelected", &CTessaryDlg::decryptSelected);
+    addCommand(CmdDeleteSelected, "actionDeleteSelected", &CTessaryDlg::deleteSelected);
+    addCommand(CmdChooseKeyPair, "actionChooseKeyPair", nullptr);
+}
+
+void CTessaryDlg::buildToolbar()
+{
+    toolbar_ = addToolBar(QString());
+    toolbar_->setObjectName("toolbar");
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolbar_->setMovable(false);
+    const std::map<int, QStyle::StandardPixmap> icons = {
+        {CmdEncryption, QStyle::SP_DialogSaveButton}, {CmdDecryption, QStyle::SP_DialogOpenButton},
+        {32841, QStyle::SP_FileDialogDetailedView},   {32840, QStyle::SP_ArrowForward},
+        {CmdCreateKey, QStyle::SP_FileDialogNewFolder}, {CmdKeyChainList, QStyle::SP_FileDialogListView},
+        {CmdMiniaturization, QStyle::SP_DesktopIcon}, {CmdDeleteFiles, QStyle::SP_TrashIcon},
+        {CmdRequestKeyRepair, QStyle::SP_BrowserReload}, {CmdShowQrCode, QStyle::SP_FileDialogContentsView},
+    };
+    for (const auto& label : kToolbarLabels) {
+        QAction* operation = action(operationOf(label.command));
+        auto* button = toolbar_->addAction(style()->standardIcon(icons.at(label.command)), QString());
+        button->setObjectName(QString("tool%1").arg(label.command));
+        button->setEnabled(operation->isEnabled());
+        connect(button, &QAction::triggered, operation, &QAction::trigger);
+        toolActions_[label.command] = button;
+    }
+}
+
+QWidget* CTessaryDlg::buildStudioPane()
+{
+    auto* pane = new QWidget(this);
+    studioCaption_ = new QLabel(pane);
+    studio_ = new StudioListWidget(pane);
+    addToStudio_ = new QPushButton(pane);
+    removeFromStudio_ = new QPushButton(pane);
+    clearStudio_ = new QPushButton(pane);
+    addToStudio_->setObjectName("addToStudio");
+    removeFromStudio_->setObjectName("removeFromStudio");
+    clearStudio_->setObjectName("clearStudio");
+    auto* buttons = new QVBoxLayout;
+    buttons->addStretch();
+    for (QPushButton* button : {addToStudio_, removeFromStudio_, clearStudio_})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    auto* grid = new QGridLayout(pane);
+    grid->addWidget(studioCaption_, 0, 1);
+    grid->addLayout(buttons, 1, 0);
+    grid->addWidget(studio_, 1, 1);
+    new QShortcut(QKeySequence::Delete, studio_, [this] { removeFromStudio(); }, Qt::WidgetShortcut);
+    connect(addToStudio_, &QPushButton::clicked, this, &CTessaryDlg::addPaneItemsToStudio);
+    connect(removeFromStudio_, &QPushButton::clicked, this, &CTessaryDlg::removeFromStudio);
+    connect(clearStudio_, &QPushButton::clicked, this, &CTessaryDlg::clearStudio);
+    connect(studio_, &StudioListWidget::pathsDropped, this, [this](const QStringList& paths) {
+        std::vector<std::string> dropped;
+        for (const QString& path : paths)
+            dropped.push_back(path.toStdString());
+        workbench_->studio().addDropped(dropped, session_.messenger());
+        showStudio();
+    });
+    return pane;
+}
+
+QWidget* CTessaryDlg::buildDestinationPane()
+{
+    auto* pane = new QWidget(this);
+    candidateCaption_ = new QLabel(pane);
+    candidateTitle_ = new QLabel(pane);
+    addressCaption_ = new QLabel(pane);
+    candidateList_ = new QTreeWidget(pane);
+    addressList_ = new QTreeWidget(pane);
+    makeFlatList(candidateList_, "candidateList");
+    makeFlatList(addressList_, "addressList");
+    addToAddresses_ = new QPushButton(pane);
+    removeAddresses_ = new QPushButton(pane);
+    addToAddresses_->setObjectName("addToAddressList");
+    removeAddresses_->setObjectName("removeFromAddressList");
+    attachToMail_ = new QCheckBox(pane);
+    settingForEncryption_ = new QCheckBox(pane);
+    attachToMail_->setObjectName("attachToMail");
+    settingForEncryption_->setObjectName("settingForEncryption");
+    auto* buttons = new QVBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(addToAddresses_);
+    buttons->addWidget(removeAddresses_);
+    buttons->addStretch();
+    auto* grid = new QGridLayout(pane);
+    grid->addWidget(candidateCaption_, 0, 0);
+    grid->addWidget(candidateTitle_, 1, 0);
+    grid->addWidget(candidateList_, 2, 0);
+    grid->addLayout(buttons, 2, 1);
+    grid->addWidget(addressCaption_, 0, 2);
+    grid->addWidget(addressList_, 2, 2);
+    auto* options = new QHBoxLayout;
+    options->addStretch();
+    options->addWidget(attachToMail_);
+    options->addWidget(settingForEncryption_);
+    grid->addLayout(options, 3, 0, 1, 3);
+    new QShortcut(QKeySequence::Delete, addressList_, [this] { removeAddresses(); }, Qt::WidgetShortcut);
+    connect(addToAddresses_, &QPushButton::clicked, this, &CTessaryDlg::addCandidates);
+    connect(removeAddresses_, &QPushButton::clicked, this, &CTessaryDlg::removeAddresses);
+    connect(candidateList_, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* item) { candidateActivated(candidateList_->indexOfTopLevelItem(item)); });
+    connect(addressList_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        addresses_.removeAt({static_cast<size_t>(addressList_->indexOfTopLevelItem(item))});
+        showAddresses();
+    });
+    return pane;
+}
+
+void CTessaryDlg::buildBottom()
+{
+    auto* bar = new QWidget(this);
+    bar->setObjectName("bottomBar");
+    progressBar_ = new QProgressBar(bar);
+    progressBar_->setObjectName("progressBar");
+    progressText_ = new QLabel(bar);
+    progressText_->setObjectName("progressText");
+    showIdleProgress();
+    stop_ = new QPushButton(bar);
+    stop_->setObjectName("stopBatch");
+    stop_->setEnabled(false);
+    keyNameLabel_ = new QLabel(bar);
+    keyName_ = new QLineEdit(bar);
+    keyName_->setObjectName("keyName");
+    keyName_->setReadOnly(true);
+    keyNameLabel_->setBuddy(keyName_);
+    chooseKeyPair_ = new QPushButton(bar);
+    chooseKeyPair_->setObjectName("chooseKeyPair");
+    chooseKeyPair_->setEnabled(false);
+    auto* grid = new QGridLayout(bar);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(progressText_, 0, 0);
+    grid->addWidget(progressBar_, 0, 1);
+    grid->addWidget(stop_, 0, 2);
+    grid->addWidget(keyNameLabel_, 1, 0);
+    grid->addWidget(keyName_, 1, 1);
+    grid->addWidget(chooseKeyPair_, 1, 2);
+    grid->setColumnStretch(1, 1);
+    connect(stop_, &QPushButton::clicked, runner_, &BatchRunner::stop);
+    statusBar()->setObjectName("statusLine");
+}
+
+void CTessaryDlg::connectProgress()
+{
+    connect(progress_, &BatchProgressBridge::rangeSet, this, [this](int count) {
+        progressBar_->setRange(0, std::max(count, 1));
+        progressBar_->setValue(0);
+        progressBar_->setFormat("%v / %m");
+    });
+    connect(progress_, &BatchProgressBridge::stepped, this,
+            [this] { progressBar_->setValue(std::min(progressBar_->value() + 1, progressBar_->maximum())); });
+    connect(progress_, &BatchProgressBridge::resetDone, this, [this] { progressBar_->setValue(0); });
+    connect(progress_, &BatchProgressBridge::waitOpened, progressText_, &QLabel::setText);
+    connect(progress_, &BatchProgressBridge::progressTextChanged, progressText_, &QLabel::setText);
+    connect(progress_, &BatchProgressBridge::waitClosed, progressText_, &QLabel::clear);
+    connect(progress_, &BatchProgressBridge::refreshWanted, filePane_, &FilePaneView::refresh);
+}
+
+void CTessaryDlg::relabel()
+{
+    const auto t = [&](int slot) { return q(session_.messenger().text(slot)); };
+    setWindowTitle(t(Msg::AppCaption));
+    mainMenu_->setTitle(t(kTopMenuSlots[0]));
+    helpMenu_->setTitle(t(kTopMenuSlots[1]));
+    for (const auto& label : kMenuCommandLabels)
+        if (QAction* item = action(label.command))
+            setMenuText(item, session_.messenger().text(label.slot));
+    for (const auto& [command, slot] : kExtraCommandSlots)
+        setMenuText(action(command), session_.messenger().text(slot));
+    action(CmdHelpIndex)->setShortcut(QKeySequence::HelpContents);
+    action(session_.language().isEnglish() ? CmdEnglish : CmdJapanese)->setChecked(true);
+    for (const auto& label : kToolbarLabels)
+        toolActions_[label.command]->setText(t(label.slot));
+    studioCaption_->setText(t(Msg::StudioListCaption));
+    candidateCaption_->setText(t(Msg::CandidateListCaption));
+    addressCaption_->setText(t(Msg::SelectedCandidatesCaption));
+    addToStudio_->setText(t(Msg::ButtonAddToStudio));
+    removeFromStudio_->setText(t(Msg::ButtonRemoveFromStudio));
+    clearStudio_->setText(t(Msg::ButtonRemoveAll));
+    addToAddresses_->setText(t(Msg::ButtonAddToAddressList));
+    removeAddresses_->setText(t(Msg::ButtonRemoveAll));
+    attachToMail_->setText(t(Msg::AttachToMail));
+    settingForEncryption_->setText(t(Msg::SettingForEncryption));
+    stop_->setText(t(Msg::Stop));
+    keyNameLabel_->setText(t(Msg::OwnKeyLabel));
+    chooseKeyPair_->setText(t(Msg::MenuSelectKey));
+    for (QTreeWidget* list : {candidateList_, addressList_}) {
+        list->setHeaderLabels({t(Msg::ColumnName), t(Msg::ColumnEMail)});
+        list->setColumnWidth(0, 170);
+    }
+    filePane_->relabel(session_.messenger().table());
+    showKeyName();
+    if (!batchRunning()) {
+        workbench_->studio().dropMissing();
+        showStudio();
+        showCandidates();
+    }
+}
+
+bool CTessaryDlg::batchRunning() const { return runner_->busy(); }
+
+bool CTessaryDlg::runBatch(std::function<void(BatchContext&)> job, std::function<void()> done)
+{
+    if (runner_->busy())
+        return false;
+    BatchContext& context = workbench_->context();
+    context.settings = WorkbenchSettings::from(session_.settings());
+    return runner_->start([&context, job = std::move(job)] { job(context); },
+                          [this, done = std::move(done)] {
+                              if (done)
+                                  done();
+                              afterBatch();
+                          });
+}
+
+void CTessaryDlg::afterBatch()
+{
+    workbench_->context().settings.storeNoticeStates(session_.settings());
+    showIdleProgress();
+    filePane_->refresh();
+    showStudio();
+    showCandidates();
+    emit batchFinished();
+}
+
+void CTessaryDlg::showIdleProgress()
+{
+    progressBar_->setRange(0, 1);
+    progressBar_->setValue(0);
+    progressBar_->setFormat(QString());
+    progressText_->clear();
+}
+
+void CTessaryDlg::setBusy(bool busy)
+{
+    panes_->setEnabled(!busy);
+    stop_->setEnabled(busy);
+    // Commands wait for the batch; Exit, Help and About stay.
+    for (auto& [command, item] : actions_) {
+        if (command == CmdExit || command == CmdAbout || command == CmdHelpIndex)
+            continue;
+        if (busy) {
+            item->setProperty("idleEnabled", item->isEnabled());
+            item->setEnabled(false);
+        } else {
+            item->setEnabled(item->property("idleEnabled").toBool());
+        }
+    }
+    for (auto& [command, button] : toolActions_)
+        button->setEnabled(action(operationOf(command))->isEnabled());
+}
+
+void CTessaryDlg::showStudio() { studio_->showPaths(workbench_->studio().entries()); }
+
+void CTessaryDlg::showCandidates()
+{
+    if (!session_.keys().hasOwnKeySet())
+        return;
+    candidates_->reshow();
+    candidateTitle_->setText(q(candidates_->title()));
+    candidateList_->clear();
+    for (const auto& item : candidates_->items()) {
+        auto* row = new QTreeWidgetItem(candidateList_, {q(item.label), q(item.mail)});
+        row->setIcon(0, candidateIcon(item));
+    }
+}
+
+void CTessaryDlg::showAddresses()
+{
+    addressList_->clear();
+    for (const auto& address : addresses_.rows()) {
+        auto* row = new QTreeWidgetItem(addressList_, {q(address.name), q(address.mail)});
+        row->setIcon(0, addressIcon(address.kind));
+    }
+}
+
+void CTessaryDlg::showKeyName()
+{
+    const CKeyManager& keys = session_.keys();
+    const std::string shown = keys.hasOwnKeySet() ? QFileInfo(q(keys.ownPublicKeyPath())).fileName().toStdString()
+                                                  : session_.messenger().text(Msg::NoKeyFiles);
+    keyName_->setText(q(shown));
+}
+
+void CTessaryDlg::encrypt()
+{
+    if (addresses_.empty()) {
+        session_.messenger().show(Msg::NotSetUpPartner, MsgIcon::Stop);
+        return;
+    }
+    const auto destinations = addresses_.destinations();
+    const bool options = settingForEncryption_->isChecked();
+    const bool mail = attachToMail_->isChecked();
+    addresses_.clear();
+    showAddresses();
+    runBatch([=](BatchContext& context) { WorkbenchCommands(context).encryptButton(destinations, options, mail); });
+}
+
+void CTessaryDlg::decrypt()
+{
+    runBatch([](BatchContext& context) { WorkbenchCommands(context).decryptButton(); });
+}
+
+void CTessaryDlg::encryptSelected()
+{
+    const auto paths = filePane_->selectedPaths();
+    runBatch([paths](BatchContext& context) { WorkbenchCommands(context).encryptForOneself(paths); });
+}
+
+void CTessaryDlg::decryptSelected()
+{
+    const std::string folder = filePane_->pane().folder();
+    const auto names = filePane_->selectedNames();
+    runBatch([=](BatchContext& context) { WorkbenchCommands(context).decryptSelected(folder, names); });
+}
+
+void CTessaryDlg::deleteSelected()
+{
+    const std::string folder = filePane_->pane().folder();
+    const auto names = filePane_->selectedNames();
+    runBatch([=](BatchContext& context) { DeleteFlows(context).deleteSelectedItems(folder, names); });
+}
+
+void CTessaryDlg::deleteStudioFiles()
+{
+    runBatch([](BatchContext& context) { DeleteFlows(context).deleteStudioFiles(); });
+}
+
+void CTessaryDlg::sendPublicKey()
+{
+    if (!session_.requireKeySet())
+        return;
+    net::CMailUses::Send(net::CMailUses::OwnPublicKey(session_.table(), session_.keys().ownPublicKeyPath()));
+}
+
+void CTessaryDlg::help()
+{
+    const QString page = helpPage();
+    if (!page.isEmpty()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+        return;
+    }
+    if (session_.messenger().askYesNo(Msg::HelpFileNotFound, MsgIcon::Question))
+        QDesktopServices::openUrl(QUrl(kWebHelpAddress));
+}
+
+void CTessaryDlg::about()
+{
+    session_.messenger().showCaptioned(Msg::AboutText, Msg::MenuAbout, MsgIcon::Information,
+                                       QCoreApplication::applicationVersion().toStdString());
+}
+
+void CTessaryDlg::japanese() { session_.switchLanguage(CLanguage::kCommandJapanese); }
+
+void CTessaryDlg::english() { session_.switchLanguage(CLanguage::kCommandEnglish); }
+
+void CTessaryDlg::addPaneItemsToStudio()
+{
+    workbench_->studio().addPaneItems(filePane_->pane().folder(), filePane_->selectedNames(), session_.messenger());
+    showStudio();
+}
+
+void CTessaryDlg::removeFromStudio()
+{
+    for (const auto& path : studio_->selectedPaths())
+        workbench_->studio().remove(path);
+    showStudio();
+}
+
+void CTessaryDlg::clearStudio()
+{
+    workbench_->studio().clear();
+    showStudio();
+}
+
+void CTessaryDlg::addCandidates()
+{
+    for (const auto& row : candidates_->rowsFor(selectedRows(candidateList_)))
+        addresses_.add(row);
+    showAddresses();
+}
+
+void CTessaryDlg::removeAddresses()
+{
+    addresses_.removeAt(selectedRows(addressList_));
+    showAddresses();
+}
+
+void CTessaryDlg::candidateActivated(int row)
+{
+    if (row < 0)
+        return;
+    if (const auto address = candidates_->activate(static_cast<size_t>(row))) {
+        addresses_.add(*address);
+        showAddresses();
+    } else {
+        showCandidates();
+    }
+}
+
+void CTessaryDlg::refreshPanes()
+{
+    workbench_->studio().dropMissing();
+    showStudio();
+    showCandidates();
+}
+
+void CTessaryDlg::showMiniWindow()
+{
+    if (batchRunning())
+        return;
+    session_.settings().useSmallMenu = 1;
+    hide();
+    session_.saveSettings();
+    if (!mini_) {
+        mini_ = std::make_unique<CTessaryDialogMini>(session_, *this);
+        connect(mini_.get(), &QDialog::finished, this, &CTessaryDlg::miniWindowClosed);
+    }
+    mini_->showPlaced();
+}
+
+void CTessaryDlg::miniWindowClosed()
+{
+    if (session_.settings().useSmallMenu == 1) {
+        close();
+        return;
+    }
+    show();
+    session_.saveSettings();
+}
+
+void CTessaryDlg::closeEvent(QCloseEvent* event)
+{
+    runner_->stop();
+    runner_->waitForIdle();
+    session_.saveSettings();
+    event->accept();
+    emit closed();
+}
+
+} // namespace mvx::ui

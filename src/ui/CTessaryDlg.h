@@ -1,0 +1,168 @@
+#pragma once
+
+#include "app/CLanguage.h"
+#include "keys/CKeyChainList.h"
+#include "workbench/AddressList.h"
+#include "workbench/CandidateList.h"
+#include "workbench/WorkbenchSession.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QToolBar;
+class QTreeWidget;
+
+namespace mvx {
+class AppSession;
+}
+
+namespace mvx::ui {
+
+class BatchProgressBridge;
+class BatchRunner;
+class CTessaryDialogMini;
+class FilePaneView;
+class StudioListWidget;
+class WindowEncryptChooser;
+
+// The main window: file pane, studio list, candidate and address lists, the
+// menu bar, toolbar and file-pane context menu. Every command hands its work
+// to the workbench logic; batches run on a worker thread.
+class CTessaryDlg : public QMainWindow, public ILanguageObserver {
+    Q_OBJECT
+public:
+    // Command numbers of the menu items, toolbar buttons and context menu.
+    enum Command {
+        CmdEncryption = 151,
+        CmdDecryption = 152,
+        CmdSettings = 158,
+        CmdKeyChainList = 174,
+        CmdAuthentication = 177,
+        CmdCreateKey = 116,
+        CmdSendPublicKey = 306,
+        CmdForwardFile = 282,
+        CmdShowFileLogs = 283,
+        CmdDeleteFiles = 32851,
+        CmdShowQrCode = 32881,
+        CmdMiniaturization = 32846,
+        CmdUseMiniMenu = 16,
+        CmdJapanese = 284,
+        CmdEnglish = 286,
+        CmdHelpIndex = 57666,
+        CmdAbout = 225,
+        CmdExit = 57665,
+        CmdKeyBackup = 338,
+        CmdRequestKeyRepair = 32854,
+        CmdEncryptSelected = 204,
+        CmdDecryptSelected = 205,
+        CmdDeleteSelected = 218,
+        CmdChooseKeyPair = 219,
+    };
+
+    explicit CTessaryDlg(AppSession& session, QWidget* parent = nullptr);
+    ~CTessaryDlg() override;
+
+    void relabel() override;
+    // The menu (or context-menu) action of a command.
+    QAction* action(int command) const;
+    bool batchRunning() const;
+    CTessaryDialogMini* miniWindow() const { return mini_.get(); }
+    // Switch to the mini window (Miniaturization, "Use Mini size Menu").
+    void showMiniWindow();
+    // Runs a job on the batch worker with the window's settings; false when
+    // another batch is running.
+    bool runBatch(std::function<void(BatchContext&)> job, std::function<void()> done = {});
+
+signals:
+    void batchFinished();
+    // The window has closed: the program ends.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QAction* addCommand(int command, const char* name, void (CTessaryDlg::*handler)());
+    void buildMenus();
+    void buildToolbar();
+    QWidget* buildStudioPane();
+    QWidget* buildDestinationPane();
+    void buildBottom();
+    void connectProgress();
+    void setBusy(bool busy);
+    void showIdleProgress();
+
+    void showStudio();
+    void showCandidates();
+    void showAddresses();
+    void showKeyName();
+    void afterBatch();
+
+    void encrypt();
+    void decrypt();
+    void encryptSelected();
+    void decryptSelected();
+    void deleteSelected();
+    void deleteStudioFiles();
+    void sendPublicKey();
+    void help();
+    void about();
+    void japanese();
+    void english();
+    void addPaneItemsToStudio();
+    void removeFromStudio();
+    void clearStudio();
+    void addCandidates();
+    void removeAddresses();
+    void candidateActivated(int row);
+    void refreshPanes();
+    void miniWindowClosed();
+
+    AppSession& session_;
+    std::unique_ptr<WorkbenchSession> workbench_;
+    std::unique_ptr<CKeyChainList> keyChainList_;
+    std::unique_ptr<CandidateList> candidates_;
+    AddressList addresses_;
+    std::unique_ptr<WindowEncryptChooser> chooser_;
+    BatchRunner* runner_;
+    BatchProgressBridge* progress_;
+    std::unique_ptr<CTessaryDialogMini> mini_;
+
+    std::map<int, QAction*> actions_;
+    std::map<int, QAction*> toolActions_;
+    QMenu* mainMenu_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    FilePaneView* filePane_ = nullptr;
+    StudioListWidget* studio_ = nullptr;
+    QLabel* studioCaption_ = nullptr;
+    QLabel* candidateCaption_ = nullptr;
+    QLabel* candidateTitle_ = nullptr;
+    QLabel* addressCaption_ = nullptr;
+    QTreeWidget* candidateList_ = nullptr;
+    QTreeWidget* addressList_ = nullptr;
+    QPushButton* addToStudio_ = nullptr;
+    QPushButton* removeFromStudio_ = nullptr;
+    QPushButton* clearStudio_ = nullptr;
+    QPushButton* addToAddresses_ = nullptr;
+    QPushButton* removeAddresses_ = nullptr;
+    QCheckBox* attachToMail_ = nullptr;
+    QCheckBox* settingForEncryption_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QLabel* progressText_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QLabel* keyNameLabel_ = nullptr;
+    QLineEdit* keyName_ = nullptr;
+    QPushButton* chooseKeyPair_ = nullptr;
+    QWidget* panes_ = nullptr;
+};
+
+} // namespace mvx::ui

@@ -1,0 +1,136 @@
+#include "ui/FilePaneView.h"
+
+#include "app/CMessageTable.h"
+#include "app/Msg.h"
+#include "ui/ListWidgets.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace mvx::ui {
+
+FilePaneView::FilePaneView(QWidget* parent)
+    : QWidget(parent), selector_(new QComboBox(this)), up_(new QToolButton(this)), refresh_(new QToolButton(this)),
+      list_(new QTreeWidget(this)), encryptedOnly_(new QCheckBox(this))
+{
+    selector_->setObjectName("folderSelector");
+    selector_->setEditable(true);
+    up_->setObjectName("upFolder");
+    refresh_->setObjectName("refreshFolder");
+    encryptedOnly_->setObjectName("encryptedOnly");
+    makeFlatList(list_, "fileList");
+    list_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    up_->setIcon(QApplication::style()->standardIcon(QStyle::SP_FileDialogToParent));
+    up_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+    refresh_->setShortcut(QKeySequence::Refresh);
+    refresh_->setIcon(QApplication::style()->standardIcon(QStyle::SP_BrowserReload));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(selector_, 1);
+    top->addWidget(up_);
+    top->addWidget(refresh_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(top);
+    layout->addWidget(list_, 1);
+    layout->addWidget(encryptedOnly_);
+
+    fillSelector();
+    connect(selector_, &QComboBox::textActivated, this, [this](const QString& folder) {
+        pane_.choose(folder.toStdString());
+        showEntries();
+    });
+    connect(up_, &QToolButton::clicked, this, [this] {
+        pane_.up();
+        showEntries();
+    });
+    connect(refresh_, &QToolButton::clicked, this, [this] {
+        refresh();
+        emit refreshRequested();
+    });
+    connect(encryptedOnly_, &QCheckBox::toggled, this, [this](bool on) {
+        pane_.setEncryptedOnly(on);
+        showEntries();
+    });
+    connect(list_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        const auto& entries = pane_.entries();
+        const int row = list_->indexOfTopLevelItem(item);
+        if (row >= 0 && static_cast<size_t>(row) < entries.size() && entries[static_cast<size_t>(row)].folder)
+            showFolder(QString::fromStdString(pane_.folder() + entries[static_cast<size_t>(row)].name));
+    });
+    pane_.choose(selector_->currentText().toStdString());
+    showEntries();
+}
+
+void FilePaneView::fillSelector()
+{
+    QStringList folders = {QDir::homePath()};
+    for (auto location : {QStandardPaths::DesktopLocation, QStandardPaths::DocumentsLocation,
+                          QStandardPaths::DownloadLocation}) {
+        const QString folder = QStandardPaths::writableLocation(location);
+        if (!folders.contains(folder) && QDir(folder).exists())
+            folders << folder;
+    }
+    folders << "/";
+    selector_->addItems(folders);
+}
+
+void FilePaneView::showFolder(const QString& folder)
+{
+    pane_.show(folder.toStdString());
+    showEntries();
+}
+
+void FilePaneView::refresh()
+{
+    pane_.refresh();
+    showEntries();
+}
+
+void FilePaneView::relabel(const CMessageTable& table)
+{
+    const auto q = [&](int slot) { return QString::fromStdString(table.text(slot)); };
+    list_->setHeaderLabels({q(Msg::ColumnName), q(Msg::ColumnSize), q(Msg::ColumnDate)});
+    list_->setColumnWidth(0, 170);
+    list_->setColumnWidth(1, 85);
+    list_->setColumnWidth(2, 90);
+    up_->setToolTip(q(Msg::UpOneFolder));
+    refresh_->setToolTip(q(Msg::RefreshFolder));
+    encryptedOnly_->setText(q(Msg::EncryptedFilesOnly));
+}
+
+void FilePaneView::showEntries()
+{
+    list_->clear();
+    const QLocale locale;
+    for (const auto& entry : pane_.entries()) {
+        const QString size = entry.folder ? QString() : locale.formattedDataSize(static_cast<qint64>(entry.size));
+        const QString date = QDateTime::fromSecsSinceEpoch(entry.modified).toString("yyyy/MM/dd HH:mm");
+        auto* item = new QTreeWidgetItem(list_, {QString::fromStdString(entry.name), size, date});
+        item->setIcon(0, QApplication::style()->standardIcon(entry.folder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
+    }
+    up_->setEnabled(pane_.upEnabled());
+    selector_->setEditText(QString::fromStdString(pane_.folder()));
+}
+
+std::vector<std::string> FilePaneView::selectedNames() const
+{
+    std::vector<std::string> names;
+    for (size_t row : selectedRows(list_))
+        names.push_back(pane_.entries()[row].name);
+    return names;
+}
+
+std::vector<std::string> FilePaneView::selectedPaths() const { return pane_.pathsOf(selectedRows(list_)); }
+
+} // namespace mvx::ui

@@ -1,0 +1,39 @@
+#include "ui/WindowEncryptChooser.h"
+
+#include "ui/CEncryptOptDlg.h"
+#include "ui/CKeyListSel.h"
+#include "ui/UiThread.h"
+#include "workbench/CandidateList.h"
+
+namespace mvx::ui {
+
+WindowEncryptChooser::WindowEncryptChooser(CMessenger& messenger, CKeyChainList& keyChainList,
+                                           std::function<bool()> deleteCheck1, QWidget* parentWindow)
+    : messenger_(messenger), keyChainList_(keyChainList), deleteCheck1_(std::move(deleteCheck1)),
+      parent_(parentWindow)
+{
+}
+
+std::optional<EncryptChoices> WindowEncryptChooser::chooseDestinations(const std::string&,
+                                                                       const std::vector<std::string>&)
+{
+    return onThreadOf(this, [&]() -> std::optional<EncryptChoices> {
+        mvx::CKeyListSel selection(deleteCheck1_());
+        CandidateList candidates(keyChainList_);
+        candidates.show();
+        CKeyListSel dialog(selection, candidates, messenger_, parent_);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return selection.choices();
+    });
+}
+
+bool WindowEncryptChooser::runEncryptOptions(mvx::CEncryptOptDlg& fields)
+{
+    return onThreadOf(this, [&] {
+        CEncryptOptDlg dialog(fields, messenger_, parent_);
+        return dialog.exec() == QDialog::Accepted;
+    });
+}
+
+} // namespace mvx::ui

@@ -1,0 +1,81 @@
+// morvanex: the window program.
+#include "app/CLanguage.h"
+#include "app/CMessageTable.h"
+#include "app/CSettingsStore.h"
+#include "app/Msg.h"
+#include "app/ProgramFolder.h"
+#include "ui/CTessaryDialogMini.h"
+#include "ui/CTessaryDlg.h"
+#include "ui/FirstPaintProbe.h"
+#include "ui/QtInteraction.h"
+#include "ui/UiThreadInteraction.h"
+#include "workbench/AppSession.h"
+
+#include <QApplication>
+#include <QStatusBar>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+
+bool displayAvailable()
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+// Without a display there is no window: one line in the language of the settings.
+int reportNoDisplay()
+{
+    mvx::CMessageTable table;
+    mvx::CLanguage language(table);
+    language.applySetting(mvx::CSettingsStore(mvx::programFolder()).load().settings.languageSel);
+    std::cerr << table.text(mvx::Msg::NoDisplay) << '\n';
+    return 1;
+}
+
+// "--screenshot FILE" saves the first window shown as a picture, and
+// "--first-paint" prints when it was first painted; both then end the program.
+void probeFirstPaint(const QStringList& arguments, QWidget* window)
+{
+    const int screenshot = arguments.indexOf("--screenshot");
+    const QString picture = screenshot > 0 && screenshot + 1 < arguments.size() ? arguments[screenshot + 1] : QString();
+    const bool printTime = arguments.contains("--first-paint");
+    if (!picture.isEmpty() || printTime)
+        new mvx::ui::FirstPaintProbe(window, picture, printTime);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!displayAvailable())
+        return reportNoDisplay();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("morvanex");
+    QApplication::setApplicationVersion(MORVANEX_VERSION);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    mvx::ui::QtInteraction dialogs;
+    mvx::ui::UiThreadInteraction interaction(dialogs);
+    mvx::AppSession session(interaction, std::string());
+    dialogs.setTable(&session.table());
+
+    mvx::ui::CTessaryDlg window(session);
+    dialogs.setParentWindow(&window);
+    dialogs.setStatusSink([&window](const QString& text) { window.statusBar()->showMessage(text); });
+    QObject::connect(&window, &mvx::ui::CTessaryDlg::closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    if (session.settings().useSmallMenu) {
+        window.showMiniWindow();
+        probeFirstPaint(QApplication::arguments(), window.miniWindow());
+    } else {
+        probeFirstPaint(QApplication::arguments(), &window);
+        window.show();
+    }
+    return QApplication::exec();
+}

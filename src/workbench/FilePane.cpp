@@ -1,0 +1,97 @@
+#include "workbench/FilePane.h"
+
+#include "workbench/CandidateList.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include <sys/stat.h>
+
+namespace mvx {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string withSlash(std::string folder)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+int64_t modifiedSeconds(const fs::directory_entry& entry)
+{
+    struct stat facts {};
+    return ::stat(entry.path().c_str(), &facts) == 0 ? static_cast<int64_t>(facts.st_mtime) : 0;
+}
+
+} // namespace
+
+void FilePane::choose(const std::string& folder)
+{
+    chosen_ = withSlash(folder);
+    show(chosen_);
+}
+
+void FilePane::show(const std::string& folder)
+{
+    current_ = withSlash(folder);
+    refresh();
+}
+
+void FilePane::up()
+{
+    if (upEnabled())
+        show(CandidateList::parentOf(current_));
+}
+
+void FilePane::setEncryptedOnly(bool on)
+{
+    encryptedOnly_ = on;
+    refresh();
+}
+
+void FilePane::refresh()
+{
+    entries_.clear();
+    std::error_code ec;
+    for (fs::directory_iterator it(current_, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.')
+            continue;
+        std::error_code typeError;
+        const bool isFolder = it->is_directory(typeError);
+        if (!isFolder && encryptedOnly_ && !isContainerName(name))
+            continue;
+        Entry entry{name, isFolder, 0, modifiedSeconds(*it)};
+        if (!isFolder)
+            entry.size = it->file_size(typeError);
+        entries_.push_back(entry);
+    }
+    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+        return a.folder != b.folder ? a.folder : a.name < b.name;
+    });
+}
+
+std::vector<std::string> FilePane::pathsOf(const std::vector<size_t>& positions) const
+{
+    std::vector<std::string> paths;
+    for (size_t position : positions)
+        if (position < entries_.size())
+            paths.push_back(current_ + entries_[position].name);
+    return paths;
+}
+
+bool FilePane::isContainerName(const std::string& name)
+{
+    if (name.size() < 4)
+        return false;
+    std::string ending = name.substr(name.size() - 4);
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ending == ".klx";
+}
+
+} // namespace mvx
