@@ -1,9 +1,9 @@
 #pragma once
 
-#include "cli/ProgressLine.h"
+#include "workbench/ProgressLine.h"
 #include "workbench/IFileCrypto.h"
 
-namespace mvx::cli {
+namespace mvx {
 
 // The batches' file operations, reported to a progress line as they go.
 class ProgressFileCrypto : public IFileCrypto {
@@ -35,4 +35,4 @@ private:
     ProgressLine& progress_;
 };
 
-} // namespace mvx::cli
+} // namespace mvx
