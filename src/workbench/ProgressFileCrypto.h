@@ -15,6 +15,11 @@ public:
     void setTimeLimit(TimeLimitSetting limit) override { inner_.setTimeLimit(limit); }
     void setHistoryNames(std::vector<HistoryName> names) override { inner_.setHistoryNames(std::move(names)); }
     void resetContentKey() override { inner_.resetContentKey(); }
+    void expectEncryptions(const std::vector<PlannedFile>& files, int mode, int keySource) override
+    {
+        inner_.expectEncryptions(files, mode, keySource);
+    }
+    void finishBatch() override { inner_.finishBatch(); }
     int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource) override;
     int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) override
     {
