@@ -16,6 +16,7 @@
 #include "workbench/StudioList.h"
 #include "workbench/WorkList.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -113,41 +114,76 @@ struct Crypto {
     }
 };
 
-void bigFile()
+// The keystream alone over size bytes in memory, a buffer at a time (the yardstick of the file figures).
+double keystreamSeconds(size_t size)
 {
-    const size_t size = 256u << 20;
+    std::vector<uint8_t> buffer(KeystreamEngine::kBufferSize, 0x5A);
+    KeystreamEngine engine;
+    engine.setWordCount(8);
+    const uint32_t key[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    engine.initialise(key);
+    const double t0 = now();
+    for (size_t done = 0; done < size; done += buffer.size())
+        engine.transformBuffer(buffer.data(), std::min(buffer.size(), size - done), buffer.data());
+    return now() - t0;
+}
+
+// Median of the runs.
+double median(std::vector<double> runs)
+{
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+}
+
+// Writes one figure from a child process back to the parent through a pipe.
+template <typename F>
+double timedInChild(F&& phase, double& peak)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        std::abort();
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        const double result[2] = {phase(), peakMiB()};
+        (void)!::write(fds[1], result, sizeof result);
+        _exit(0);
+    }
+    ::close(fds[1]);
+    double result[2] = {-1, 0};
+    (void)!::read(fds[0], result, sizeof result);
+    ::close(fds[0]);
+    waitpid(pid, nullptr, 0);
+    peak = std::max(peak, result[1]);
+    return result[0];
+}
+
+void bigFile(size_t size, int runs)
+{
     const std::string plain = g_work + "/big.bin";
     makeFile(plain, size);
-    inChild([&] {
-        const double rss0 = peakMiB();
-        KeystreamEngine engine;
-        engine.setWordCount(8);
-        const uint32_t key[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-        engine.initialise(key);
-        FdGuard in(::open(plain.c_str(), O_RDONLY)), out(::open((plain + ".ks").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
-        const double t0 = now();
-        engine.transformFile(in.get(), out.get());
-        const double s = now() - t0;
-        std::printf("keystream file transform alone: %.1f MB/s, peak %.1f MiB (at start %.1f)\n", size / s / 1e6,
-                    peakMiB(), rss0);
-        ::unlink((plain + ".ks").c_str());
-    });
-    inChild([&] {
-        Crypto c({g_keys + "/reader.kpub"});
-        const double t0 = now();
-        const bool ok = c.encrypt(plain);
-        const double s = now() - t0;
-        std::printf("encrypt 256 MiB for one recipient: %.1f MB/s (%s), peak %.1f MiB\n", size / s / 1e6,
-                    ok ? "ok" : "FAILED", peakMiB());
-    });
-    inChild([&] {
-        Crypto c({g_keys + "/reader.kpub"});
-        const double t0 = now();
-        const bool ok = c.decrypt(plain + ".klx", plain + ".out");
-        const double s = now() - t0;
-        std::printf("decrypt 256 MiB: %.1f MB/s (%s), peak %.1f MiB\n", size / s / 1e6, ok ? "ok" : "FAILED",
-                    peakMiB());
-    });
+    std::vector<double> keystream, encrypt, decrypt;
+    double peakEncrypt = 0, peakDecrypt = 0, ignored = 0;
+    for (int run = 0; run < runs; ++run) {  // interleaved, so a busy moment hits every figure alike
+        keystream.push_back(timedInChild([&] { return keystreamSeconds(size); }, ignored));
+        encrypt.push_back(timedInChild([&] {
+            Crypto c({g_keys + "/reader.kpub"});
+            const double t0 = now();
+            return c.encrypt(plain) ? now() - t0 : -1.0;
+        }, peakEncrypt));
+        decrypt.push_back(timedInChild([&] {
+            Crypto c({g_keys + "/reader.kpub"});
+            const double t0 = now();
+            return c.decrypt(plain + ".klx", plain + ".out") ? now() - t0 : -1.0;
+        }, peakDecrypt));
+    }
+    const double k = median(keystream), e = median(encrypt), d = median(decrypt);
+    std::printf("%zu MiB, median of %d interleaved runs: keystream in memory %.3f s (%.1f MB/s); "
+                "encrypt %.3f s (%.1f MB/s, ratio to keystream %.2f, peak %.1f MiB); "
+                "decrypt %.3f s (%.1f MB/s, ratio to keystream %.2f, peak %.1f MiB)\n",
+                size >> 20, runs, k, size / k / 1e6, e, size / e / 1e6, e / k, peakEncrypt, d, size / d / 1e6, d / k,
+                peakDecrypt);
     for (const char* suffix : {"", ".klx", ".out"})
         ::unlink((plain + suffix).c_str());
 }
@@ -183,16 +219,16 @@ double runBatch(const std::string& ownName, const std::vector<std::string>& file
     return now() - t0;
 }
 
-void manySmallFiles()
+// One batch of count files of the given size, encrypted for two recipients, then decrypted by the reader.
+void batches(const std::string& label, int count, size_t size)
 {
-    const std::string folder = g_work + "/small";
+    const std::string folder = g_work + "/batch";
     ::mkdir(folder.c_str(), 0700);
-    const int count = 1000;
     std::vector<std::string> plain, containers;
     for (int i = 0; i < count; ++i) {
         plain.push_back(folder + "/f" + std::to_string(i));
         containers.push_back(plain.back() + ".klx");
-        makeFile(plain.back(), 4096);
+        makeFile(plain.back(), size);
     }
     inChild([&] {
         size_t encrypted = 0, decrypted = 0;
@@ -201,9 +237,8 @@ void manySmallFiles()
         for (const auto& p : plain)
             ::unlink(p.c_str());
         const double dec = runBatch("reader", containers, false, {}, decrypted);
-        std::printf("%d files of 4 KiB, two recipients, one batch each: encrypt %.2f s (%.0f files/s, %zu made), "
-                    "decrypt %.2f s (%.0f files/s, %zu decrypted)\n",
-                    count, enc, count / enc, encrypted, dec, count / dec, decrypted);
+        std::printf("batch %s: encrypt %.3f s (%zu made), decrypt %.3f s (%zu decrypted), decrypt/encrypt %.2f\n",
+                    label.c_str(), enc, encrypted, dec, decrypted, dec / enc);
     });
     std::system(("rm -rf " + folder).c_str());
 }
@@ -229,13 +264,24 @@ void secureDeletion()
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s KEY_FOLDER WORK_FOLDER\n", argv[0]);
+        std::fprintf(stderr, "usage: %s KEY_FOLDER WORK_FOLDER [files|batches|shred]...\n", argv[0]);
         return 2;
     }
     g_keys = argv[1];
     g_work = argv[2];
-    bigFile();
-    manySmallFiles();
-    secureDeletion();
+    std::vector<std::string> phases(argv + 3, argv + argc);
+    if (phases.empty())
+        phases = {"files", "batches", "shred"};
+    for (const std::string& phase : phases) {
+        if (phase == "files") {
+            bigFile(256u << 20, 5);
+            bigFile(1024u << 20, 3);
+        } else if (phase == "batches") {
+            batches("1000 x 4 KiB", 1000, 4096);
+            batches("8 x 64 MiB", 8, 64u << 20);
+        } else if (phase == "shred") {
+            secureDeletion();
+        }
+    }
     return 0;
 }

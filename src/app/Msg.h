@@ -67,7 +67,11 @@ enum Id : int {
     ReturnToMainWindow = 77, // Main window
     KeyListSelCaption = 78, // Choose destinations
     OwnKeyLabel = 79, // Own key
-    ProgressFilesAndBytes = 80, // %d / %d files  %s / %s
+    ProgressFilesAndBytes = 80, // %d/%d files, %s of %s, %s/s
+    PrivateKeyNotAccepted = 81, // %s holds a private key; only a public key can be used here.
+    NotRegularFile = 82, // %s is not a regular file and was left alone.
+    NetworkFailedBecause = 83, // The web service could not be reached.\nCheck the network settings.\n(%s)
+    FolderIsNotEncrypted = 84, // %s is a folder; only files are encrypted. It was left out.
     FatalErrorClosing = 90, // \n\nMORVANEX closes now.Sorry.\n
     FatalErrorCaption = 91, // MORVANEX Error Report
     SharedMemoryCreateFailed = 92, // 共有メモリ確保に失敗しました (Japanese in both)
@@ -248,8 +252,6 @@ enum Id : int {
     HttpUserDefinedError = 355, // user-defined error message
     HttpProceedZero = 356, // CHttpClientT::_ProceedUploadContext: nDesired can not be zero.
     NoFileName = 359, // No File Name\nPlease fill in File Name.
-    ProgressLineWithRate = 366, // %d/%d files, %s of %s, %s/s
-    NetworkFailedBecause = 367, // The web service could not be reached.\nCheck the network settings.\n(%s)
     GenerateNewKeys = 370, // Generate New Keys
     BackupKeys = 371, // Backup Keys
     KeyFilesCreationFailed = 373, // Fall in creation of new keyfiles.\nPlease check KeyFile'sName.
@@ -341,8 +343,6 @@ enum Id : int {
     BitmapFileOpenError = 462, // ファイルオープンエラー (Japanese in both)
     BitmapFileOpenErrorCaption = 463, // Pictovane (Japanese in both)
     BarcodeLeadSentence = 464, // これは、VelquinのURLと登録する公開鍵情報(1024bit)です。 (Japanese in both)
-    PrivateKeyNotAccepted = 468, // %s holds a private key; only a public key can be used here.
-    NotRegularFile = 469, // %s is not a regular file and was left alone.
     ColumnOverdueKeyFileName = 471, // Key file's name
     ColumnOverdueTimeLimit = 472, // TimeLimit
     ColumnFileTime = 473, // FileTime

@@ -304,13 +304,17 @@ void CQREncoder::putBits(uint32_t value, int count)
         bitCount_ = -1;
         return;
     }
-    for (int i = count - 1; i >= 0; --i) {
-        const int shift = 7 - (bitCount_ & 7);
+    // Most significant bit first, as many at a time as the current byte takes.
+    while (count > 0) {
+        const int used = bitCount_ & 7;
         uint8_t& byte = bitStream_[bitCount_ >> 3];
-        if (shift == 7)
+        if (used == 0)
             byte = 0;
-        byte = static_cast<uint8_t>(byte | ((value >> i) & 1u) << shift);
-        ++bitCount_;
+        const int take = std::min(count, 8 - used);
+        const uint32_t bits = (value >> (count - take)) & ((1u << take) - 1u);
+        byte = static_cast<uint8_t>(byte | bits << (8 - used - take));
+        bitCount_ += take;
+        count -= take;
     }
 }
 
@@ -479,9 +483,11 @@ void CQREncoder::placeCodewords()
     for (int right = n - 1; right >= 1; right -= 2) {
         if (right == 6)
             right = 5;
+        // Column pairs run up and down in turn.
         const bool upward = ((right + 1) & 2) == 0;
-        for (int step = 0; step < n; ++step) {
-            const int y = upward ? n - 1 - step : step;
+        const int dy = upward ? -1 : 1;
+        for (int y = upward ? n - 1 : 0; y >= 0 && y < n; y += dy) {
+#pragma GCC unroll 2
             for (int j = 0; j < 2; ++j) {
                 const int x = right - j;
                 if (matrix_[x][y] & kFunction)

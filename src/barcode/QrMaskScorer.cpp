@@ -1,7 +1,6 @@
 #include "barcode/QrMaskScorer.h"
 
 #include <array>
-#include <bit>
 #include <cstdlib>
 
 namespace mvx::qr {
@@ -35,6 +34,7 @@ constexpr PatternLines kColumnPatterns = makePatternLines(true);
 inline Line shiftDown(const Line& a, int k)
 {
     Line r;
+    #pragma GCC unroll 3
     for (int i = 0; i < kWords - 1; ++i)
         r.w[i] = a.w[i] >> k | (k ? a.w[i + 1] << (64 - k) : 0);
     r.w[kWords - 1] = a.w[kWords - 1] >> k;
@@ -46,6 +46,7 @@ inline Line shiftUpOne(const Line& a)
 {
     Line r;
     r.w[0] = a.w[0] << 1;
+    #pragma GCC unroll 3
     for (int i = 1; i < kWords; ++i)
         r.w[i] = a.w[i] << 1 | a.w[i - 1] >> 63;
     return r;
@@ -54,6 +55,7 @@ inline Line shiftUpOne(const Line& a)
 inline Line firstBits(int n)
 {
     Line r{};
+    #pragma GCC unroll 3
     for (int i = 0; i < kWords; ++i) {
         const int bits = n - 64 * i;
         r.w[i] = bits >= 64 ? ~uint64_t{0} : bits <= 0 ? 0 : (uint64_t{1} << bits) - 1;
@@ -61,11 +63,23 @@ inline Line firstBits(int n)
     return r;
 }
 
+// Bits set in one word, in plain arithmetic: the baseline x86-64 that
+// distributions build for has no popcount instruction, and std::popcount
+// becomes a library call there.
+inline int bitCount(uint64_t x)
+{
+    x -= (x >> 1) & 0x5555555555555555ull;
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<int>((x * 0x0101010101010101ull) >> 56);
+}
+
 inline int popcount(const Line& a)
 {
     int c = 0;
+    #pragma GCC unroll 3
     for (int i = 0; i < kWords; ++i)
-        c += std::popcount(a.w[i]);
+        c += bitCount(a.w[i]);
     return c;
 }
 
@@ -103,6 +117,7 @@ void QrMaskScorer::applyPattern(int pattern)
     for (int k = 0; k < n_; ++k) {
         const Line& rowInverts = kRowPatterns[pattern][k % kPeriod];
         const Line& colInverts = kColumnPatterns[pattern][k % kPeriod];
+        #pragma GCC unroll 3
         for (int i = 0; i < kWords; ++i) {
             rows_[k].w[i] = (rowFunctionDark_[k].w[i] | ((rowData_[k].w[i] ^ rowInverts.w[i]) & ~rowFunction_[k].w[i])) &
                             inside.w[i];
@@ -120,22 +135,26 @@ int QrMaskScorer::linePenalty(const Line& a, int n)
     Line same;  // bit x: module x equals module x + 1
     const Line next = shiftDown(a, 1);
     const Line pairs = firstBits(n - 1);
+    #pragma GCC unroll 3
     for (int i = 0; i < kWords; ++i)
         same.w[i] = ~(a.w[i] ^ next.w[i]) & pairs.w[i];
     const Line s1 = shiftDown(same, 1);
     const Line s2 = shiftDown(same, 2);
     const Line s3 = shiftDown(same, 3);
     Line five;
+    #pragma GCC unroll 3
     for (int i = 0; i < kWords; ++i)
         five.w[i] = same.w[i] & s1.w[i] & s2.w[i] & s3.w[i];
     const Line fiveBefore = shiftUpOne(five);
     Line firstOfRun;
+    #pragma GCC unroll 3
     for (int i = 0; i < kWords; ++i)
         firstOfRun.w[i] = five.w[i] & ~fiveBefore.w[i];
     int score = popcount(five) + 2 * popcount(firstOfRun);
 
     // N3: dark light dark dark dark light dark, light or the edge on both sides.
     Line light;
+    #pragma GCC unroll 3
     for (int i = 0; i < kWords; ++i)
         light.w[i] = ~a.w[i] & inside.w[i];
     const Line l1 = shiftDown(light, 1);
@@ -147,6 +166,7 @@ int QrMaskScorer::linePenalty(const Line& a, int n)
     const Line a7 = shiftDown(a, 7);
     const Line before = shiftUpOne(a);
     Line found;
+    #pragma GCC unroll 3
     for (int i = 0; i < kWords; ++i)
         found.w[i] = a.w[i] & l1.w[i] & a2.w[i] & a3.w[i] & a4.w[i] & l5.w[i] & a6.w[i] & ~a7.w[i] & ~before.w[i];
     score += 40 * popcount(found);
@@ -168,11 +188,13 @@ int QrMaskScorer::penalty(int pattern)
         const Line& a = rows_[y];
         const Line& b = rows_[y + 1];
         Line vertical;
+        #pragma GCC unroll 3
         for (int i = 0; i < kWords; ++i)
             vertical.w[i] = ~(a.w[i] ^ b.w[i]);
         const Line verticalNext = shiftDown(vertical, 1);
         const Line aNext = shiftDown(a, 1);
         Line square;
+        #pragma GCC unroll 3
         for (int i = 0; i < kWords; ++i)
             square.w[i] = vertical.w[i] & verticalNext.w[i] & ~(a.w[i] ^ aNext.w[i]) & pairs.w[i];
         score += 3 * popcount(square);

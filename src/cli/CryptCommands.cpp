@@ -2,7 +2,7 @@
 
 #include "app/Msg.h"
 #include "cli/CliSession.h"
-#include "cli/ProgressFileCrypto.h"
+#include "cli/TerminalLine.h"
 #include "keys/KeyFileNames.h"
 #include "keys/StrayKeys.h"
 #include "platform/FileAttributes.h"
@@ -10,6 +10,7 @@
 #include "workbench/DeleteFlows.h"
 #include "workbench/EncryptBatch.h"
 #include "workbench/IEncryptChooser.h"
+#include "workbench/ProgressFileCrypto.h"
 #include "workbench/WorkbenchSession.h"
 
 #include <algorithm>
@@ -143,11 +144,18 @@ std::vector<std::string> withoutFolders(CliSession& session, const std::vector<s
     std::vector<std::string> files;
     for (const auto& path : paths) {
         if (FileAttributes::isDirectory(path))
-            session.messenger().show(Msg::NotRegularFile, MsgIcon::Exclamation, path);
+            session.messenger().show(Msg::FolderIsNotEncrypted, MsgIcon::Exclamation, path);
         else
             files.push_back(path);
     }
     return files;
+}
+
+ProgressLine::Display terminalDisplay(TerminalLine* line)
+{
+    if (!line)
+        return {};
+    return {[line](const std::string& text) { line->draw(text); }, [line] { line->clear(); }};
 }
 
 uint64_t totalSize(const std::vector<std::string>& files)
@@ -163,7 +171,7 @@ uint64_t totalSize(const std::vector<std::string>& files)
 template <typename Batch>
 auto withProgress(CliSession& session, WorkbenchSession& workbench, const std::vector<std::string>& files, Batch batch)
 {
-    ProgressLine progress(session.context().progressLine, session.messenger().text(Msg::ProgressLineWithRate),
+    ProgressLine progress(terminalDisplay(session.context().progressLine), session.messenger().text(Msg::ProgressFilesAndBytes),
                           files.size(), totalSize(files));
     IFileCrypto* inner = workbench.context().crypto;
     ProgressFileCrypto counted(*inner, progress);
@@ -286,7 +294,7 @@ int runShred(CliContext& context, const CommandArgs& args)
     const size_t asked = workbench.work().size();
     const DeleteOutcome outcome = [&] {
         const std::vector<std::string> files = workbench.work().files();
-        ProgressLine progress(context.progressLine, session.messenger().text(Msg::ProgressLineWithRate),
+        ProgressLine progress(terminalDisplay(context.progressLine), session.messenger().text(Msg::ProgressFilesAndBytes),
                               files.size(), totalSize(files));
         const auto destroy = workbench.context().secureDelete;
         workbench.context().secureDelete = [&](const std::string& path) {

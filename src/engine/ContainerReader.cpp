@@ -50,17 +50,22 @@ ContainerStatus ContainerReader::open(int fd, const std::string& ownPublicKeyFil
                                       const std::string& ownPrivateKeyFile, ContainerLayout& layout,
                                       bool acceptOlderHistory)
 {
+    KeyMaterialCache keys;
+    return open(fd, keys, ownPublicKeyFile, ownPrivateKeyFile, layout, acceptOlderHistory);
+}
+
+ContainerStatus ContainerReader::open(int fd, KeyMaterialCache& keys, const std::string& ownPublicKeyFile,
+                                      const std::string& ownPrivateKeyFile, ContainerLayout& layout,
+                                      bool acceptOlderHistory)
+{
     ContainerStatus status = readLayout(fd, layout, acceptOlderHistory);
     if (status != ContainerStatus::Ok)
         return status;
-    layout.ownIndex = layout.records.findOwnRecord(ownPublicKeyFile, ownPrivateKeyFile);
-    if (layout.ownIndex == RecipientRecordTable::kKeyFileMissing)
+    const auto ownPublic = keys.keyFile(ownPublicKeyFile);
+    const auto ownPrivate = keys.keyFile(ownPrivateKeyFile);
+    if (!ownPublic || !ownPrivate)
         return ContainerStatus::KeyFileMissing;
-    if (layout.ownIndex < 0)
-        return ContainerStatus::NotAuthorized;
-    if (!layout.records.openHead(static_cast<size_t>(layout.ownIndex), ownPrivateKeyFile))
-        return ContainerStatus::HeadNotOpened;
-    return finishOpen(layout);
+    return openOwnRecord(layout, ownPublic->blob, ownPrivate->key.get());
 }
 
 ContainerStatus ContainerReader::open(int fd, const std::vector<uint8_t>& ownPublicBlob,
@@ -69,16 +74,17 @@ ContainerStatus ContainerReader::open(int fd, const std::vector<uint8_t>& ownPub
     ContainerStatus status = readLayout(fd, layout);
     if (status != ContainerStatus::Ok)
         return status;
-    layout.ownIndex = layout.records.findOwnRecord(ownPublicBlob, ownPrivateBlob);
-    if (layout.ownIndex < 0)
-        return ContainerStatus::NotAuthorized;
-    if (!layout.records.openHead(static_cast<size_t>(layout.ownIndex), ownPrivateBlob))
-        return ContainerStatus::HeadNotOpened;
-    return finishOpen(layout);
+    EvpPkeyPtr ownPrivate = RsaBlob::importBlob(ownPrivateBlob.data(), ownPrivateBlob.size());
+    return openOwnRecord(layout, ownPublicBlob, ownPrivate.get());
 }
 
-ContainerStatus ContainerReader::finishOpen(ContainerLayout& layout)
+ContainerStatus ContainerReader::openOwnRecord(ContainerLayout& layout, const std::vector<uint8_t>& ownPublicBlob,
+                                               evp_pkey_st* ownPrivateKey)
 {
+    // The head that identifies the own record is the opened head: one private-key operation.
+    layout.ownIndex = layout.records.openOwnRecord(ownPublicBlob, ownPrivateKey);
+    if (layout.ownIndex < 0)
+        return ContainerStatus::NotAuthorized;
     const size_t index = static_cast<size_t>(layout.ownIndex);
     RecipientRecordTable::contentKeyOf(layout.records.addressOf(index), layout.contentKey);
     layout.records.transformTail(index, layout.contentKey);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ContainerTrailer.h"
+#include "engine/KeyMaterialCache.h"
 #include "engine/RecipientRecordTable.h"
 
 #include <cstdint>
@@ -50,11 +51,16 @@ public:
     // readLayout, then the own record found, its head opened and its tail deciphered.
     static ContainerStatus open(int fd, const std::string& ownPublicKeyFile, const std::string& ownPrivateKeyFile,
                                 ContainerLayout& layout, bool acceptOlderHistory = false);
+    // As above with the own key files taken from a cache.
+    static ContainerStatus open(int fd, KeyMaterialCache& keys, const std::string& ownPublicKeyFile,
+                                const std::string& ownPrivateKeyFile, ContainerLayout& layout,
+                                bool acceptOlderHistory = false);
     static ContainerStatus open(int fd, const std::vector<uint8_t>& ownPublicBlob,
                                 const std::vector<uint8_t>& ownPrivateBlob, ContainerLayout& layout);
 
 private:
-    static ContainerStatus finishOpen(ContainerLayout& layout);
+    static ContainerStatus openOwnRecord(ContainerLayout& layout, const std::vector<uint8_t>& ownPublicBlob,
+                                         evp_pkey_st* ownPrivateKey);
 };
 
 } // namespace mvx

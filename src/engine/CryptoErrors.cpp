@@ -9,7 +9,9 @@ namespace mvx {
 namespace {
 std::mutex g_mutex;
 CryptoErrors::Sink g_sink;
-std::string g_lastText;
+thread_local std::string g_lastText;
+thread_local int g_quietDepth = 0;
+thread_local bool g_quietReported = false;
 
 std::string drainOpenSslErrors()
 {
@@ -36,40 +38,43 @@ void CryptoErrors::report(const std::string& fallback)
     std::string text = drainOpenSslErrors();
     if (text.empty())
         text = fallback;
-    Sink sink;
-    {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        g_lastText = text;
-        sink = g_sink;
-    }
-    if (sink)
-        sink(text);
+    g_lastText = text;
+    showOrKeep(text);
 }
 
 void CryptoErrors::remember(const std::string& fallback)
 {
     std::string text = drainOpenSslErrors();
-    std::lock_guard<std::mutex> lock(g_mutex);
     g_lastText = text.empty() ? fallback : text;
 }
 
-void CryptoErrors::showLast()
+void CryptoErrors::showLast() { showOrKeep(g_lastText); }
+
+std::string CryptoErrors::lastText() { return g_lastText; }
+
+void CryptoErrors::showOrKeep(const std::string& text)
 {
+    if (g_quietDepth > 0) {
+        g_quietReported = true;
+        return;
+    }
     Sink sink;
-    std::string text;
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         sink = g_sink;
-        text = g_lastText;
     }
     if (sink)
         sink(text);
 }
 
-std::string CryptoErrors::lastText()
+CryptoErrors::QuietScope::QuietScope()
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_lastText;
+    if (g_quietDepth++ == 0)
+        g_quietReported = false;
 }
+
+CryptoErrors::QuietScope::~QuietScope() { --g_quietDepth; }
+
+bool CryptoErrors::QuietScope::reported() const { return g_quietReported; }
 
 } // namespace mvx

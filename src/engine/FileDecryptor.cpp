@@ -76,7 +76,7 @@ int FileDecryptor::openContainer(const std::string& containerPath, std::string& 
         messenger_.show(Msg::InputFileCannotOpen, MsgIcon::Stop);
         return 0;
     }
-    const ContainerStatus status = ContainerReader::open(fd, ownPublicKeyFile_, ownPrivateKeyFile_, layout_);
+    const ContainerStatus status = ContainerReader::open(fd, *keyCache_, ownPublicKeyFile_, ownPrivateKeyFile_, layout_);
     if (status != ContainerStatus::Ok) {
         const MsgIcon icon = status == ContainerStatus::KeyFileMissing ? MsgIcon::None : MsgIcon::Stop;
         messenger_.show(refusalSlot(status, purpose), icon, containerPath);
@@ -102,12 +102,12 @@ int FileDecryptor::openContainer(const std::string& containerPath, std::string& 
 
 bool FileDecryptor::verifySender()
 {
-    const auto identity = IdentityBlock::fromPrivateKeyPath(ownPrivateKeyFile_);
-    if (!identity) {
+    const auto ownKey = keyCache_->keyFile(ownPrivateKeyFile_);
+    if (!ownKey || !ownKey->ownerIdentity) {
         messenger_.show(Msg::NotOpenPrivateKey, MsgIcon::None, ownPrivateKeyFile_);
         return false;
     }
-    const auto own = identity->hash();
+    const auto& own = *ownKey->ownerIdentity;
     const uint8_t* record = layout_.ownRecord();
     const uint8_t* recipientSlot = record + RecordOffset::kRecipientIdentity;
     const bool madeForUsByAuthenticatedKey = std::equal(own.begin(), own.end(), recipientSlot);

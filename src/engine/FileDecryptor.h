@@ -1,9 +1,11 @@
 #pragma once
 
 #include "engine/ContainerReader.h"
+#include "engine/KeyMaterialCache.h"
 #include "engine/KeystreamEngine.h"
 #include "platform/SystemTime.h"
 
+#include <memory>
 #include <string>
 
 namespace mvx {
@@ -24,6 +26,8 @@ public:
     void setSenderDirectory(ISenderDirectory* directory) { senders_ = directory; }
     // Opening in place records its own event ("viewed" or "updated") instead of the decryption.
     void setRecordsDecryption(bool records) { recordsDecryption_ = records; }
+    // The own key files read once for many containers; the decryptor keeps its own unless given one.
+    void setKeyCache(std::shared_ptr<KeyMaterialCache> cache) { keyCache_ = std::move(cache); }
 
     // 0 on failure (its message shown), else 2 + the sender status (1 = unknown).
     int openContainer(const std::string& containerPath, std::string& plainFileName, int purpose, bool writeBack);
@@ -57,6 +61,7 @@ private:
     std::string ownPublicKeyFile_;
     std::string ownPrivateKeyFile_;
     ISenderDirectory* senders_ = nullptr;
+    std::shared_ptr<KeyMaterialCache> keyCache_ = std::make_shared<KeyMaterialCache>();
     bool recordsDecryption_ = true;
     ContainerLayout layout_;
     KeystreamEngine engine_;

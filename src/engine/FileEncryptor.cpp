@@ -3,6 +3,7 @@
 #include "app/CMessenger.h"
 #include "app/Msg.h"
 #include "engine/CSHA.h"
+#include "engine/CryptoErrors.h"
 #include "engine/IdentityBlock.h"
 #include "engine/MakerKey.h"
 #include "engine/RsaKeyWrapper.h"
@@ -38,22 +39,6 @@ std::string baseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The second framing of an authenticated key file: the sealed record that
-// carries the recipient's identity hash. Empty when the file has none.
-std::vector<uint8_t> secondFraming(const std::vector<uint8_t>& file)
-{
-    if (file.size() < 4)
-        return {};
-    const uint64_t firstEnd = 4 + static_cast<uint64_t>(getLe32(file.data()));
-    if (firstEnd + 4 > file.size())
-        return {};
-    const uint32_t length = getLe32(file.data() + firstEnd);
-    if (length == 0 || firstEnd + 4 + length > file.size())
-        return {};
-    return std::vector<uint8_t>(file.begin() + static_cast<long>(firstEnd) + 4,
-                                file.begin() + static_cast<long>(firstEnd + 4 + length));
-}
-
 } // namespace
 
 FileEncryptor::FileEncryptor(CMessenger& messenger) : messenger_(messenger) {}
@@ -85,12 +70,11 @@ std::array<uint32_t, 8> FileEncryptor::deriveContentKey(const SystemTime& now, i
 
 std::optional<std::array<uint8_t, FileEncryptor::kKeyDerivationTextSize>> FileEncryptor::keyDerivationText(int keySource)
 {
-    std::vector<uint8_t> file;
-    if (keySource == 1 && cached_) {
-        file = cached_->privateKeyFile;
-    } else if (auto bytes = readWholeFile(sender_.privateKeyFile, 1024 * 1024)) {
-        file = std::move(*bytes);
-    }
+    std::shared_ptr<const KeyMaterialCache::KeyFile> own;
+    if (!(keySource == 1 && cached_))
+        own = keyCache_->keyFile(sender_.privateKeyFile);
+    static const std::vector<uint8_t> kNone;
+    const std::vector<uint8_t>& file = keySource == 1 && cached_ ? cached_->privateKeyFile : own ? own->bytes : kNone;
     if (file.size() < kKeyDerivationOffset + kKeyDerivationTextSize) {
         messenger_.show(Msg::NotOpenPrivateKey, MsgIcon::Stop, sender_.privateKeyFile);
         return std::nullopt;
@@ -100,7 +84,6 @@ std::optional<std::array<uint8_t, FileEncryptor::kKeyDerivationTextSize>> FileEn
         const uint8_t b = file[kKeyDerivationOffset + i];
         text[i] = b == 0 ? 1 : b;
     }
-    std::fill(file.begin(), file.end(), 0);
     return text;
 }
 
@@ -176,53 +159,61 @@ bool FileEncryptor::fillRecipientIdentity(size_t index, int mode, Record& record
     if (mode == kKindSilent)
         return true;
 
-    std::vector<uint8_t> sealed, privateBlob;
+    std::optional<std::vector<uint8_t>> plain;
     if (mode == kKindProtectedFolder) {
         if (!cached_)
             return false;
-        sealed = cached_->selfAuthRecord;
-        privateBlob = RsaKeyWrapper::blobFromKeyFileBytes(cached_->privateKeyFile);
+        plain = openSelfAuthRecord();
     } else {
         const std::string& keyFile = recipients_[index];
-        auto file = readWholeFile(keyFile, 1024 * 1024);
+        const auto file = keyCache_->keyFile(keyFile);
         if (!file) {
             messenger_.show(Msg::AuthPublicKeyNotFound, MsgIcon::Stop);
             return false;
         }
         if (!endsWithLower(keyFile, "-auth.kpub"))
             return true;
-        sealed = secondFraming(*file);
-        if (sealed.empty()) {
+        if (KeyMaterialCache::sealedRecordOf(file->bytes).empty()) {
             messenger_.show(Msg::PublicKeyNotAuthenticated, MsgIcon::Stop);
             return false;
         }
-        privateBlob = RsaKeyWrapper::readBlobFromKeyFile(sender_.privateKeyFile);
+        plain = keyCache_->openedSeal(keyFile, sender_.privateKeyFile);
     }
-    RsaKeyWrapper rsa;
-    std::vector<uint8_t> plain;
-    if (sealed.size() > RsaKeyWrapper::kMaxBlock || !rsa.loadFromMemory(privateBlob) ||
-        !rsa.decrypt(sealed.data(), sealed.size(), plain) || plain.size() < IdentityBlock::kHashSize) {
+    if (!plain || plain->size() < IdentityBlock::kHashSize) {
         messenger_.show(Msg::UseRightPublicKey, MsgIcon::Stop);
         return false;
     }
-    std::memcpy(slot, plain.data(), IdentityBlock::kHashSize);
-    std::fill(plain.begin(), plain.end(), 0);
+    std::memcpy(slot, plain->data(), IdentityBlock::kHashSize);
+    std::fill(plain->begin(), plain->end(), 0);
     return true;
+}
+
+std::optional<std::vector<uint8_t>> FileEncryptor::openSelfAuthRecord() const
+{
+    const std::vector<uint8_t>& sealed = cached_->selfAuthRecord;
+    RsaKeyWrapper rsa;
+    std::vector<uint8_t> plain;
+    if (sealed.size() > RsaKeyWrapper::kMaxBlock ||
+        !rsa.loadFromMemory(RsaKeyWrapper::blobFromKeyFileBytes(cached_->privateKeyFile)) ||
+        !rsa.decrypt(sealed.data(), sealed.size(), plain))
+        return std::nullopt;
+    return plain;
 }
 
 bool FileEncryptor::fillSenderIdentity(int mode, Record& record)
 {
-    std::optional<IdentityBlock> identity;
-    if (mode == kKindProtectedFolder && cached_)
-        identity = IdentityBlock::fromPrivateKeyFile(cached_->privateKeyFile);
-    else
-        identity = IdentityBlock::fromPrivateKeyPath(sender_.privateKeyFile);
-    if (!identity) {
+    std::optional<IdentityBlock::Hash> hash;
+    if (mode == kKindProtectedFolder && cached_) {
+        if (auto identity = IdentityBlock::fromPrivateKeyFile(cached_->privateKeyFile))
+            hash = identity->hash();
+    } else if (auto own = keyCache_->keyFile(sender_.privateKeyFile)) {
+        hash = own->ownerIdentity;
+    }
+    if (!hash) {
         messenger_.show(Msg::NotOpenPrivateKey, MsgIcon::Stop, sender_.privateKeyFile);
         return false;
     }
-    const auto hash = identity->hash();
-    std::memcpy(record.data() + RecordOffset::kSenderIdentity, hash.data(), hash.size());
+    std::memcpy(record.data() + RecordOffset::kSenderIdentity, hash->data(), hash->size());
     return true;
 }
 
@@ -232,13 +223,12 @@ bool FileEncryptor::fillSenderTag(int mode, Record& record)
     if (mode == kKindSilent || mode == kKindProtectedFolder) {
         tag = static_cast<uint32_t>(sender_.ownKeyFingerprint);
     } else {
-        bool opened = false;
-        const auto blob = RsaKeyWrapper::readBlobFromKeyFile(sender_.publicKeyFile, &opened);
-        if (!opened || blob.empty()) {
+        const auto own = keyCache_->keyFile(sender_.publicKeyFile);
+        if (!own || own->blob.empty()) {
             messenger_.show(Msg::PublicKeyFileNotFound, MsgIcon::Stop);
             return false;
         }
-        tag = SenderTag::ofBlob(blob.data(), blob.size());
+        tag = SenderTag::ofBlob(own->blob.data(), own->blob.size());
     }
     putLe32(record.data() + RecordOffset::kSenderTag, tag);
     return true;
@@ -271,7 +261,16 @@ bool FileEncryptor::sealRecord(size_t index, int mode)
     }
     if (mode == kKindProtectedFolder)
         return cached_ && table_.sealHead(index, cached_->selfAuthPublicBlob) == 1;
-    return table_.sealHead(index, recipients_[index]) == 1;
+    const auto recipient = keyCache_->keyFile(recipients_[index]);
+    if (!recipient) {
+        CryptoErrors::report("cannot open key file " + recipients_[index]);
+        return false;
+    }
+    if (!recipient->key) {
+        CryptoErrors::report("bad key blob");
+        return false;
+    }
+    return table_.sealHead(index, recipient->blob, recipient->key.get()) == 1;
 }
 
 int FileEncryptor::writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode)
@@ -331,15 +330,14 @@ bool FileEncryptor::appendSenderAttachment(int fd)
     engine_.transformBuffer(names, sizeof names, names);
     if (!writeFully(fd, names, sizeof names))
         return false;
-    auto publicFile = readWholeFile(sender_.publicKeyFile, 1024 * 1024);
-    if (!publicFile) {
+    const auto own = keyCache_->keyFile(sender_.publicKeyFile);
+    if (!own) {
         messenger_.show(Msg::PublicKeyFileNotFound, MsgIcon::Stop);
         return false;
     }
-    const auto blob = RsaKeyWrapper::blobFromKeyFileBytes(*publicFile);
-    if (blob.empty())
+    if (own->blob.empty())
         return false;
-    return writeFully(fd, publicFile->data(), 4 + blob.size());
+    return writeFully(fd, own->bytes.data(), 4 + own->blob.size());
 }
 
 bool FileEncryptor::appendRecordsAndTrailer(const std::string& outputPath, int fd, ContainerTrailer& trailer,

@@ -3,6 +3,7 @@
 #include "engine/CArchiveHistoryMan.h"
 #include "engine/ContainerTrailer.h"
 #include "engine/EncryptionSettings.h"
+#include "engine/KeyMaterialCache.h"
 #include "engine/KeystreamEngine.h"
 #include "engine/RecipientRecordTable.h"
 
@@ -30,6 +31,8 @@ public:
 
     void setSender(SenderKeys sender) { sender_ = std::move(sender); }
     void setCachedMaterial(const CachedKeyMaterial* material) { cached_ = material; }
+    // Key files read once for many containers; the encryptor keeps its own unless given one.
+    void setKeyCache(std::shared_ptr<KeyMaterialCache> cache) { keyCache_ = std::move(cache); }
     void setRecipients(std::vector<std::string> keyFiles) { recipients_ = std::move(keyFiles); }
     void setOptionWord(uint32_t optionWord) { optionWord_ = optionWord; }
     void setTimeLimit(TimeLimitSetting limit) { timeLimit_ = limit; }
@@ -56,6 +59,7 @@ private:
     bool buildRecord(size_t index, int mode, const uint32_t* contentKey, const std::string& fileName,
                      const SystemTime& now, Record& record);
     bool fillRecipientIdentity(size_t index, int mode, Record& record);
+    std::optional<std::vector<uint8_t>> openSelfAuthRecord() const;
     bool fillSenderIdentity(int mode, Record& record);
     bool fillSenderTag(int mode, Record& record);
     bool sealRecord(size_t index, int mode);
@@ -70,6 +74,7 @@ private:
     CMessenger& messenger_;
     SenderKeys sender_;
     const CachedKeyMaterial* cached_ = nullptr;
+    std::shared_ptr<KeyMaterialCache> keyCache_ = std::make_shared<KeyMaterialCache>();
     std::vector<std::string> recipients_;
     uint32_t optionWord_ = 0;
     TimeLimitSetting timeLimit_;

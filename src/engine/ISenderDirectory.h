@@ -25,6 +25,9 @@ public:
     // 2 partner's public key wrong, 3 own public key wrong.
     virtual int checkBeforeRenewal(const Identification& sender) = 0;
     virtual void renew(const Identification& sender) = 0;
+    // Writes what identify() kept back to spare a write per container (the
+    // last use of the senders' entries). Called when a batch ends.
+    virtual void flush() {}
 };
 
 } // namespace mvx

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace mvx {
 
@@ -24,8 +27,34 @@ inline void xorBlock(const uint32_t* state, const uint8_t* src, uint8_t* dst, si
         dst[i] = static_cast<uint8_t>(src[i] ^ key[i]);
 }
 
+// The eight rounds of one step over a state held in local words (registers).
+inline void stepState(uint32_t* p)
+{
+    // Unrolled at -O2 as well, as -O3 does.
+#pragma GCC unroll 8
+    for (int round = 0; round < 8; ++round) {
+        const uint32_t t0 = p[0] * (2 * p[0] + forcedOdd(p[5]));
+        const uint32_t t1 = p[1] * (2 * p[1] + forcedOdd(p[4]));
+        const uint32_t t2 = p[2] * (2 * p[2] + forcedOdd(p[6]));
+        const uint32_t t3 = p[3] * (2 * p[3] + forcedOdd(p[7]));
+        const uint32_t t4 = p[4] * (2 * p[4] + forcedOdd(p[2]));
+        const uint32_t t5 = p[5] * (2 * p[5] + forcedOdd(p[3]));
+        const uint32_t t6 = p[6] * (2 * p[6] + forcedOdd(p[0]));
+        const uint32_t t7 = p[7] * (2 * p[7] + forcedOdd(p[1]));
+        p[0] = (t0 << 5) | (t1 >> 27);
+        p[1] = (t1 << 5) | (t2 >> 27);
+        p[2] = (t2 << 5) | (t3 >> 27);
+        p[3] = (t3 << 5) | (t4 >> 27);
+        p[4] = (t4 << 5) | (t5 >> 27);
+        p[5] = (t5 << 5) | (t6 >> 27);
+        p[6] = (t6 << 5) | (t7 >> 27);
+        p[7] = (t7 << 5) | (t0 >> 27);
+    }
+}
+
 inline void xorFullBlock(const uint32_t* state, const uint8_t* src, uint8_t* dst)
 {
+#pragma GCC unroll 4
     for (int i = 0; i < 4; ++i)
         putLe32(dst + 4 * i, getLe32(src + 4 * i) ^ state[4 + i]);
 }
@@ -68,24 +97,7 @@ void KeystreamEngine::step()
 {
     uint32_t p[8];
     std::copy(state_.begin(), state_.end(), p);
-    for (int round = 0; round < 8; ++round) {
-        const uint32_t t0 = p[0] * (2 * p[0] + forcedOdd(p[5]));
-        const uint32_t t1 = p[1] * (2 * p[1] + forcedOdd(p[4]));
-        const uint32_t t2 = p[2] * (2 * p[2] + forcedOdd(p[6]));
-        const uint32_t t3 = p[3] * (2 * p[3] + forcedOdd(p[7]));
-        const uint32_t t4 = p[4] * (2 * p[4] + forcedOdd(p[2]));
-        const uint32_t t5 = p[5] * (2 * p[5] + forcedOdd(p[3]));
-        const uint32_t t6 = p[6] * (2 * p[6] + forcedOdd(p[0]));
-        const uint32_t t7 = p[7] * (2 * p[7] + forcedOdd(p[1]));
-        p[0] = (t0 << 5) | (t1 >> 27);
-        p[1] = (t1 << 5) | (t2 >> 27);
-        p[2] = (t2 << 5) | (t3 >> 27);
-        p[3] = (t3 << 5) | (t4 >> 27);
-        p[4] = (t4 << 5) | (t5 >> 27);
-        p[5] = (t5 << 5) | (t6 >> 27);
-        p[6] = (t6 << 5) | (t7 >> 27);
-        p[7] = (t7 << 5) | (t0 >> 27);
-    }
+    stepState(p);
     std::copy(p, p + 8, state_.begin());
 }
 
@@ -93,50 +105,76 @@ void KeystreamEngine::transformBuffer(const void* source, size_t length, void* d
 {
     const auto* src = static_cast<const uint8_t*>(source);
     auto* dst = static_cast<uint8_t*>(destination);
+    uint32_t p[8];
+    std::copy(state_.begin(), state_.end(), p);
     while (length > kBlockSize) {
-        xorFullBlock(state_.data(), src, dst);
-        step();
+        xorFullBlock(p, src, dst);
+        stepState(p);
         src += kBlockSize;
         dst += kBlockSize;
         length -= kBlockSize;
     }
     if (length > 0)
-        xorBlock(state_.data(), src, dst, length);
+        xorBlock(p, src, dst, length);
+    std::copy(p, p + 8, state_.begin());
 }
 
-void KeystreamEngine::transformChunk(size_t length)
+void KeystreamEngine::transformChunk(size_t length) { transformChunkAt(buffer_.get(), length); }
+
+void KeystreamEngine::transformChunkAt(uint8_t* p, size_t length)
 {
-    uint8_t* p = buffer_.get();
-    size_t full = length / kBlockSize;
+    uint32_t state[8];
+    std::copy(state_.begin(), state_.end(), state);
+    const size_t full = length / kBlockSize;
     for (size_t b = 0; b < full; ++b, p += kBlockSize) {
-        xorFullBlock(state_.data(), p, p);
-        step();
+        xorFullBlock(state, p, p);
+        stepState(state);
     }
     if (size_t rest = length % kBlockSize) {
-        xorBlock(state_.data(), p, p, rest);
-        step();
+        xorBlock(state, p, p, rest);
+        stepState(state);
     }
+    std::copy(state, state + 8, state_.begin());
 }
+
+namespace {
+
+// Bytes from the current position to the end of a regular file; nullopt for other inputs.
+std::optional<uint64_t> bytesLeftIn(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    if (at < 0)
+        return std::nullopt;
+    return st.st_size > at ? static_cast<uint64_t>(st.st_size - at) : 0;
+}
+
+} // namespace
 
 bool KeystreamEngine::transformFile(int inputFd, int outputFd)
 {
-    for (;;) {
-        long long n = readFully(inputFd, buffer_.get(), kBufferSize);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        transformChunk(static_cast<size_t>(n));
-        if (!writeFully(outputFd, buffer_.get(), static_cast<size_t>(n)))
-            return false;
-    }
+    const auto left = bytesLeftIn(inputFd);
+    if (left && *left <= kBufferSize)
+        return transformSmall(inputFd, 0, true, outputFd);
+    return transformPipelined(inputFd, 0, true, outputFd) == ChunkPipeline::Result::Done;
 }
 
 bool KeystreamEngine::transformFilePart(int inputFd, uint64_t byteCount, int outputFd)
 {
-    while (byteCount > 0) {
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(kBufferSize, byteCount));
-        long long n = readFully(inputFd, buffer_.get(), want);
+    if (byteCount <= kBufferSize)
+        return transformSmall(inputFd, byteCount, false, outputFd);
+    return transformPipelined(inputFd, byteCount, false, outputFd) == ChunkPipeline::Result::Done;
+}
+
+bool KeystreamEngine::transformSmall(int inputFd, uint64_t byteCount, bool unlimited, int outputFd)
+{
+    for (;;) {
+        const size_t want = unlimited ? kBufferSize : static_cast<size_t>(std::min<uint64_t>(kBufferSize, byteCount));
+        if (want == 0)
+            return true;
+        const long long n = readFully(inputFd, buffer_.get(), want);
         if (n < 0)
             return false;
         if (n > 0) {
@@ -145,10 +183,18 @@ bool KeystreamEngine::transformFilePart(int inputFd, uint64_t byteCount, int out
                 return false;
         }
         if (static_cast<size_t>(n) < want)
-            return false;  // the input ended before the count was reached
+            return unlimited;  // a limited part fails when the input ends early
         byteCount -= static_cast<uint64_t>(n);
     }
-    return true;
+}
+
+ChunkPipeline::Result KeystreamEngine::transformPipelined(int inputFd, uint64_t byteCount, bool unlimited,
+                                                          int outputFd)
+{
+    if (!pipeline_)
+        pipeline_ = std::make_unique<ChunkPipeline>(kBufferSize);
+    return pipeline_->run(inputFd, byteCount, unlimited, outputFd,
+                          [this](uint8_t* data, size_t length) { transformChunkAt(data, length); });
 }
 
 void KeystreamEngine::clear(bool keepWordCount)

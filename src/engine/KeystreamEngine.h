@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/ChunkPipeline.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -8,8 +10,10 @@
 namespace mvx {
 
 // The program's own keystream cipher over an 8-word state. XOR with the
-// keystream: the same call enciphers and deciphers. Files go through one
-// 1,024,000-byte buffer owned by the engine, so memory stays constant.
+// keystream: the same call enciphers and deciphers. Files go through
+// 1,024,000-byte buffers owned by the engine, so memory stays constant; a file
+// longer than one buffer is read and written on helper threads while the
+// calling thread runs the keystream.
 class KeystreamEngine {
 public:
     static constexpr size_t kBufferSize = 1024000;
@@ -44,6 +48,9 @@ public:
 
 private:
     void transformChunk(size_t length);
+    void transformChunkAt(uint8_t* data, size_t length);
+    bool transformSmall(int inputFd, uint64_t byteCount, bool unlimited, int outputFd);
+    ChunkPipeline::Result transformPipelined(int inputFd, uint64_t byteCount, bool unlimited, int outputFd);
 
     int wordCount_ = -1;
     uint32_t packed_ = 0;
@@ -51,6 +58,7 @@ private:
     std::array<uint32_t, kWords> state_{};
     std::array<uint32_t, kWords> initial_{};
     std::unique_ptr<uint8_t[]> buffer_;
+    std::unique_ptr<ChunkPipeline> pipeline_;
 };
 
 } // namespace mvx

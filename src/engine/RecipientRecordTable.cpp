@@ -57,6 +57,18 @@ int RecipientRecordTable::sealHead(size_t index, const std::string& recipientKey
 
 int RecipientRecordTable::sealHead(size_t index, const std::vector<uint8_t>& recipientBlob)
 {
+    if (!addressOf(index))
+        return 0;
+    EvpPkeyPtr imported = RsaBlob::importBlob(recipientBlob.data(), recipientBlob.size());
+    if (!imported) {
+        CryptoErrors::report("bad key blob");
+        return 0;
+    }
+    return sealHead(index, recipientBlob, imported.get());
+}
+
+int RecipientRecordTable::sealHead(size_t index, const std::vector<uint8_t>& recipientBlob, evp_pkey_st* recipientKey)
+{
     uint8_t* record = addressOf(index);
     if (!record)
         return 0;
@@ -67,7 +79,7 @@ int RecipientRecordTable::sealHead(size_t index, const std::vector<uint8_t>& rec
     }
     const uint64_t fingerprint = keyFingerprint(recipientBlob.data(), recipientBlob.size());
     RsaKeyWrapper rsa;
-    if (!rsa.loadFromMemory(recipientBlob))
+    if (!rsa.loadShared(recipientKey))
         return 0;
     const uint64_t headCrc = crc64we(record + RecordOffset::kHead, kHeadSize);
     std::vector<uint8_t> sealed;
@@ -111,6 +123,36 @@ int RecipientRecordTable::findOwnRecord(const std::vector<uint8_t>& ownPublicBlo
             return kNoRecord;
         }
         if (head.size() >= kHeadSize && crc64we(head.data(), kHeadSize) == getLe64(record + RecordOffset::kHeadCrc))
+            return static_cast<int>(i);
+    }
+    return kNoRecord;
+}
+
+int RecipientRecordTable::openOwnRecord(const std::vector<uint8_t>& ownPublicBlob, evp_pkey_st* ownPrivateKey)
+{
+    const uint64_t ownFingerprint = keyFingerprint(ownPublicBlob.data(), ownPublicBlob.size());
+    for (size_t i = 0; i < records_.size(); ++i) {
+        uint8_t* record = records_[i].data();
+        if (getLe64(record + RecordOffset::kFingerprint) != ownFingerprint)
+            continue;
+        RsaKeyWrapper rsa;
+        if (!rsa.loadShared(ownPrivateKey)) {
+            CryptoErrors::report("bad key blob");
+            return kNoRecord;
+        }
+        std::vector<uint8_t> head;
+        if (!rsa.decrypt(record + RecordOffset::kHead, kSealedHeadSize, head)) {
+            CryptoErrors::showLast();
+            return kNoRecord;
+        }
+        const bool ours =
+            head.size() >= kHeadSize && crc64we(head.data(), kHeadSize) == getLe64(record + RecordOffset::kHeadCrc);
+        if (ours) {
+            std::memcpy(record + RecordOffset::kHead, head.data(), kHeadSize);
+            std::memset(record + RecordOffset::kHead + kHeadSize, 0, kSealedHeadSize - kHeadSize);
+        }
+        std::fill(head.begin(), head.end(), 0);
+        if (ours)
             return static_cast<int>(i);
     }
     return kNoRecord;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+struct evp_pkey_st;
+
 namespace mvx {
 
 // Offsets inside one 256-byte recipient record.
@@ -53,10 +55,15 @@ public:
     // Fingerprint, head CRC and the RSA-sealed head of record index. 1, or 0 after the error report.
     int sealHead(size_t index, const std::string& recipientKeyFile);
     int sealHead(size_t index, const std::vector<uint8_t>& recipientBlob);
+    // As above with the blob already imported.
+    int sealHead(size_t index, const std::vector<uint8_t>& recipientBlob, evp_pkey_st* recipientKey);
     // Index of the first record sealed for the own key pair, kNoRecord or kKeyFileMissing.
     int findOwnRecord(const std::string& ownPublicKeyFile, const std::string& ownPrivateKeyFile) const;
     // As findOwnRecord, from blobs already in memory.
     int findOwnRecord(const std::vector<uint8_t>& ownPublicBlob, const std::vector<uint8_t>& ownPrivateBlob) const;
+    // findOwnRecord and openHead with one private-key operation: the head that
+    // identified the record replaces its sealed head. Index or kNoRecord.
+    int openOwnRecord(const std::vector<uint8_t>& ownPublicBlob, evp_pkey_st* ownPrivateKey);
     // Replaces the sealed head by the 112 plain bytes. 1 or 0.
     int openHead(size_t index, const std::string& ownPrivateKeyFile);
     int openHead(size_t index, const std::vector<uint8_t>& ownPrivateBlob);

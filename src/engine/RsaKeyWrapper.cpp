@@ -89,6 +89,15 @@ int RsaKeyWrapper::loadFromMemory(std::vector<uint8_t> blob)
     return 1;
 }
 
+int RsaKeyWrapper::loadShared(evp_pkey_st* key)
+{
+    release();
+    if (!key || EVP_PKEY_up_ref(key) != 1)
+        return 0;
+    key_.reset(key);
+    return 1;
+}
+
 int RsaKeyWrapper::encrypt(const uint8_t* data, size_t length, std::vector<uint8_t>& result)
 {
     result.clear();

@@ -21,6 +21,8 @@ public:
     int loadFromFile(const std::string& path);
     // Imports a blob already in memory. 1 or 0.
     int loadFromMemory(std::vector<uint8_t> blob);
+    // Shares a key imported before (KeyMaterialCache). 1 or 0.
+    int loadShared(evp_pkey_st* key);
     // 1 with the ciphertext in result, or 0 (result empty). Lengths above 256 are refused.
     int encrypt(const uint8_t* data, size_t length, std::vector<uint8_t>& result);
     // 1 with the plain bytes in result, or 0. Fails silently.

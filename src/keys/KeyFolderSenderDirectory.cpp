@@ -10,16 +10,53 @@
 
 namespace mvx {
 
+KeyFolderSenderDirectory::~KeyFolderSenderDirectory() { flush(); }
+
+const std::vector<CKeyManager::UserData>& KeyFolderSenderDirectory::memberRecords(const std::string& memberFile)
+{
+    static const std::vector<CKeyManager::UserData> kNone;
+    const auto stamp = FileStamp::of(memberFile);
+    if (!stamp)
+        return kNone;
+    MemberList& list = memberLists_[memberFile];
+    if (!(list.stamp == *stamp) || list.records.empty())
+        list = {*stamp, CKeyManager::loadMemberFile(memberFile)};
+    return list.records;
+}
+
+CKeyManager::AuthenticatedKey KeyFolderSenderDirectory::authenticatedKey(const std::string& path)
+{
+    const auto keyStamp = FileStamp::of(path);
+    const auto ownStamp = FileStamp::of(keys_.ownPrivateKeyPath());
+    if (!keyStamp || !ownStamp)
+        return keys_.readAuthenticatedKey(path);
+    auto it = readKeys_.find(path);
+    if (it != readKeys_.end() && it->second.keyStamp == *keyStamp && it->second.ownPrivateStamp == *ownStamp)
+        return it->second.key;
+    const auto key = keys_.readAuthenticatedKey(path);
+    readKeys_[path] = {*keyStamp, *ownStamp, key};
+    return key;
+}
+
+void KeyFolderSenderDirectory::flush()
+{
+    for (const auto& [entry, lastUse] : pendingLastUse_) {
+        const SystemTime when = lastUse;
+        MemberRecords::update(entry.first, entry.second, [when](CKeyManager::UserData& r) { r.lastUse = when; });
+    }
+    pendingLastUse_.clear();
+}
+
 ISenderDirectory::Identification KeyFolderSenderDirectory::identify(uint32_t senderTag,
                                                                     const uint8_t* senderIdentityHash)
 {
     folder_.clear();
     fileName_.clear();
     for (const std::string& folder : keys_.keyFolderTree()) {
-        for (const auto& record : CKeyManager::loadMemberFile(folder + KeyFileNames::kMemberFile)) {
+        for (const auto& record : memberRecords(folder + KeyFileNames::kMemberFile)) {
             if (record.senderTag != senderTag)
                 continue;
-            const auto key = keys_.readAuthenticatedKey(folder + record.fileName);
+            const auto key = authenticatedKey(folder + record.fileName);
             if (key.result != CKeyManager::kAuthKeyRead ||
                 !std::equal(key.identityHash.begin(), key.identityHash.end(), senderIdentityHash))
                 continue;
@@ -31,8 +68,7 @@ ISenderDirectory::Identification KeyFolderSenderDirectory::identify(uint32_t sen
                 sender.status = kRenew;
                 return sender;
             }
-            MemberRecords::update(folder, record.fileName,
-                                  [](CKeyManager::UserData& r) { r.lastUse = Clock::now(); });
+            pendingLastUse_[{folder, record.fileName}] = Clock::now();
             return sender;
         }
     }
@@ -57,6 +93,7 @@ void KeyFolderSenderDirectory::renew(const Identification&)
 {
     if (fileName_.empty())
         return;
+    pendingLastUse_.erase({folder_, fileName_});
     MemberRecords::update(folder_, fileName_, [this](CKeyManager::UserData& record) {
         MemberRecords::refreshFromKeyFile(keys_, folder_ + fileName_, record);
         record.lastUse = Clock::now();

@@ -1,13 +1,12 @@
 #include "platform/AppLauncher.h"
 
-#include "platform/FileAttributes.h"
+#include "platform/DesktopAssociations.h"
 #include "platform/ProcessList.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,63 +25,6 @@ std::string baseName(const std::string& path)
 {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::vector<std::string> applicationFolders()
-{
-    std::vector<std::string> folders;
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    if (dataHome && *dataHome)
-        folders.push_back(std::string(dataHome) + "/applications/");
-    else if (home && *home)
-        folders.push_back(std::string(home) + "/.local/share/applications/");
-    const char* dataDirs = std::getenv("XDG_DATA_DIRS");
-    std::string dirs = dataDirs && *dataDirs ? dataDirs : "/usr/local/share:/usr/share";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        const size_t colon = dirs.find(':', start);
-        const std::string dir = dirs.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
-        if (!dir.empty())
-            folders.push_back(dir + "/applications/");
-        if (colon == std::string::npos)
-            break;
-        start = colon + 1;
-    }
-    return folders;
-}
-
-// The Exec value of a desktop entry; empty when there is none.
-std::string execOf(const std::string& desktopFile)
-{
-    std::ifstream in(desktopFile);
-    std::string line;
-    bool inEntry = false;
-    while (std::getline(in, line)) {
-        line = trimmed(line);
-        if (!line.empty() && line.front() == '[')
-            inEntry = line == "[Desktop Entry]";
-        else if (inEntry && line.rfind("Exec=", 0) == 0)
-            return line.substr(5);
-    }
-    return {};
-}
-
-std::string findDesktopFile(const std::string& id)
-{
-    for (const std::string& folder : applicationFolders()) {
-        if (FileAttributes::isRegularFile(folder + id))
-            return folder + id;
-        // "vendor-app.desktop" may live as "vendor/app.desktop".
-        std::string nested = id;
-        for (size_t dash = nested.find('-'); dash != std::string::npos; dash = nested.find('-', dash + 1)) {
-            nested[dash] = '/';
-            if (FileAttributes::isRegularFile(folder + nested))
-                return folder + nested;
-            nested[dash] = '-';
-        }
-    }
-    return {};
 }
 
 // Runs command with the file put in for "%f"; the child's output goes to outFd when it is not -1.
@@ -198,14 +140,25 @@ std::optional<IAppLauncher::Program> DesktopLauncher::programFor(const std::stri
     const char* opener = std::getenv("MORVANEX_OPENER");
     if (opener && *opener)
         return Program{{opener, "%f"}, baseName(opener)};
-    const auto mime = outputOf({"xdg-mime", "query", "filetype", file});
-    if (!mime || mime->empty())
+    const std::string mime = DesktopAssociations::mimeTypeOf(file);
+    if (mime.empty())
         return std::nullopt;
-    const auto id = outputOf({"xdg-mime", "query", "default", *mime});
-    if (!id || id->empty())
-        return std::nullopt;
-    const std::string desktopFile = findDesktopFile(*id);
-    const auto command = desktopFile.empty() ? std::vector<std::string>() : commandOfExec(execOf(desktopFile));
+    // A change of the user's default applications is seen at the next file.
+    const auto listsNow = FileStamp::of(DesktopAssociations::mimeAppsLists().front());
+    if (listsNow != userListStamp_) {
+        programs_.clear();
+        userListStamp_ = listsNow;
+    }
+    if (auto known = programs_.find(mime); known != programs_.end())
+        return known->second;
+    return programs_[mime] = programOfType(mime);
+}
+
+std::optional<IAppLauncher::Program> DesktopLauncher::programOfType(const std::string& mimeType)
+{
+    const std::string desktopFile = DesktopAssociations::defaultDesktopFile(mimeType);
+    const auto command = desktopFile.empty() ? std::vector<std::string>()
+                                             : commandOfExec(DesktopAssociations::execOf(desktopFile));
     if (command.empty())
         return std::nullopt;
     return Program{command, baseName(command.front())};

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/FileStamp.h"
+
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,8 +29,10 @@ public:
 };
 
 // The desktop's association: the default application of the file's MIME
-// type (xdg-mime), its .desktop file's Exec line, started directly. The
-// environment variable MORVANEX_OPENER names a program to use instead.
+// type (DesktopAssociations, in-process), its .desktop file's Exec line,
+// started directly. The program found for a type is kept while the user's
+// mimeapps.list stays unchanged. The environment variable MORVANEX_OPENER
+// names a program to use instead.
 class DesktopLauncher : public IAppLauncher {
 public:
     std::optional<Program> programFor(const std::string& file) override;
@@ -40,6 +45,12 @@ public:
     static std::vector<std::string> commandOfExec(const std::string& exec);
     // Runs a command and returns its standard output; nullopt when it fails.
     static std::optional<std::string> outputOf(const std::vector<std::string>& command);
+
+private:
+    std::optional<Program> programOfType(const std::string& mimeType);
+
+    std::map<std::string, std::optional<Program>> programs_;  // by MIME type
+    std::optional<FileStamp> userListStamp_;
 };
 
 } // namespace mvx

@@ -22,15 +22,18 @@ inline void putLe16(uint8_t* p, uint16_t v)
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
 }
+// Written out byte by byte, without a loop, so that -O2 merges them into one store.
 inline void putLe32(uint8_t* p, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16);
+    p[3] = static_cast<uint8_t>(v >> 24);
 }
 inline void putLe64(uint8_t* p, uint64_t v)
 {
-    for (int i = 0; i < 8; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
+    putLe32(p, static_cast<uint32_t>(v));
+    putLe32(p + 4, static_cast<uint32_t>(v >> 32));
 }
 
 } // namespace mvx

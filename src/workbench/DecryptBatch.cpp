@@ -220,6 +220,7 @@ void DecryptBatch::deleteContainer(const std::string& path, DecryptOutcome& outc
 
 void DecryptBatch::finish(const DecryptOutcome& outcome)
 {
+    context_.crypto->finishBatch();
     IBatchProgress& progress = context_.progressView();
     if (kind_ != kKindSilent && !cancelled_)
         context_.messenger.show(Msg::FilesDecryptedSummary, MsgIcon::Information,

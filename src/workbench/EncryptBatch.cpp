@@ -71,7 +71,10 @@ EncryptOutcome EncryptBatch::run(const EncryptRequest& request)
     if (interactive_)
         context_.progressView().openWait(context_.messenger.text(Msg::EncryptProcessingWait));
 
-    if (!encryptAll(outcome)) {
+    const bool encrypted = encryptAll(outcome);
+    if (context_.crypto)
+        context_.crypto->finishBatch();
+    if (!encrypted) {
         endEarly();
         return outcome;
     }
@@ -291,6 +294,7 @@ bool EncryptBatch::encryptAll(EncryptOutcome& outcome)
 
     auto& files = context_.work.files();
     const size_t count = files.size();
+    expectFiles(files);
     std::vector<std::string> made;
     int position = 0;
     for (size_t i = count; i-- > 0;) {
@@ -344,6 +348,17 @@ bool EncryptBatch::encryptAll(EncryptOutcome& outcome)
     }
     outcome.containers.assign(made.rbegin(), made.rend());
     return true;
+}
+
+void EncryptBatch::expectFiles(const std::vector<std::string>& files)
+{
+    std::vector<IFileCrypto::PlannedFile> planned;
+    for (auto it = files.rbegin(); it != files.rend(); ++it) {
+        const std::string extension = BatchFiles::upperExtension(*it);
+        if (extension != "KLX" && extension != "KPRI")
+            planned.push_back({*it, outputPathFor(*it, plan_.outputFolder)});
+    }
+    context_.crypto->expectEncryptions(planned, kind_, kind_ == kKindProtectedFolder ? 1 : 0);
 }
 
 bool EncryptBatch::isExcluded(const std::string& path, size_t fileCount)

@@ -70,6 +70,8 @@ private:
     bool settleKeyFiles();
     uint32_t buildOptionWord() const;
     bool encryptAll(EncryptOutcome& outcome);
+    // Tells the per-file encryption which files come, in the order they are done.
+    void expectFiles(const std::vector<std::string>& files);
     bool isExcluded(const std::string& path, size_t fileCount);
     Overwrite confirmOverwrite(const std::string& outputPath, size_t fileCount);
     bool limitedByDeadline() const;

@@ -1,36 +1,76 @@
 #include "workbench/EngineFileCrypto.h"
 
+#include "engine/ISenderDirectory.h"
+
 namespace mvx {
 
-EngineFileCrypto::EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender)
-    : encryptor_(messenger), decryptor_(messenger, sender.publicKeyFile, sender.privateKeyFile)
+EngineFileCrypto::EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender, size_t helpers)
+    : encryptor_(messenger), decryptor_(messenger, sender.publicKeyFile, sender.privateKeyFile),
+      ahead_(sender, keyCache_, helpers)
 {
     encryptor_.setSender(sender);
+    encryptor_.setKeyCache(keyCache_);
+    decryptor_.setKeyCache(keyCache_);
 }
 
-void EngineFileCrypto::setRecipients(std::vector<std::string> keyFiles) { encryptor_.setRecipients(std::move(keyFiles)); }
+void EngineFileCrypto::setRecipients(std::vector<std::string> keyFiles)
+{
+    ahead_.settings().recipients = keyFiles;
+    encryptor_.setRecipients(std::move(keyFiles));
+}
 
-void EngineFileCrypto::setOptionWord(uint32_t optionWord) { encryptor_.setOptionWord(optionWord); }
+void EngineFileCrypto::setOptionWord(uint32_t optionWord)
+{
+    ahead_.settings().optionWord = optionWord;
+    encryptor_.setOptionWord(optionWord);
+}
 
-void EngineFileCrypto::setTimeLimit(TimeLimitSetting limit) { encryptor_.setTimeLimit(limit); }
+void EngineFileCrypto::setTimeLimit(TimeLimitSetting limit)
+{
+    ahead_.settings().timeLimit = limit;
+    encryptor_.setTimeLimit(limit);
+}
 
 void EngineFileCrypto::setHistoryNames(std::vector<HistoryName> names)
 {
     std::vector<CArchiveHistoryMan::NameEntry> entries;
     for (HistoryName& name : names)
         entries.push_back({std::move(name.userName), std::move(name.mail)});
+    ahead_.settings().historyNames = entries;
     encryptor_.setHistoryNames(std::move(entries));
 }
 
-void EngineFileCrypto::resetContentKey() { encryptor_.resetContentKey(); }
+void EngineFileCrypto::resetContentKey()
+{
+    prepared_.reset();
+    encryptor_.resetContentKey();
+}
+
+void EngineFileCrypto::expectEncryptions(const std::vector<PlannedFile>& files, int mode, int keySource)
+{
+    std::vector<EncryptionAhead::PlannedFile> planned;
+    for (const PlannedFile& file : files)
+        planned.push_back({file.plainPath, file.outputPath});
+    ahead_.expect(planned, mode, keySource);
+}
 
 int EngineFileCrypto::encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource)
 {
+    // A container made ahead is put in place by writeContainerTail, once the batch has settled its options.
+    prepared_ = ahead_.claim(plainPath, outputPath, keySource);
+    if (prepared_)
+        return 1;
     return encryptor_.encryptBody(plainPath, outputPath, keySource);
 }
 
 int EngineFileCrypto::writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode)
 {
+    if (auto prepared = std::move(prepared_)) {
+        if (ahead_.place(*prepared, outputPath, plainPath, mode))
+            return 1;
+        if (!encryptor_.encryptBody(plainPath, outputPath, prepared->keySource))
+            return 0;
+    }
     return encryptor_.writeContainerTail(outputPath, plainPath, mode);
 }
 
@@ -42,6 +82,14 @@ int EngineFileCrypto::openContainer(const std::string& containerPath, std::strin
 int EngineFileCrypto::decryptBody(const std::string& containerPath, const std::string& outputPath)
 {
     return decryptor_.decryptBody(containerPath, outputPath);
+}
+
+void EngineFileCrypto::finishBatch()
+{
+    prepared_.reset();
+    ahead_.cancel();
+    if (senders_)
+        senders_->flush();
 }
 
 } // namespace mvx

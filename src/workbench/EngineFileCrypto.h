@@ -3,6 +3,7 @@
 #include "engine/EncryptionSettings.h"
 #include "engine/FileDecryptor.h"
 #include "engine/FileEncryptor.h"
+#include "workbench/EncryptionAhead.h"
 #include "workbench/IFileCrypto.h"
 
 namespace mvx {
@@ -14,21 +15,32 @@ class ISenderDirectory;
 // encryption, FileDecryptor (decrypt purpose, write-back on) for decryption.
 class EngineFileCrypto : public IFileCrypto {
 public:
-    EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender);
+    // helpers: threads that encrypt files ahead of the batch (0: the batch does every file itself).
+    EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender, size_t helpers = WorkAhead::spareCores());
 
     // Key material read at start, for the protected folder at exit (key source 1).
-    void setCachedMaterial(const CachedKeyMaterial* material) { encryptor_.setCachedMaterial(material); }
-    void setSenderDirectory(ISenderDirectory* directory) { decryptor_.setSenderDirectory(directory); }
+    void setCachedMaterial(const CachedKeyMaterial* material)
+    {
+        encryptor_.setCachedMaterial(material);
+        ahead_.setCachedMaterial(material);
+    }
+    void setSenderDirectory(ISenderDirectory* directory)
+    {
+        senders_ = directory;
+        decryptor_.setSenderDirectory(directory);
+    }
 
     void setRecipients(std::vector<std::string> keyFiles) override;
     void setOptionWord(uint32_t optionWord) override;
     void setTimeLimit(TimeLimitSetting limit) override;
     void setHistoryNames(std::vector<HistoryName> names) override;
     void resetContentKey() override;
+    void expectEncryptions(const std::vector<PlannedFile>& files, int mode, int keySource) override;
     int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource) override;
     int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) override;
     int openContainer(const std::string& containerPath, std::string& plainFileName) override;
     int decryptBody(const std::string& containerPath, const std::string& outputPath) override;
+    void finishBatch() override;
     // The partner the destination list named, else the names the container carries.
     std::string senderName() const override { return known() ? decryptor_.identifiedName() : decryptor_.senderName(); }
     std::string senderMail() const override { return known() ? decryptor_.identifiedMail() : decryptor_.senderMail(); }
@@ -36,8 +48,12 @@ public:
 private:
     bool known() const { return !decryptor_.identifiedName().empty() || !decryptor_.identifiedMail().empty(); }
 
+    ISenderDirectory* senders_ = nullptr;
+    std::shared_ptr<KeyMaterialCache> keyCache_ = std::make_shared<KeyMaterialCache>();
     FileEncryptor encryptor_;
     FileDecryptor decryptor_;
+    EncryptionAhead ahead_;
+    std::unique_ptr<EncryptionAhead::Prepared> prepared_;  // claimed by encryptBody, placed by writeContainerTail
 };
 
 } // namespace mvx

@@ -28,6 +28,16 @@ public:
     virtual void setHistoryNames(std::vector<HistoryName> names) = 0;
     // Before each file: the next body gets a fresh content key.
     virtual void resetContentKey() = 0;
+    // The files the batch will encrypt next, in its order (plain file, container);
+    // an implementation may prepare them ahead on spare cores.
+    struct PlannedFile {
+        std::string plainPath;
+        std::string outputPath;
+    };
+    virtual void expectEncryptions(const std::vector<PlannedFile>& files, int mode, int keySource)
+    {
+        (void)files, (void)mode, (void)keySource;
+    }
     // 1 or 0. Key source 0: own private key file; 1: key material cached at start.
     virtual int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource) = 0;
     // 1 or 0. Mode is the batch kind.
@@ -37,6 +47,9 @@ public:
     virtual int openContainer(const std::string& containerPath, std::string& plainFileName) = 0;
     // 1 or 0; requires a successful openContainer just before. A failure leaves no output.
     virtual int decryptBody(const std::string& containerPath, const std::string& outputPath) = 0;
+    // After the last file of a batch: writes what the batch kept back (the
+    // senders' last use) and drops what was prepared ahead and not used.
+    virtual void finishBatch() {}
     // The sender as the destination list names him, else as the container carries him, after decryptBody.
     virtual std::string senderName() const = 0;
     virtual std::string senderMail() const = 0;

@@ -6,6 +6,7 @@
 #include "engine/KeystreamEngine.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileIo.h"
+#include "platform/FileStamp.h"
 #include "platform/SecureDelete.h"
 #include "platform/TextFields.h"
 #include "workbench/PlainTempFolders.h"
@@ -18,25 +19,6 @@
 namespace mvx {
 
 namespace {
-
-struct FileStamp {
-    bool valid = false;
-    timespec modified{};
-    off_t size = 0;
-    bool operator==(const FileStamp& o) const
-    {
-        return valid == o.valid && modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
-               size == o.size;
-    }
-};
-
-FileStamp stampOf(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return {};
-    return {true, st.st_mtim, st.st_size};
-}
 
 // A private folder for the plain file, destroyed with what is left in it.
 class PrivateFolder {
@@ -133,14 +115,14 @@ int OpenInPlace::openDecrypted(const std::string& containerPath, const std::stri
         messenger_.show(Msg::AssociatedAppAlreadyRunning, MsgIcon::Stop);
         return kNotOpened;
     }
-    const FileStamp before = stampOf(plainPath);
+    const auto before = FileStamp::of(plainPath);
     if (!launcher_.runAndWait(*program, plainPath)) {
         messenger_.show(Msg::OpenInPlaceNoProgram, MsgIcon::Stop, plainPath.substr(plainPath.rfind('/') + 1));
         return kNotOpened;
     }
     const ContainerLayout& layout = decryptor_.layout();
     const bool history = layout.trailer.hasFlag(ContainerTrailer::kFlagHistory);
-    if (stampOf(plainPath) == before) {
+    if (FileStamp::of(plainPath) == before) {
         if (history)
             addEvent(containerPath, layout.trailer, layout, kViewed);
         return kViewed;

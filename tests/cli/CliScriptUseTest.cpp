@@ -170,7 +170,7 @@ TEST_F(CliScriptUse, EveryResultIsOneLineWhateverItsName)
     const std::string escaped = (work / "two\\nlines\\\\.txt").string();
     auto enc = alice.run({"encrypt", (work / "folder").string(), odd.string(), "--self"});
     EXPECT_EQ(enc.exitCode, 1);
-    EXPECT_NE(enc.err.find((work / "folder").string() + " is not a regular file"), std::string::npos) << enc.err;
+    EXPECT_NE(enc.err.find((work / "folder").string() + " is a folder"), std::string::npos) << enc.err;
     EXPECT_EQ(enc.out, escaped + ".klx\n");
 
     auto dec = alice.run({"decrypt", odd.string() + ".klx", "--out", (work / "out").string()});

@@ -220,6 +220,30 @@ TEST_F(FileCrypto, AuthenticatedKeyFailures)
     EXPECT_EQ(ui.texts().back(), "Not found Auth-PublicKey.\nPossible to Move&Delete.");
 }
 
+TEST_F(FileCrypto, OneEncryptorSeesAKeyFileReplacedBetweenFiles)
+{
+    // Key files are read once for many files, but a replaced file is read again.
+    const std::string key = dir.file("partner))key-auth.kpub");
+    fs::copy_file(makeAuthKey(dir, reader, sender), key);
+    FileEncryptor encryptor(messenger);
+    encryptor.setSender({sender.publicFile, sender.privateFile, "Sender Person", "sender@example.org", 0});
+    encryptor.setRecipients({key});
+    auto encryptOne = [&](const std::string& plain) {
+        encryptor.resetContentKey();
+        EXPECT_EQ(encryptor.encryptBody(plain, plain + ".klx", 0), 1);
+        EXPECT_EQ(encryptor.writeContainerTail(plain + ".klx", plain, kKindMainWindow), 1);
+        return plain + ".klx";
+    };
+    const std::string first = encryptOne(plainFile("first.txt", 40));
+    fs::remove(key);
+    fs::copy_file(makeAuthKey(dir, other, sender), key);
+    const std::string second = encryptOne(plainFile("second.txt", 40));
+    EXPECT_EQ(decrypt(reader, first), 1);
+    EXPECT_EQ(decrypt(other, first), 0);
+    EXPECT_EQ(decrypt(other, second), 1);
+    EXPECT_EQ(decrypt(reader, second), 0);
+}
+
 TEST_F(FileCrypto, SelfEncryptedFileIsAcceptedByTheSender)
 {
     const auto container = encrypt(sender, plainFile("mine.txt", 33), {sender.publicFile}, 0);

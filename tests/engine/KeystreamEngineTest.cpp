@@ -170,6 +170,42 @@ TEST(KeystreamEngine, FilePartStopsAtCountAndFailsOnShortInput)
     EXPECT_EQ(out, bufferTransform(plain));
 }
 
+TEST(KeystreamEngine, LongFilesKeepOrderAcrossReusedBuffers)
+{
+    // More chunks than the pipeline has buffers, ending in a partial block.
+    TempDir dir;
+    const size_t n = 6 * KeystreamEngine::kBufferSize + 1237;
+    auto plain = pattern(n);
+    const auto expected = bufferTransform(plain);
+    EXPECT_EQ(fileTransform(dir, plain), expected);
+
+    // A long part stops exactly at its count: what follows is still in the input.
+    KeystreamEngine e;
+    keyed(e);
+    const uint64_t part = 5 * KeystreamEngine::kBufferSize + 32;
+    int fin = ::open(dir.file("in").c_str(), O_RDONLY);
+    int fout = ::open(dir.file("part").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    EXPECT_TRUE(e.transformFilePart(fin, part, fout));
+    uint8_t next = 0;
+    ASSERT_EQ(::read(fin, &next, 1), 1);
+    EXPECT_EQ(next, plain[part]);
+    // A long part the input cannot fill fails after writing what there was.
+    EXPECT_FALSE(e.transformFilePart(fin, 2 * KeystreamEngine::kBufferSize, fout));
+    ::close(fin);
+    ::close(fout);
+    auto out = readFile(dir.file("part"));
+    EXPECT_EQ(out.size(), n - 1);
+    EXPECT_TRUE(std::equal(out.begin(), out.begin() + static_cast<long>(part), expected.begin()));
+
+    // A long write failure is reported, not swallowed by the helper threads.
+    fin = ::open(dir.file("in").c_str(), O_RDONLY);
+    fout = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(fout, 0);
+    EXPECT_FALSE(e.transformFile(fin, fout));
+    ::close(fin);
+    ::close(fout);
+}
+
 TEST(KeystreamEngine, WriteFailureIsReported)
 {
     TempDir dir;

@@ -10,6 +10,8 @@
 #include "keys/MemberRecords.h"
 #include "keys/StrayKeys.h"
 
+#include <sys/stat.h>
+
 using namespace mvx;
 using namespace mvx::test;
 namespace fs = std::filesystem;
@@ -508,6 +510,33 @@ TEST_F(SenderIdentificationTest, AStaleEntryAsksToRenewAndNoKeepsIt)
     EXPECT_FALSE(renewed->expiry.isSet());
     EXPECT_TRUE(renewed->lastUse.isSet());
     EXPECT_EQ(open(container), 2);
+}
+
+TEST_F(SenderIdentificationTest, OneDirectoryWritesTheLastUseOnceAndSeesReplacedKeys)
+{
+    const std::string container = containerFromBob();
+    auto chain = list("Bobby", "bobby@example.org");
+    ASSERT_TRUE(chain.registerKey(authKeyFor(alice, bob)));
+    const std::string memberFile = alice.keyFolder + "member.dat";
+    const auto before = readWholeFile(memberFile);
+
+    FileDecryptor decryptor(messenger, alice.publicKey(), alice.privateKey());
+    KeyFolderSenderDirectory directory(keys);
+    decryptor.setSenderDirectory(&directory);
+    std::string name;
+    EXPECT_EQ(decryptor.openContainer(container, name, FileDecryptor::kPurposeDecrypt, true), 2);
+    EXPECT_EQ(decryptor.openContainer(container, name, FileDecryptor::kPurposeDecrypt, true), 2);
+    EXPECT_EQ(readWholeFile(memberFile), before);  // kept back until the batch ends
+    directory.flush();
+    EXPECT_TRUE(MemberRecords::find(alice.keyFolder, "alice))bob-auth.kpub")->lastUse.isSet());
+
+    // The entry's key file now holds Carol's identity: Bob is no longer named.
+    const std::string entryKey = alice.keyFolder + "alice))bob-auth.kpub";
+    ::chmod(entryKey.c_str(), 0644);
+    const auto carolsKey = readWholeFile(authKeyFor(alice, carol));
+    ASSERT_TRUE(carolsKey);
+    ASSERT_TRUE(writeWholeFile(entryKey, carolsKey->data(), carolsKey->size()));
+    EXPECT_EQ(decryptor.openContainer(container, name, FileDecryptor::kPurposeDecrypt, true), 1);
 }
 
 TEST_F(SenderIdentificationTest, AMatchingTagWithAnotherIdentityDoesNotNameTheSender)

@@ -3,6 +3,7 @@
 #include "WorkbenchFixture.h"
 
 #include "EngineTestUtil.h"
+#include "engine/ContainerTrailer.h"
 #include "engine/EncryptionSettings.h"
 #include "engine/IdentityBlock.h"
 #include "engine/RsaKeyWrapper.h"
@@ -12,6 +13,8 @@
 #include "workbench/DecryptBatch.h"
 #include "workbench/EncryptBatch.h"
 #include "workbench/EngineFileCrypto.h"
+
+#include <map>
 
 namespace mvx::test {
 namespace {
@@ -158,6 +161,61 @@ TEST_F(EngineBatchTest, APrivateKeyIsNeverADestination)
                               text(Msg::NoAvailablePublicKey)}));
     EXPECT_EQ(read(temp.file("a.txt")), "secret");
     EXPECT_FALSE(exists(temp.file("a.txt.klx")));
+}
+
+TEST_F(EngineBatchTest, ABatchWithAHelperWritesAndSaysWhatABatchAloneDoes)
+{
+    struct Result {
+        std::vector<std::string> messages;
+        std::vector<std::string> containers;
+        std::map<std::string, std::string> trailers;  // by name: size and the trailer's bytes
+        std::map<std::string, std::string> folder;    // every name left in the folder
+    };
+    auto runWith = [&](size_t helpers) {
+        std::filesystem::remove_all(temp.file("docs"));
+        std::vector<std::string> names;
+        for (int i = 0; i < 12; ++i) {
+            names.push_back("docs/f" + std::to_string(i) + ".txt");
+            write(names.back(), std::string(static_cast<size_t>(i) * 997, static_cast<char>('a' + i)));
+        }
+        write("docs/big.bin", std::string(2'500'000, 'B'));  // longer than one engine buffer
+        write("docs/own.kpri", "refused");
+        names.insert(names.begin() + 5, {"docs/big.bin", "docs/own.kpri"});
+        engine = std::make_unique<EngineFileCrypto>(
+            messenger, SenderKeys{sender.publicFile, sender.privateFile, "sender", "sender@example.org", 0}, helpers);
+        context.crypto = engine.get();
+        chooser.choices = EncryptChoices{{senderSelfKey, readerKeyForSender}, {}, false};
+        work.setFiles(files(names));
+        ui.clear();
+        Result result;
+        result.containers = EncryptBatch(context).run({}).containers;
+        result.messages = messages();
+        for (const auto& entry : std::filesystem::directory_iterator(temp.file("docs"))) {
+            const std::string name = entry.path().filename().string();
+            const std::string bytes = read(entry.path().string());
+            result.folder[name] = name.ends_with(".klx") ? "" : bytes;
+            if (name.ends_with(".klx"))
+                result.trailers[name] = std::to_string(bytes.size()) + ":" + bytes.substr(bytes.size() - ContainerTrailer::kSize);
+        }
+        return result;
+    };
+    const Result alone = runWith(0);
+    const Result helped = runWith(1);
+    EXPECT_EQ(helped.messages, alone.messages);
+    EXPECT_EQ(helped.containers, alone.containers);
+    EXPECT_EQ(helped.folder, alone.folder);
+    EXPECT_EQ(helped.trailers, alone.trailers);
+    EXPECT_EQ(alone.containers.size(), 13u);
+
+    // The helper's containers open for the reader as the batch's own do.
+    useKeySet(reader);
+    std::filesystem::create_directories(temp.file("plain"));
+    context.settings.destPath2 = temp.file("plain");
+    work.setFiles(helped.containers);
+    ui.clear();
+    EXPECT_EQ(DecryptBatch(context).run(kKindFromDestinationList).decrypted, helped.containers);
+    EXPECT_EQ(read(temp.file("plain/big.bin")), std::string(2'500'000, 'B'));
+    EXPECT_EQ(read(temp.file("plain/f11.txt")), std::string(11 * 997, 'l'));
 }
 
 TEST_F(EngineBatchTest, TheKeySetPathsComeFromTheKeyManager)

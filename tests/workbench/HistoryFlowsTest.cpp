@@ -361,8 +361,6 @@ TEST(DesktopLauncherTest, ExecLinesBecomeCommands)
 
 TEST_F(HistoryFlowsTest, TheDesktopsDefaultApplicationIsFoundThroughItsDesktopFile)
 {
-    if (!fs::exists("/usr/bin/xdg-mime"))
-        GTEST_SKIP() << "xdg-utils is not installed";
     const std::string config = folder.path() + "config/";
     const std::string data = folder.path() + "data/";
     fs::create_directories(config);
@@ -386,6 +384,42 @@ TEST_F(HistoryFlowsTest, TheDesktopsDefaultApplicationIsFoundThroughItsDesktopFi
     EXPECT_EQ(program->processName, "true");
     EXPECT_TRUE(launcher.runAndWait(*program, note));
     EXPECT_FALSE(launcher.runAndWait({{"/no/such/program", "%f"}, "program"}, note));
+}
+
+TEST_F(HistoryFlowsTest, TheLauncherFollowsTheUsersDefaultsAndFallsBackToTheApplicationCache)
+{
+    const std::string config = folder.path() + "config/";
+    const std::string apps = folder.path() + "data/applications/";
+    fs::create_directories(config);
+    fs::create_directories(apps + "vendor");
+    auto entry = [&](const std::string& path, const std::string& exec) {
+        const std::string text = "[Desktop Entry]\nType=Application\nName=X\nExec=" + exec + "\n";
+        writeWholeFile(path, text.data(), text.size());
+    };
+    entry(apps + "vendor/viewer.desktop", "/bin/echo cached");
+    entry(apps + "mvx-editor.desktop", "/bin/echo chosen %U");
+    const std::string cache = "[MIME Cache]\ntext/plain=missing.desktop;vendor-viewer.desktop;\n";
+    writeWholeFile(apps + "mimeinfo.cache", cache.data(), cache.size());
+    const std::string note = work + "note.txt";
+    writeWholeFile(note, "plain words\n", 12);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (folder.path() + "data").c_str(), 1);
+    ::setenv("XDG_DATA_DIRS", (folder.path() + "none").c_str(), 1);
+    ::setenv("XDG_CONFIG_DIRS", (folder.path() + "none").c_str(), 1);
+    ::unsetenv("MORVANEX_OPENER");
+    DesktopLauncher launcher;
+    const auto cached = launcher.programFor(note);
+    // The user picks another default while the launcher lives.
+    const std::string defaults = "[Added Associations]\ntext/plain=other.desktop\n"
+                                 "[Default Applications]\ntext/plain=mvx-editor.desktop\n";
+    writeWholeFile(config + "mimeapps.list", defaults.data(), defaults.size());
+    const auto chosen = launcher.programFor(note);
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS"})
+        ::unsetenv(name);
+    ASSERT_TRUE(cached);
+    EXPECT_EQ(cached->command, (std::vector<std::string>{"/bin/echo", "cached", "%f"}));
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->command, (std::vector<std::string>{"/bin/echo", "chosen", "%f"}));
 }
 
 TEST_F(HistoryFlowsTest, TheOpenerNamedInTheEnvironmentEditsTheFile)
