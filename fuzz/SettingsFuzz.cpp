@@ -3,6 +3,8 @@
 
 #include "app/CSettingsStore.h"
 
+#include <algorithm>
+
 using namespace mvx;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -12,7 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Settings settings = store.load().settings;
     if (!store.save(settings))
         return 0;
-    if (store.load().settings.keyPairRoot != settings.keyPairRoot)
-        __builtin_trap();  // what was read must survive being written back
+    // What was read survives being written back; only a line break inside a
+    // value becomes a blank, so that it cannot start a line of its own.
+    std::string expected = settings.keyPairRoot;
+    std::replace_if(expected.begin(), expected.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    if (store.load().settings.keyPairRoot != expected)
+        __builtin_trap();
     return 0;
 }
