@@ -36,18 +36,6 @@ bool equalsIgnoringCase(const std::string& a, const std::string& b)
     return true;
 }
 
-// The name of a "[name]" line, or nothing for other lines.
-std::optional<std::string> sectionName(const std::string& line)
-{
-    const std::string t = trim(line);
-    if (t.size() < 2 || t.front() != '[')
-        return std::nullopt;
-    const size_t close = t.find(']');
-    if (close == std::string::npos)
-        return std::nullopt;
-    return trim(t.substr(1, close - 1));
-}
-
 std::optional<std::pair<std::string, std::string>> keyAndValue(const std::string& line)
 {
     const std::string t = trim(line);
@@ -101,9 +89,38 @@ int parseProfileInt(const std::string& text)
     return static_cast<int>(value);
 }
 
+CIniFile::LineFacts CIniFile::factsOf(const std::string& line)
+{
+    const size_t first = line.find_first_not_of(kBlanks);
+    if (first == std::string::npos || line[first] == ';')
+        return {};
+    if (line[first] == '[') {
+        const size_t close = line.find(']', first);
+        if (close != std::string::npos)
+            return {LineFacts::Section, trim(line.substr(first + 1, close - first - 1))};
+    }
+    const size_t eq = line.find('=', first);
+    if (eq == std::string::npos)
+        return {};
+    return {LineFacts::Key, trim(line.substr(first, eq - first))};
+}
+
+void CIniFile::setLine(size_t index, std::string line)
+{
+    facts_[index] = factsOf(line);
+    lines_[index] = std::move(line);
+}
+
+void CIniFile::insertLine(size_t index, std::string line)
+{
+    facts_.insert(facts_.begin() + static_cast<std::ptrdiff_t>(index), factsOf(line));
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), std::move(line));
+}
+
 bool CIniFile::load(const std::string& path)
 {
     lines_.clear();
+    facts_.clear();
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
@@ -111,10 +128,12 @@ bool CIniFile::load(const std::string& path)
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        lines_.push_back(line);
+        facts_.push_back(factsOf(line));
+        lines_.push_back(std::move(line));
     }
     if (in.bad()) {
         lines_.clear();
+        facts_.clear();
         return false;
     }
     return true;
@@ -147,12 +166,12 @@ bool CIniFile::save(const std::string& path) const
 
 std::optional<CIniFile::Range> CIniFile::findSection(const std::string& section) const
 {
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        const auto name = sectionName(lines_[i]);
-        if (!name || !equalsIgnoringCase(*name, section))
+    const auto isSection = [this](size_t i) { return facts_[i].kind == LineFacts::Section; };
+    for (size_t i = 0; i < facts_.size(); ++i) {
+        if (!isSection(i) || !equalsIgnoringCase(facts_[i].name, section))
             continue;
         size_t end = i + 1;
-        while (end < lines_.size() && !sectionName(lines_[end]))
+        while (end < facts_.size() && !isSection(end))
             ++end;
         return Range{i + 1, end};
     }
@@ -161,11 +180,9 @@ std::optional<CIniFile::Range> CIniFile::findSection(const std::string& section)
 
 std::optional<size_t> CIniFile::findKey(const Range& range, const std::string& key) const
 {
-    for (size_t i = range.begin; i < range.end; ++i) {
-        const auto kv = keyAndValue(lines_[i]);
-        if (kv && equalsIgnoringCase(kv->first, key))
+    for (size_t i = range.begin; i < range.end; ++i)
+        if (facts_[i].kind == LineFacts::Key && equalsIgnoringCase(facts_[i].name, key))
             return i;
-    }
     return std::nullopt;
 }
 
@@ -203,19 +220,19 @@ void CIniFile::setString(const std::string& section, const std::string& key, con
     auto range = findSection(section);
     if (!range) {
         if (!lines_.empty() && !trim(lines_.back()).empty())
-            lines_.emplace_back();
-        lines_.push_back("[" + section + "]");
+            insertLine(lines_.size(), {});
+        insertLine(lines_.size(), "[" + section + "]");
         range = Range{lines_.size(), lines_.size()};
     }
     if (const auto line = findKey(*range, key)) {
         // The name keeps the spelling it had in the file.
-        lines_[*line] = keyAndValue(lines_[*line])->first + "=" + value;
+        setLine(*line, facts_[*line].name + "=" + value);
         return;
     }
     size_t insertAt = range->end;
-    while (insertAt > range->begin && trim(lines_[insertAt - 1]).empty())
+    while (insertAt > range->begin && lines_[insertAt - 1].find_first_not_of(kBlanks) == std::string::npos)
         --insertAt;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), key + "=" + value);
+    insertLine(insertAt, key + "=" + value);
 }
 
 void CIniFile::setInt(const std::string& section, const std::string& key, int value)

@@ -39,6 +39,16 @@ public:
     const std::vector<std::string>& lines() const { return lines_; }
 
 private:
+    // What a line is, worked out once when the line is read or written, so a
+    // lookup never parses the lines again (a line may be megabytes long).
+    struct LineFacts {
+        enum Kind : unsigned char { Other, Section, Key } kind = Other;
+        std::string name;
+    };
+    static LineFacts factsOf(const std::string& line);
+    void setLine(size_t index, std::string line);
+    void insertLine(size_t index, std::string line);
+
     struct Range {
         size_t begin;  // first line after the section header
         size_t end;    // one past the last line of the section
@@ -47,6 +57,7 @@ private:
     std::optional<size_t> findKey(const Range& range, const std::string& key) const;
 
     std::vector<std::string> lines_;
+    std::vector<LineFacts> facts_;
 };
 
 // The integer a private-profile value stands for: leading blanks, an optional

@@ -67,7 +67,11 @@ enum Id : int {
     ReturnToMainWindow = 77, // Main window
     KeyListSelCaption = 78, // Choose destinations
     OwnKeyLabel = 79, // Own key
-    ProgressFilesAndBytes = 80, // %d / %d files  %s / %s
+    ProgressFilesAndBytes = 80, // %d/%d files, %s of %s, %s/s
+    PrivateKeyNotAccepted = 81, // %s holds a private key; only a public key can be used here.
+    NotRegularFile = 82, // %s is not a regular file and was left alone.
+    NetworkFailedBecause = 83, // The web service could not be reached.\nCheck the network settings.\n(%s)
+    FolderIsNotEncrypted = 84, // %s is a folder; only files are encrypted. It was left out.
     FatalErrorClosing = 90, // \n\nMORVANEX closes now.Sorry.\n
     FatalErrorCaption = 91, // MORVANEX Error Report
     SharedMemoryCreateFailed = 92, // 共有メモリ確保に失敗しました (Japanese in both)

@@ -8,6 +8,8 @@
 
 namespace mvx::cli {
 
+class TerminalLine;
+
 enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
 // What the global options chose, handed to every command.
@@ -19,6 +21,7 @@ struct CliContext {
     TerminalInteraction* terminal = nullptr;  // the same object, when questions go to a terminal
     std::ostream* out = nullptr;  // results
     std::ostream* err = nullptr;  // messages and usage
+    TerminalLine* progressLine = nullptr;  // standard error when it is a terminal
 };
 
 using CommandArgs = std::vector<std::string>;

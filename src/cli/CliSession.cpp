@@ -6,6 +6,17 @@
 
 namespace mvx::cli {
 
+namespace {
+
+bool namesExistingFile(const std::string& word)
+{
+    std::error_code ec;
+    const auto type = std::filesystem::symlink_status(word, ec).type();
+    return type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::none;
+}
+
+} // namespace
+
 CliSession::CliSession(CliContext& context)
     : context_(context),
       app_(*context.interaction, context.homeDir.empty() ? std::string() : absolutePath(context.homeDir),
@@ -42,6 +53,16 @@ std::vector<std::string> ParsedArgs::values(const std::string& name) const
     return result;
 }
 
+bool refuseAmbiguousOption(const std::string& word, std::ostream& err)
+{
+    // "encrypt --self *" in a folder holding a file named "--delete" must not
+    // destroy the plain files: a word that is both is taken as neither.
+    if (!namesExistingFile(word))
+        return false;
+    err << "morvanex-cli: " << word << " is an option and also a file here; put the files after --\n";
+    return true;
+}
+
 bool parseArgs(const CommandArgs& args, const std::vector<std::string>& valueOptions,
                const std::vector<std::string>& flagOptions, ParsedArgs& parsed, std::ostream& err)
 {
@@ -53,28 +74,61 @@ bool parseArgs(const CommandArgs& args, const std::vector<std::string>& valueOpt
     std::string collecting;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--") {
+            parsed.positional.insert(parsed.positional.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+            return true;
+        }
         if (a.rfind("--", 0) == 0 && a.size() > 2) {
             collecting.clear();
-            if (contains(flagOptions, a)) {
-                parsed.options.emplace_back(a, "");
-            } else if (contains(valueOptions, a)) {
-                if (i + 1 >= args.size()) {
-                    err << "morvanex-cli: " << a << " needs a value\n";
-                    return false;
-                }
-                parsed.options.emplace_back(a, args[++i]);
-                collecting = a;
-            } else {
-                err << "morvanex-cli: unknown option " << a << '\n';
+            const bool flag = contains(flagOptions, a);
+            if (!flag && !contains(valueOptions, a)) {
+                err << "morvanex-cli: unknown option " << a << " (files that begin with - go after --)\n";
                 return false;
             }
-        } else if (!collecting.empty() && (collecting == "--to")) {
+            if (refuseAmbiguousOption(a, err))
+                return false;
+            if (flag) {
+                parsed.options.emplace_back(a, "");
+                continue;
+            }
+            if (i + 1 >= args.size()) {
+                err << "morvanex-cli: " << a << " needs a value\n";
+                return false;
+            }
+            parsed.options.emplace_back(a, args[++i]);
+            collecting = a;
+        } else if (collecting == "--to") {
             parsed.options.emplace_back(collecting, a);
         } else {
             parsed.positional.push_back(a);
         }
     }
     return true;
+}
+
+std::string resultField(const std::string& text)
+{
+    std::string field;
+    field.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\\': field += "\\\\"; break;
+        case '\n': field += "\\n"; break;
+        case '\t': field += "\\t"; break;
+        case '\r': field += "\\r"; break;
+        default:
+            if (byte < 0x20 || byte == 0x7f) {
+                static const char kHex[] = "0123456789abcdef";
+                field += "\\x";
+                field += kHex[byte >> 4];
+                field += kHex[byte & 15];
+            } else {
+                field += c;
+            }
+        }
+    }
+    return field;
 }
 
 std::string absolutePath(const std::string& path)

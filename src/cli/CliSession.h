@@ -42,11 +42,20 @@ struct ParsedArgs {
     std::vector<std::string> values(const std::string& name) const;
 };
 
-// Splits args into positionals and options; valueOptions take the next word.
-// Returns false (after printing to err) on an unknown option or a missing value.
+// Splits args into positionals and options; valueOptions take the next word,
+// and "--" makes every later word a positional. Returns false (after printing
+// to err) on an unknown option, a missing value or an option word that also
+// names an existing file.
 bool parseArgs(const CommandArgs& args, const std::vector<std::string>& valueOptions,
                const std::vector<std::string>& flagOptions, ParsedArgs& parsed, std::ostream& err);
 
+bool refuseAmbiguousOption(const std::string& word, std::ostream& err);
+
 std::string absolutePath(const std::string& path);
+
+// A field of a result line: backslash and control characters written as C
+// escapes (\\, \n, \t, \r, \xHH), so a name holding a line break or a
+// tab cannot split or add a line.
+std::string resultField(const std::string& text);
 
 } // namespace mvx::cli

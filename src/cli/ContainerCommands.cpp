@@ -1,6 +1,7 @@
 #include "cli/ContainerCommands.h"
 
 #include "cli/CliSession.h"
+#include "cli/InterruptCleanup.h"
 #include "engine/FileDecryptor.h"
 #include "keys/KeyFolderSenderDirectory.h"
 #include "keys/StrayKeys.h"
@@ -9,6 +10,7 @@
 #include "workbench/HistoryViewer.h"
 #include "workbench/MailUsesHandOver.h"
 #include "workbench/OpenInPlace.h"
+#include "workbench/PlainTempFolders.h"
 
 #include <algorithm>
 #include <ostream>
@@ -29,7 +31,9 @@ const char* const kOpenUsage =
     "Decrypts the container into a private temporary folder, opens the plain file with\n"
     "the program associated with its type ($MORVANEX_OPENER names another program) and\n"
     "waits for it to end. A changed file is encrypted back into the container. Prints\n"
-    "\"updated\" or \"viewed\".\n";
+    "\"updated\" or \"viewed\". Interrupted (SIGINT, SIGTERM, SIGHUP), it destroys the\n"
+    "temporary plain file before it ends; one left by an earlier run that could not\n"
+    "(killed, power cut) is destroyed at the next open.\n";
 
 namespace {
 
@@ -73,7 +77,8 @@ int runHistory(CliContext& context, const CommandArgs& args)
     if (!view)
         return ExitFailed;
     for (const auto& row : view->rows)
-        session.out() << row.date << '\t' << row.operation << '\t' << row.userName << '\t' << row.mail << '\n';
+        session.out() << resultField(row.date) << '\t' << resultField(row.operation) << '\t'
+                      << resultField(row.userName) << '\t' << resultField(row.mail) << '\n';
     return ExitOk;
 }
 
@@ -112,6 +117,9 @@ int runOpen(CliContext& context, const CommandArgs& args)
     ParsedArgs parsed;
     if (!singleContainer(context, args, kOpenUsage, parsed))
         return ExitUsage;
+    // The plain text of an open that was killed or lost its power goes now.
+    PlainTempFolders::sweepLeftovers();
+    InterruptCleanup interrupted;
     CliSession session(context);
     if (!session.requireKeySet())
         return ExitFailed;

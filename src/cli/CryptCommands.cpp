@@ -1,6 +1,8 @@
 #include "cli/CryptCommands.h"
 
+#include "app/Msg.h"
 #include "cli/CliSession.h"
+#include "cli/TerminalLine.h"
 #include "keys/KeyFileNames.h"
 #include "keys/StrayKeys.h"
 #include "platform/FileAttributes.h"
@@ -8,15 +10,17 @@
 #include "workbench/DeleteFlows.h"
 #include "workbench/EncryptBatch.h"
 #include "workbench/IEncryptChooser.h"
+#include "workbench/ProgressFileCrypto.h"
 #include "workbench/WorkbenchSession.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 
 namespace mvx::cli {
 
 const char* const kEncryptUsage =
-    "usage: morvanex-cli encrypt FILE... (--to KEY... | --self) [--out DIR]\n"
+    "usage: morvanex-cli encrypt [OPTIONS] [--] FILE... (--to KEY... | --self) [--out DIR]\n"
     "           [--limit N(y|w|d|h|m|s)] [--limit-until \"YYYY-MM-DD HH:MM:SS\"] [--from-first-decryption]\n"
     "           [--history] [--delete] [--mail]\n"
     "Encrypts every FILE into FILE.klx for the destinations. KEY is a key file path, or a\n"
@@ -25,13 +29,17 @@ const char* const kEncryptUsage =
     "days, hours, minutes or seconds (1 to 99), counted from the encryption or, with\n"
     "--from-first-decryption, from the first decryption; --limit-until sets a date.\n"
     "--history records who opens the containers, --delete destroys the plain files\n"
-    "afterwards, --mail hands the containers to the mail program. Prints each container made.\n";
+    "afterwards, --mail hands the containers to the mail program. Prints each container made.\n"
+    "Options may come before or after the files; every word after -- is a file.\n";
 const char* const kDecryptUsage =
-    "usage: morvanex-cli decrypt FILE... [--out DIR] [--delete]\n"
+    "usage: morvanex-cli decrypt [OPTIONS] [--] FILE... [--out DIR] [--delete] [--open]\n"
     "Decrypts every container. Prints each output path and, tab-separated, the sender\n"
-    "(\"known\" or \"unknown\", name, mail). --delete destroys the containers afterwards.\n";
+    "(\"known\" or \"unknown\", name, mail). --delete destroys the containers afterwards.\n"
+    "A container from an unknown sender is followed by the question whether to\n"
+    "authenticate its creator; --open first opens its plain file with the program of its\n"
+    "type ($MORVANEX_OPENER names another) and waits for it.\n";
 const char* const kShredUsage =
-    "usage: morvanex-cli shred FILE...\n"
+    "usage: morvanex-cli shred [--] FILE...\n"
     "Destroys the files by secure deletion (ten overwrites, then deletion), asking per file.\n";
 
 namespace {
@@ -106,10 +114,71 @@ bool fillOptions(const ParsedArgs& parsed, CEncryptOptDlg& dialog)
         return parseLimit(parsed.value("--limit"), dialog);
     }
     if (parsed.has("--limit-until")) {
+        // A date is absolute: counting it from the first decryption has no meaning.
         dialog.timeLimitOn = true;
-        return parseDate(parsed.value("--limit-until"), dialog);
+        return !parsed.has("--from-first-decryption") && parseDate(parsed.value("--limit-until"), dialog);
     }
     return !parsed.has("--from-first-decryption");
+}
+
+// A deletion that was asked for and did not happen (a No answer, no terminal)
+// is named; true when every plain file that became a container is gone.
+bool reportKeptPlainFiles(CliSession& session, WorkbenchSession& workbench, const EncryptOutcome& outcome)
+{
+    bool allGone = true;
+    for (const auto& plain : workbench.work().files()) {
+        const auto& deleted = outcome.deletedPlainFiles;
+        if (std::find(deleted.begin(), deleted.end(), plain) != deleted.end())
+            continue;
+        allGone = false;
+        const auto& failed = outcome.deletionFailures;
+        if (std::find(failed.begin(), failed.end(), plain) == failed.end())
+            session.messenger().show(Msg::DeletionFailed, MsgIcon::Exclamation, plain);
+    }
+    return allGone;
+}
+
+// A folder among the operands is named and left out; the files are encrypted.
+std::vector<std::string> withoutFolders(CliSession& session, const std::vector<std::string>& paths)
+{
+    std::vector<std::string> files;
+    for (const auto& path : paths) {
+        if (FileAttributes::isDirectory(path))
+            session.messenger().show(Msg::FolderIsNotEncrypted, MsgIcon::Exclamation, path);
+        else
+            files.push_back(path);
+    }
+    return files;
+}
+
+ProgressLine::Display terminalDisplay(TerminalLine* line)
+{
+    if (!line)
+        return {};
+    return {[line](const std::string& text) { line->draw(text); }, [line] { line->clear(); }};
+}
+
+uint64_t totalSize(const std::vector<std::string>& files)
+{
+    uint64_t total = 0;
+    for (const auto& file : files)
+        total += ProgressFileCrypto::sizeOf(file);
+    return total;
+}
+
+// Runs a batch with the progress line of a terminal (cleared before the
+// results are printed).
+template <typename Batch>
+auto withProgress(CliSession& session, WorkbenchSession& workbench, const std::vector<std::string>& files, Batch batch)
+{
+    ProgressLine progress(terminalDisplay(session.context().progressLine), session.messenger().text(Msg::ProgressFilesAndBytes),
+                          files.size(), totalSize(files));
+    IFileCrypto* inner = workbench.context().crypto;
+    ProgressFileCrypto counted(*inner, progress);
+    workbench.context().crypto = &counted;
+    auto outcome = batch();
+    workbench.context().crypto = inner;
+    return outcome;
 }
 
 std::vector<std::string> absolutePaths(const std::vector<std::string>& paths)
@@ -156,21 +225,25 @@ int runEncrypt(CliContext& context, const CommandArgs& args)
     }
     PresetEncryptChooser chooser(choices);
     workbench.context().chooser = &chooser;
-    workbench.work().setFiles(absolutePaths(parsed.positional));
+    const std::vector<std::string> files = withoutFolders(session, absolutePaths(parsed.positional));
+    if (files.empty())
+        return ExitFailed;
+    workbench.work().setFiles(files);
     EncryptRequest request;
     request.kind = kKindChooseDestinations;
-    const EncryptOutcome outcome = EncryptBatch(workbench.context()).run(request);
+    const EncryptOutcome outcome =
+        withProgress(session, workbench, files, [&] { return EncryptBatch(workbench.context()).run(request); });
     for (const auto& container : outcome.containers)
-        session.out() << container << '\n';
-    const bool all = outcome.completed && outcome.containers.size() == parsed.positional.size() &&
-                     outcome.deletionFailures.empty();
+        session.out() << resultField(container) << '\n';
+    const bool deletionsDone = !dialog.deletePlainFiles || reportKeptPlainFiles(session, workbench, outcome);
+    const bool all = outcome.completed && outcome.containers.size() == parsed.positional.size() && deletionsDone;
     return all ? ExitOk : ExitFailed;
 }
 
 int runDecrypt(CliContext& context, const CommandArgs& args)
 {
     ParsedArgs parsed;
-    if (!parseArgs(args, {"--out"}, {"--delete"}, parsed, *context.err))
+    if (!parseArgs(args, {"--out"}, {"--delete", "--open"}, parsed, *context.err))
         return ExitUsage;
     if (parsed.positional.empty()) {
         *context.err << kDecryptUsage;
@@ -185,32 +258,52 @@ int runDecrypt(CliContext& context, const CommandArgs& args)
         settings.destPath2 = outputFolder(parsed.value("--out"));
     settings.deleteCheck2 = parsed.has("--delete") ? 1 : 0;
     WorkbenchSession workbench(session.messenger(), settings, session.keys(), session.settingsFound());
-    workbench.work().setFiles(absolutePaths(parsed.positional));
+    // A script's decryption never starts an editor or a viewer by itself.
+    workbench.unknownSender().setOpensFile(parsed.has("--open"));
+    const std::vector<std::string> containers = absolutePaths(parsed.positional);
+    workbench.work().setFiles(containers);
     // As for dropped containers: the output path follows the naming rules and
     // "--out"; a single container does not open the save dialog.
-    const DecryptOutcome outcome = DecryptBatch(workbench.context()).run(kKindFromDestinationList);
+    const DecryptOutcome outcome = withProgress(session, workbench, containers, [&] {
+        return DecryptBatch(workbench.context()).run(kKindFromDestinationList);
+    });
     for (size_t i = 0; i < outcome.outputs.size(); ++i) {
         const auto& sender = outcome.senders[i];
-        session.out() << outcome.outputs[i] << '\t' << (sender.known ? "known" : "unknown") << '\t'
-                      << sender.userName << '\t' << sender.mail << '\n';
+        session.out() << resultField(outcome.outputs[i]) << '\t' << (sender.known ? "known" : "unknown") << '\t'
+                      << resultField(sender.userName) << '\t' << resultField(sender.mail) << '\n';
     }
     return outcome.completed && outcome.decrypted.size() == parsed.positional.size() ? ExitOk : ExitFailed;
 }
 
 int runShred(CliContext& context, const CommandArgs& args)
 {
-    if (args.empty()) {
+    ParsedArgs parsed;
+    if (!parseArgs(args, {}, {}, parsed, *context.err))
+        return ExitUsage;
+    if (parsed.positional.empty()) {
         *context.err << kShredUsage;
         return ExitUsage;
     }
     CliSession session(context);
     WorkbenchSession workbench(session.messenger(), session.settings(), session.keys(), session.settingsFound());
-    for (const auto& path : absolutePaths(args))
+    for (const auto& path : absolutePaths(parsed.positional))
         workbench.work().ExpandEntry(path, true);
     const size_t asked = workbench.work().size();
-    const DeleteOutcome outcome = DeleteFlows(workbench.context()).deleteWorkList();
+    const DeleteOutcome outcome = [&] {
+        const std::vector<std::string> files = workbench.work().files();
+        ProgressLine progress(terminalDisplay(context.progressLine), session.messenger().text(Msg::ProgressFilesAndBytes),
+                              files.size(), totalSize(files));
+        const auto destroy = workbench.context().secureDelete;
+        workbench.context().secureDelete = [&](const std::string& path) {
+            const uint64_t size = ProgressFileCrypto::sizeOf(path);
+            const int destroyed = destroy(path);
+            progress.fileDone(size);
+            return destroyed;
+        };
+        return DeleteFlows(workbench.context()).deleteWorkList();
+    }();
     for (const auto& deleted : outcome.deleted)
-        session.out() << deleted << '\n';
+        session.out() << resultField(deleted) << '\n';
     // A file left in place, by an answer or a refusal, is not what was asked for.
     return outcome.deleted.size() == asked ? ExitOk : ExitFailed;
 }

@@ -69,6 +69,12 @@ std::optional<ServiceOptions> parseOptions(const CommandArgs& args, std::ostream
     bool inTo = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--") {
+            o.files.insert(o.files.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+            break;
+        }
+        if (a.size() > 2 && a.rfind("--", 0) == 0 && refuseAmbiguousOption(a, err))
+            return std::nullopt;
         if (a == "--to") {
             inTo = true;
         } else if (takesValue(a)) {

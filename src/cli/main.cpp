@@ -1,4 +1,5 @@
 #include "cli/CliContext.h"
+#include "cli/TerminalLine.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -86,10 +87,16 @@ int main(int argc, char** argv)
         std::cout << command->usage;
         return ExitOk;
     }
-    TerminalInteraction interaction(ctx.policy, std::cin, std::cerr, isatty(STDIN_FILENO) != 0);
+    // On a terminal the messages share standard error with the progress line.
+    TerminalLine line(*std::cerr.rdbuf());
+    std::ostream lineStream(&line);
+    const bool errorIsTerminal = isatty(STDERR_FILENO) != 0;
+    std::ostream& err = errorIsTerminal ? lineStream : std::cerr;
+    TerminalInteraction interaction(ctx.policy, std::cin, err, isatty(STDIN_FILENO) != 0);
     ctx.interaction = &interaction;
     ctx.terminal = &interaction;
     ctx.out = &std::cout;
-    ctx.err = &std::cerr;
+    ctx.err = &err;
+    ctx.progressLine = errorIsTerminal ? &line : nullptr;
     return command->run(ctx, args);
 }

@@ -126,7 +126,12 @@ int CArchiveHistoryMan::read(const std::string& containerPath)
         return kReadNotOpened;
     const uint64_t length = fileLengthOf(fd.get());
     const uint64_t blockSize = static_cast<uint64_t>(trailer_.historyUnits()) * kUnitSize;
-    if (blockSize == 0 || blockSize + ContainerTrailer::kSize > length)
+    // The block lies inside the trailer's units, which leave room for at least
+    // one recipient record, and all of them inside the file: a rewrite of a
+    // block taken from a forged count would cut into the records.
+    const uint64_t unitBytes = static_cast<uint64_t>(trailer_.unitCount()) * kUnitSize;
+    if (blockSize == 0 || trailer_.historyUnits() >= trailer_.unitCount() ||
+        unitBytes + ContainerTrailer::kSize > length)
         return kReadDamaged;
     std::vector<uint8_t> block(static_cast<size_t>(blockSize));
     if (!preadFully(fd.get(), block.data(), block.size(), length - blockSize - ContainerTrailer::kSize))
@@ -241,11 +246,50 @@ int CArchiveHistoryMan::rewrite()
         return kRewriteNotRead;
     if (events_.size() == eventsRead_)
         return kRewriteNothingAdded;
-    const uint64_t oldBlock = static_cast<uint64_t>(trailer_.historyUnits()) * kUnitSize;
-    if (!write(containerPath_, oldBlock + ContainerTrailer::kSize))
+    if (!replaceBlock())
         return kRewriteFailed;
     eventsRead_ = events_.size();
     return kRewritten;
+}
+
+// Events are only ever added, so the bytes the old counts cover stay the same
+// in the new block (same key, same position). The writes go in an order that
+// leaves a readable container after each of them: first what lies beyond the
+// old end, the new trailer last (cut off again on failure), then the block's
+// bytes after its counts, and the counts themselves at the very end. Until the
+// counts are written a reader sees the old history.
+bool CArchiveHistoryMan::replaceBlock()
+{
+    FdGuard fd(::open(containerPath_.c_str(), O_RDWR | O_CLOEXEC));
+    if (!fd.valid())
+        return false;
+    const uint64_t length = fileLengthOf(fd.get());
+    const uint32_t oldUnits = trailer_.historyUnits();
+    const uint64_t oldRegion = static_cast<uint64_t>(oldUnits) * kUnitSize + ContainerTrailer::kSize;
+    const uint32_t units = blockUnits(names_.size(), events_.size());
+    if (oldRegion > length || units < oldUnits || oldUnits >= trailer_.unitCount())
+        return false;
+    const uint64_t blockStart = length - oldRegion;
+
+    ContainerTrailer updated = trailer_;
+    updated.setHistoryUnits(units);
+    updated.setUnitCount(trailer_.unitCount() - oldUnits + units);
+    std::vector<uint8_t> block = buildBlock(units);
+    block.insert(block.end(), updated.bytes.begin(), updated.bytes.end());
+
+    if (block.size() > oldRegion &&
+        (!pwriteFully(fd.get(), block.data() + oldRegion, block.size() - oldRegion, length) ||
+         ::fsync(fd.get()) != 0)) {
+        (void)!::ftruncate(fd.get(), static_cast<off_t>(length));
+        return false;
+    }
+    const size_t inPlace = static_cast<size_t>(std::min<uint64_t>(oldRegion, block.size()));
+    if (!pwriteFully(fd.get(), block.data() + kCountsSize, inPlace - kCountsSize, blockStart + kCountsSize) ||
+        ::fsync(fd.get()) != 0 || !pwriteFully(fd.get(), block.data(), kCountsSize, blockStart) ||
+        ::fsync(fd.get()) != 0 || !fd.close())
+        return false;
+    trailer_ = updated;
+    return true;
 }
 
 } // namespace mvx

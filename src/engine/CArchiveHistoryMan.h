@@ -70,7 +70,8 @@ public:
     int write(const std::string& containerPath, uint64_t backOffset);
     // The writer has just appended the records: creation event, then block and trailer.
     int appendAtCreation(const std::string& containerPath);
-    // Writes the block again over the old one when events were added since read().
+    // Writes the block again over the old one when events were added since
+    // read(). A failure leaves the container readable with its old history.
     int rewrite();
 
     const std::vector<NameEntry>& names() const { return names_; }
@@ -84,6 +85,7 @@ private:
     void keyEngine(KeystreamEngine& engine) const;
     std::vector<uint8_t> buildBlock(uint32_t units) const;
     bool parseBlock(const std::vector<uint8_t>& block);
+    bool replaceBlock();
 
     ContainerTrailer trailer_;
     RecipientRecordTable::Record record_{};

@@ -25,6 +25,10 @@ struct ContainerTrailer {
     bool isSupportedVersion() const;
     uint8_t flags() const { return bytes[27]; }
     bool hasFlag(uint8_t flag) const { return (flags() & flag) != 0; }
+    // Whether the records' time-limit field counts: flag 0x02 says so, and a
+    // limit alone is written with no flag at all (option word 1 gives flags 0).
+    // Any other flags without 0x02 mean the container was made without a limit.
+    bool timeLimitApplies() const { return hasFlag(kFlagTimeLimit) || flags() == 0; }
     uint32_t unitCount() const;  // 256-byte units before the trailer
     void setUnitCount(uint32_t count);
     uint32_t bodyLength() const;

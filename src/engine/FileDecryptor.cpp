@@ -126,7 +126,7 @@ int FileDecryptor::applyTimeRules(int fd, const std::string& containerPath, bool
     uint8_t* record = layout_.ownRecord();
     encryptionTime_ = SystemTime::fromBytes(record + RecordOffset::kEncryptionTime);
     const SystemTime limitStart = SystemTime::fromBytes(record + RecordOffset::kLimitStart);
-    const uint32_t limit = getLe32(record + RecordOffset::kTimeLimit);
+    const uint32_t limit = layout_.trailer.timeLimitApplies() ? getLe32(record + RecordOffset::kTimeLimit) : 0;
     const SystemTime now = Clock::now();
 
     bool firstDecryption = false;
@@ -157,7 +157,7 @@ int FileDecryptor::applyTimeRules(int fd, const std::string& containerPath, bool
     }
     putLe32(record + RecordOffset::kDecryptionCount, getLe32(record + RecordOffset::kDecryptionCount) + 1);
     if (limit != 0 && writeBack && !writeBackCount(fd, firstDecryption)) {
-        messenger_.show(Msg::ContainerWriteFailed, MsgIcon::Stop, containerPath);
+        messenger_.show(Msg::ContainerUpdateFailed, MsgIcon::Stop, containerPath);
         return 0;
     }
     return 1;
@@ -209,7 +209,7 @@ int FileDecryptor::decryptBody(const std::string& containerPath, const std::stri
         messenger_.show(Msg::InputFileCannotOpen, MsgIcon::Stop);
         return 0;
     }
-    FdGuard out(::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    FdGuard out(::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
     if (!out.valid()) {
         messenger_.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
         return 0;
@@ -222,16 +222,29 @@ int FileDecryptor::decryptBody(const std::string& containerPath, const std::stri
         return 0;
     }
     setModificationTime(outputPath, encryptionTime_);
-    if (recordsDecryption_ && layout_.trailer.hasFlag(ContainerTrailer::kFlagHistory)) {
-        CArchiveHistoryMan history;
-        history.create(containerPath);
-        history.setTrailerAndRecord(layout_.trailer.bytes.data(), layout_.ownRecord());
-        if (history.read(containerPath) == CArchiveHistoryMan::kReadOk) {
-            history.addEvent(static_cast<uint32_t>(layout_.ownIndex), CArchiveHistoryMan::kKindDecrypted);
-            history.rewrite();
-        }
+    if (!recordDecryption(containerPath)) {
+        ::unlink(outputPath.c_str());
+        messenger_.show(Msg::ContainerUpdateFailed, MsgIcon::Stop, containerPath);
+        return 0;
     }
     return 1;
+}
+
+bool FileDecryptor::recordDecryption(const std::string& containerPath)
+{
+    const ContainerTrailer& trailer = layout_.trailer;
+    if (!recordsDecryption_ || !trailer.hasFlag(ContainerTrailer::kFlagHistory))
+        return true;
+    // A history said to cover the own record is damaged: it is left alone.
+    if (static_cast<uint64_t>(layout_.ownIndex) + trailer.historyUnits() >= trailer.unitCount())
+        return true;
+    CArchiveHistoryMan history;
+    history.create(containerPath);
+    history.setTrailerAndRecord(trailer.bytes.data(), layout_.ownRecord());
+    if (history.read(containerPath) != CArchiveHistoryMan::kReadOk)
+        return true;
+    history.addEvent(static_cast<uint32_t>(layout_.ownIndex), CArchiveHistoryMan::kKindDecrypted);
+    return history.rewrite() == CArchiveHistoryMan::kRewritten;
 }
 
 bool FileDecryptor::decipherToOutput(int in, int out)

@@ -54,6 +54,8 @@ private:
     bool writeBackCount(int fd, bool firstDecryption);
     int identifySender();
     bool decipherToOutput(int in, int out);
+    // Adds the decryption event to the container's history; false when it could not be written.
+    bool recordDecryption(const std::string& containerPath);
 
     CMessenger& messenger_;
     std::string ownPublicKeyFile_;

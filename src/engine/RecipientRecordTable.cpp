@@ -72,6 +72,11 @@ int RecipientRecordTable::sealHead(size_t index, const std::vector<uint8_t>& rec
     uint8_t* record = addressOf(index);
     if (!record)
         return 0;
+    // A private key blob would seal a head for a key nobody else holds.
+    if (RsaBlob::blobType(recipientBlob.data(), recipientBlob.size()) != RsaBlob::kPublicBlobType) {
+        CryptoErrors::report("the recipient key is not a public key");
+        return 0;
+    }
     const uint64_t fingerprint = keyFingerprint(recipientBlob.data(), recipientBlob.size());
     RsaKeyWrapper rsa;
     if (!rsa.loadShared(recipientKey))

@@ -57,6 +57,14 @@ std::vector<uint8_t> RsaKeyWrapper::readBlobFromKeyFile(const std::string& path,
     return bytes ? blobFromKeyFileBytes(*bytes) : std::vector<uint8_t>{};
 }
 
+bool RsaKeyWrapper::holdsPrivateKey(const std::string& path)
+{
+    std::vector<uint8_t> blob = readBlobFromKeyFile(path);
+    const bool isPrivate = RsaBlob::blobType(blob.data(), blob.size()) == RsaBlob::kPrivateBlobType;
+    std::fill(blob.begin(), blob.end(), 0);
+    return isPrivate;
+}
+
 int RsaKeyWrapper::loadFromFile(const std::string& path)
 {
     release();

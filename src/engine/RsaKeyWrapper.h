@@ -33,6 +33,8 @@ public:
     // The key file framing: the blob of a key file, nullopt-like empty when damaged.
     static std::vector<uint8_t> readBlobFromKeyFile(const std::string& path, bool* opened = nullptr);
     static std::vector<uint8_t> blobFromKeyFileBytes(const std::vector<uint8_t>& fileBytes);
+    // The key file's (first) blob is a private key: never a destination.
+    static bool holdsPrivateKey(const std::string& path);
 
 private:
     EvpPkeyPtr key_;

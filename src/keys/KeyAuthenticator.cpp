@@ -101,6 +101,10 @@ std::string KeyAuthenticator::authenticateOne(const std::string& selected, bool 
         messenger_.show(Msg::PartnerEncryptionFailed, MsgIcon::Stop);
         return {};
     }
+    if (RsaBlob::blobType(partnerBlob.data(), partnerBlob.size()) == RsaBlob::kPrivateBlobType) {
+        messenger_.show(Msg::PrivateKeyNotAccepted, MsgIcon::Stop, selected);
+        return {};
+    }
     const uint64_t partnerFingerprint = fingerprintOf(partnerBlob);
     if (history_.containsFingerprint(partnerFingerprint) &&
         !messenger_.askYesNo(Msg::AuthenticateAgainQuestion, MsgIcon::Question))

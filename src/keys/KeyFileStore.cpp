@@ -1,5 +1,6 @@
 #include "keys/KeyFileStore.h"
 
+#include "engine/RsaKeyWrapper.h"
 #include "keys/KeyFileNames.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileIo.h"
@@ -93,7 +94,7 @@ bool KeyFileStore::passesKindCheck(const std::string& path)
     case KeyKind::Public: {
         long long size = 0;
         const long long length = announcedLength(path, size);
-        return length >= 0 && size == length + 4;
+        return length >= 0 && size == length + 4 && !RsaKeyWrapper::holdsPrivateKey(path);
     }
     case KeyKind::Authenticated:
         return FileAttributes::size(path) == static_cast<long long>(kAuthenticatedKeySize1024);

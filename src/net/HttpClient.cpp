@@ -108,6 +108,7 @@ void CHttpClientT::begin(const std::string& url, bool upload)
     m_context.reset(new PostContext{upload, std::move(body), {}});
     m_stat.Start(m_context->body.TotalBytes(), m_context->body.ParamCount(), m_context->body.FileCount());
     try {
+        m_context->tool.SetStopFlag(m_stop);
         m_context->tool.OpenRequest(url, m_userAgent, upload ? UploadContentType() : kFormContentType,
                                     m_context->body.TotalBytes());
     } catch (...) {

@@ -5,6 +5,7 @@
 #include "net/HttpResponse.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -36,6 +37,8 @@ public:
     const CHttpClientMapT& Params() const { return m_params; }
 
     void SetUserAgent(std::string userAgent) { m_userAgent = std::move(userAgent); }
+    // A flag another thread may set to end the request under way.
+    void SetStopFlag(const std::atomic<bool>* stop) { m_stop = stop; }
     // Texts are sent as they are unless UTF-8 mode is on, which checks them.
     void SetUseUtf8(bool on) { m_utf8 = on; }
 
@@ -65,6 +68,7 @@ private:
 
     std::string m_boundary;
     std::string m_userAgent;
+    const std::atomic<bool>* m_stop = nullptr;
     bool m_utf8 = false;
     CHttpClientMapT m_params;
     CHttpPostStatT m_stat;

@@ -17,6 +17,17 @@ namespace {
 constexpr long kConnectTimeoutSeconds = 30;
 constexpr long kLowSpeedTimeSeconds = 120;
 constexpr int kPollMilliseconds = 1000;
+constexpr const char* kStoppedText = "the request was stopped";
+
+std::atomic<long> s_baseSeconds{CHttpToolA::kBaseTimeLimitSeconds};
+std::atomic<long> s_slowestBytesPerSecond{CHttpToolA::kSlowestBytesPerSecond};
+
+bool stopRequested(const std::atomic<bool>* stop) { return stop && stop->load(); }
+
+int checkStop(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return stopRequested(static_cast<const std::atomic<bool>*>(userdata)) ? 1 : 0;
+}
 
 void globalInit()
 {
@@ -52,6 +63,7 @@ struct CurlHandle {
     curl_slist* headers = nullptr;
     char errorText[CURL_ERROR_SIZE] = {};
     BodyBuffer response;
+    const std::atomic<bool>* stop = nullptr;
 
     CurlHandle()
     {
@@ -90,6 +102,10 @@ struct CurlHandle {
         curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
         curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kLowSpeedTimeSeconds);
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT, CHttpToolA::TimeLimitFor(0));
+        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &checkStop);
+        curl_easy_setopt(easy, CURLOPT_XFERINFODATA, stop);
         curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendBody);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, &response);
@@ -105,6 +121,8 @@ struct CurlHandle {
         if (response.overflow)
             throw httpclientexceptionA::numbered(httpclientexceptionA::errResponseTooLarge,
                                                  "the answer is larger than the client accepts");
+        if (code == CURLE_ABORTED_BY_CALLBACK && stopRequested(stop))
+            throw httpclientexceptionA::numbered(httpclientexceptionA::errTransfer, kStoppedText);
         const std::string detail = errorText[0] ? errorText : curl_easy_strerror(code);
         throw httpclientexceptionA::numbered(httpclientexceptionA::errTransfer, detail);
     }
@@ -188,6 +206,8 @@ struct CHttpToolA::Impl {
             collectResult();
             if (finished || done())
                 return;
+            if (stopRequested(handle.stop))
+                throw httpclientexceptionA::numbered(httpclientexceptionA::errTransfer, kStoppedText);
             curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
         }
     }
@@ -197,6 +217,21 @@ CHttpToolA::CHttpToolA() : m_impl(std::make_unique<Impl>()) {}
 
 CHttpToolA::~CHttpToolA() = default;
 
+void CHttpToolA::SetTimeLimit(long baseSeconds, long slowestBytesPerSecond)
+{
+    s_baseSeconds = baseSeconds;
+    s_slowestBytesPerSecond = slowestBytesPerSecond > 0 ? slowestBytesPerSecond : 1;
+}
+
+long CHttpToolA::TimeLimitFor(uint64_t bodyBytes)
+{
+    const uint64_t forBody = bodyBytes / static_cast<uint64_t>(s_slowestBytesPerSecond.load());
+    constexpr uint64_t kMost = 7 * 24 * 3600;
+    return s_baseSeconds.load() + static_cast<long>(std::min(forBody, kMost));
+}
+
+void CHttpToolA::SetStopFlag(const std::atomic<bool>* stop) { m_impl->handle.stop = stop; }
+
 void CHttpToolA::OpenRequest(const std::string& url, const std::string& userAgent, const std::string& contentType,
                              uint64_t contentLength)
 {
@@ -204,6 +239,7 @@ void CHttpToolA::OpenRequest(const std::string& url, const std::string& userAgen
     checkArgument("OpenRequest", "szContentType", contentType);
     Impl& impl = *m_impl;
     impl.handle.configure(url, userAgent);
+    curl_easy_setopt(impl.handle.easy, CURLOPT_TIMEOUT, TimeLimitFor(contentLength));
     impl.handle.addHeader("Content-Type: " + contentType);
     impl.handle.addHeader("Expect:");
     impl.handle.applyHeaders();
@@ -249,10 +285,11 @@ CHttpResponseT CHttpToolA::EndRequest()
     return impl.handle.takeResponse();
 }
 
-CHttpResponseT CHttpToolA::Get(const std::string& url, const std::string& userAgent)
+CHttpResponseT CHttpToolA::Get(const std::string& url, const std::string& userAgent, const std::atomic<bool>* stop)
 {
     checkArgument("OpenUrl", "szUrl", url);
     CurlHandle handle;
+    handle.stop = stop;
     handle.configure(url, userAgent);
     handle.applyHeaders();
     curl_easy_setopt(handle.easy, CURLOPT_HTTPGET, 1L);

@@ -2,6 +2,7 @@
 
 #include "net/HttpResponse.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,15 +17,27 @@ namespace mvx::net {
 // HTTPS is spoken, since requests carry the account's password. Every
 // request asks caches not to answer it. Answers larger than
 // kMaxResponseBytes are refused, so a hostile server cannot exhaust memory.
+// Every request has an overall time limit (a base plus what the body needs
+// at the slowest rate accepted), so a server that drips its answer cannot
+// hold the program, and a stop flag ends a request at once.
 class CHttpToolA {
 public:
     static constexpr size_t kMaxResponseBytes = 4u * 1024u * 1024u;
+    static constexpr long kBaseTimeLimitSeconds = 300;
+    static constexpr long kSlowestBytesPerSecond = 16 * 1024;
+
+    // The limits of the requests started afterwards (tests shorten them).
+    static void SetTimeLimit(long baseSeconds, long slowestBytesPerSecond);
+    // The overall limit of a request whose body has bodyBytes bytes.
+    static long TimeLimitFor(uint64_t bodyBytes);
 
     CHttpToolA();
     ~CHttpToolA();
     CHttpToolA(const CHttpToolA&) = delete;
     CHttpToolA& operator=(const CHttpToolA&) = delete;
 
+    // A flag another thread may set to end the request (it then fails as a transfer error).
+    void SetStopFlag(const std::atomic<bool>* stop);
     // Starts a POST of a body of contentLength bytes: connects and sends the headers.
     void OpenRequest(const std::string& url, const std::string& userAgent, const std::string& contentType,
                      uint64_t contentLength);
@@ -36,7 +49,8 @@ public:
     CHttpResponseT EndRequest();
 
     // A plain GET.
-    static CHttpResponseT Get(const std::string& url, const std::string& userAgent);
+    static CHttpResponseT Get(const std::string& url, const std::string& userAgent,
+                              const std::atomic<bool>* stop = nullptr);
 
 private:
     struct Impl;

@@ -86,7 +86,7 @@ std::optional<std::string> CProgressWorker::FailureMessage() const
 {
     if (!m_finished.load() || !m_client.NetworkFailed())
         return std::nullopt;
-    return m_table.text(Msg::WebNetworkUnavailable);
+    return formatMessage(m_table.text(Msg::NetworkFailedBecause), m_client.NetworkError());
 }
 
 } // namespace mvx::net

@@ -48,9 +48,13 @@ public:
     bool Finished() const { return m_finished.load(); }
     // Waits for the thread to end.
     void Wait();
+    // Asks the operation to end: the request under way fails at once, and so
+    // do the ones after it; Wait() then returns soon.
+    void Stop() { m_client.Stop(); }
     // Waits at most the refresh period; true once the operation has finished.
     bool WaitForRefresh();
-    // After the end: the network-failure message when a request could not reach the service.
+    // After the end: the network-failure message, with the transport's reason,
+    // when a request could not reach the service.
     std::optional<std::string> FailureMessage() const;
 
 private:

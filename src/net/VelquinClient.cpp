@@ -107,6 +107,19 @@ void CVelquinClient::setCurrentFile(const std::string& path)
     m_currentFile = path;
 }
 
+void CVelquinClient::noteFailure(const std::exception& e)
+{
+    std::lock_guard<std::mutex> lock(m_currentFileLock);
+    m_networkError = e.what();
+    m_networkFailed = true;
+}
+
+std::string CVelquinClient::NetworkError() const
+{
+    std::lock_guard<std::mutex> lock(m_currentFileLock);
+    return m_networkError;
+}
+
 std::string CVelquinClient::accountQuery() const { return "ma=" + enc(m_mail) + "&pw=" + enc(m_password); }
 
 // --- transport -------------------------------------------------------
@@ -115,13 +128,13 @@ std::string CVelquinClient::httpGet(const std::string& url)
 {
     RequestCounting count(m_requestCount);
     try {
-        CHttpResponseT response = CHttpToolA::Get(url, UserAgent());
+        CHttpResponseT response = CHttpToolA::Get(url, UserAgent(), &m_stop);
         if (response.GetStatus() != 200)
             return "httperror";
         return readAll(response, kGetPiece);
     } catch (const httpclientexceptionA& e) {
         if (isTransportFailure(e))
-            m_networkFailed = true;
+            noteFailure(e);
         return "httperror";
     }
 }
@@ -133,7 +146,7 @@ std::string CVelquinClient::httpPost(CHttpClientT& client, bool upload)
         return runPost(client, upload);
     } catch (const httpclientexceptionA& e) {
         if (isTransportFailure(e))
-            m_networkFailed = true;
+            noteFailure(e);
         m_status = 0;
         return {};
     }
@@ -142,6 +155,7 @@ std::string CVelquinClient::httpPost(CHttpClientT& client, bool upload)
 std::string CVelquinClient::runPost(CHttpClientT& client, bool upload)
 {
     client.SetUserAgent(UserAgent());
+    client.SetStopFlag(&m_stop);
     if (upload)
         client.BeginUpload(m_baseUrl);
     else

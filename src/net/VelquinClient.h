@@ -80,6 +80,10 @@ public:
     TransferPhase Phase() const { return m_phase.load(); }
     // True once a request could not reach the service.
     bool NetworkFailed() const { return m_networkFailed.load(); }
+    // Why the last request that could not reach the service failed (the transport's words).
+    std::string NetworkError() const;
+    // Ends the request under way and fails the ones after it (from any thread).
+    void Stop() { m_stop = true; }
 
     // The modulus of a ".kpub" file image as 256 hex digits, most significant first; empty when malformed.
     static std::string KeyAsText(const std::vector<uint8_t>& keyFile);
@@ -93,6 +97,7 @@ private:
     std::string runPost(CHttpClientT& client, bool upload);
     void trackProgress(const CHttpClientT& client);
     void setCurrentFile(const std::string& path);
+    void noteFailure(const std::exception& e);
     std::string accountQuery() const;
     std::optional<std::string> ownKeyText() const;
     std::string transferUpload(const std::vector<std::string>& containers);
@@ -113,6 +118,8 @@ private:
     std::atomic<uint64_t> m_postedBytes{0};
     std::atomic<uint64_t> m_totalBytes{0};
     std::atomic<bool> m_networkFailed{false};
+    std::atomic<bool> m_stop{false};
+    std::string m_networkError;  // guarded by m_currentFileLock
     std::atomic<TransferPhase> m_phase{TransferPhase::Idle};
     mutable std::mutex m_currentFileLock;
     std::string m_currentFile;

@@ -4,6 +4,7 @@
 #include "platform/ProcessList.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -42,6 +43,10 @@ pid_t start(const std::vector<std::string>& command, int outFd, bool& started)
     if (pid == 0) {
         if (outFd >= 0)
             ::dup2(outFd, STDOUT_FILENO);
+        // The program gets the signals the caller may be holding back.
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
         ::execvp(argv[0], argv.data());
         const int error = errno;
         (void)!::write(report[1], &error, sizeof error);
@@ -168,7 +173,8 @@ bool DesktopLauncher::runAndWait(const Program& program, const std::string& file
         for (size_t at = word.find("%f"); at != std::string::npos; at = word.find("%f", at + file.size()))
             word.replace(at, 2, file);
     bool started = false;
-    const pid_t pid = start(command, -1, started);
+    // What the program prints goes with the messages, not into the results.
+    const pid_t pid = start(command, STDERR_FILENO, started);
     if (pid <= 0)
         return false;
     waitFor(pid);

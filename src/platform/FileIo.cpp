@@ -1,5 +1,9 @@
 #include "platform/FileIo.h"
 
+#include "platform/TextFields.h"
+
+#include <atomic>
+#include <climits>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -89,14 +93,37 @@ std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, size_
 
 bool writeWholeFile(const std::string& path, const void* data, size_t length, unsigned mode)
 {
-    FdGuard fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+    std::string temporary;
+    FdGuard fd(createTemporaryBeside(path, mode, temporary));
     if (!fd.valid())
         return false;
-    if (!writeFully(fd.get(), data, length) || !fd.close()) {
-        ::unlink(path.c_str());
+    const bool written = writeFully(fd.get(), data, length) && ::fsync(fd.get()) == 0 && fd.close();
+    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
         return false;
     }
     return true;
+}
+
+int createTemporaryBeside(const std::string& path, unsigned mode, std::string& temporary)
+{
+    static std::atomic<unsigned> counter{0};
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string suffix = "." + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
+        const std::string candidate =
+            folder + ".~" + TextFields::truncate(name, NAME_MAX - 2 - suffix.size()) + suffix;
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            temporary = candidate;
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
 }
 
 FdGuard::~FdGuard()

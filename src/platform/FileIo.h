@@ -18,9 +18,15 @@ bool pwriteFully(int fd, const void* buffer, size_t length, uint64_t offset);
 
 // Whole small files (key files, member files). nullopt when unreadable.
 std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, size_t maxBytes = 64 * 1024 * 1024);
-// Writes a file completely (created or truncated with the given mode); on any
-// failure the partial file is removed and false returned.
+// Writes a file completely under a temporary name beside it, flushes it and
+// renames it over path (created with the given mode). On any failure the
+// temporary file is removed, an older file of that name keeps its contents,
+// and false is returned.
 bool writeWholeFile(const std::string& path, const void* data, size_t length, unsigned mode = 0644);
+// Creates a new hidden file beside path (exclusively, with the given mode)
+// whose name stays within the file system's limit for one name however long
+// path's name is. The descriptor, or -1 when no such file can be made.
+int createTemporaryBeside(const std::string& path, unsigned mode, std::string& temporary);
 
 // Closes a file descriptor when it goes out of scope.
 class FdGuard {

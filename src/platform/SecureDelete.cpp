@@ -68,7 +68,8 @@ int SecureDelete(const std::string& path)
 {
     if (FileAttributes::exists(path) && FileAttributes::isReadOnly(path))
         return 0;
-    FdGuard fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_DSYNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+    // Non-blocking, so that a FIFO without a reader cannot hold the caller.
+    FdGuard fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_DSYNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
     if (!fd.valid())
         return 0;
     struct stat st {};

@@ -2,7 +2,6 @@
 
 #include "platform/FileAttributes.h"
 
-#include <atomic>
 #include <cctype>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,6 +71,11 @@ bool BatchFiles::isRegularFile(const std::string& path)
     return FileAttributes::isRegularFile(path);
 }
 
+bool BatchFiles::isOtherThanRegularFile(const std::string& path)
+{
+    return FileAttributes::exists(path) && !FileAttributes::isRegularFile(path);
+}
+
 bool BatchFiles::isReadOnly(const std::string& path)
 {
     return FileAttributes::isReadOnly(path);
@@ -85,25 +89,12 @@ bool BatchFiles::isHidden(const std::string& path)
 
 bool BatchFiles::canOpenForReading(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a FIFO put in a file's place must not hold the batch.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     ::close(fd);
     return true;
-}
-
-std::string BatchFiles::asidePathFor(const std::string& target)
-{
-    static std::atomic<unsigned> counter{0};
-    const std::string folder = folderOf(target);
-    const std::string name = baseName(target);
-    for (;;) {
-        const std::string candidate = folder + ".~" + name + "." + std::to_string(::getpid()) + "-" +
-                                      std::to_string(counter.fetch_add(1));
-        struct stat st {};
-        if (::lstat(candidate.c_str(), &st) != 0)
-            return candidate;
-    }
 }
 
 } // namespace mvx

@@ -22,14 +22,15 @@ public:
     static bool exists(const std::string& path);
     static bool isDirectory(const std::string& path);
     static bool isRegularFile(const std::string& path);
+    // There, but no regular file (a folder, FIFO, device or socket): reading or
+    // writing it could block for ever or never end, so the batches leave it alone.
+    static bool isOtherThanRegularFile(const std::string& path);
     // Read-only: no write permission bit at all.
     static bool isReadOnly(const std::string& path);
     // Hidden: a name beginning with ".".
     static bool isHidden(const std::string& path);
     // The file can be opened for reading now.
     static bool canOpenForReading(const std::string& path);
-    // A free name beside the target, for keeping it while a new file takes its name.
-    static std::string asidePathFor(const std::string& target);
 };
 
 } // namespace mvx

@@ -65,10 +65,12 @@ void CreatorAuthentication::afterDecryption(const Decrypted& decrypted)
         authenticateCreator(decrypted);
         return;
     }
-    if (!openAndWait(decrypted.plainPath))
-        return;
-    if (decrypted.batchKind == kKindSelectedItems)
-        SecureDelete(decrypted.plainPath);
+    if (opensFile_) {
+        if (!openAndWait(decrypted.plainPath))
+            return;
+        if (decrypted.batchKind == kKindSelectedItems)
+            SecureDelete(decrypted.plainPath);
+    }
     if (carriedPublicKey(decrypted.containerPath).empty())
         return;
     if (messenger_.askYesNo(Msg::AuthenticateCreatorQuestion, MsgIcon::Question, decrypted.senderName,

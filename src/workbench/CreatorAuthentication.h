@@ -36,6 +36,9 @@ public:
                           Authenticate authenticate);
 
     void afterDecryption(const Decrypted& decrypted);
+    // Off: the plain file is not opened (nor destroyed afterwards); the
+    // authentication question is asked all the same.
+    void setOpensFile(bool opens) { opensFile_ = opens; }
     // Writes the carried public key into the key folder, authenticates it and
     // registers it under the sender's name and mail. True when registered.
     bool authenticateCreator(const Decrypted& decrypted);
@@ -53,6 +56,7 @@ private:
     CKeyManager& keys_;
     CKeyChainList& list_;
     Authenticate authenticate_;
+    bool opensFile_ = true;
 };
 
 } // namespace mvx

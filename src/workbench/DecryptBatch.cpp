@@ -120,6 +120,10 @@ DecryptBatch::Step DecryptBatch::checkContainer(const std::string& path, size_t 
         }
         return Step::Skip;
     }
+    if (BatchFiles::isOtherThanRegularFile(path)) {
+        context_.messenger.show(Msg::NotRegularFile, MsgIcon::Stop, path);
+        return Step::Skip;
+    }
     if (context_.isOnCdRom && context_.isOnCdRom(path)) {
         context_.messenger.show(Msg::CdRomDecryptionNotAllowed, MsgIcon::Stop);
         return Step::Skip;
@@ -176,15 +180,19 @@ bool DecryptBatch::decryptOne(const std::string& containerPath, const std::strin
         const int opened = crypto.openContainer(containerPath, plainName);
         if (opened == 0)
             return false;
-        // An existing file of the output's name comes back if this one fails.
-        OutputGuard guard(outputPath);
+        // The plain file takes its name only when complete (an older file of
+        // that name stays until then) and is readable by its owner alone.
+        OutputGuard guard(outputPath, 0600);
         if (!guard.ready()) {
             context_.messenger.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
             return false;
         }
-        if (!crypto.decryptBody(containerPath, outputPath))
+        if (!crypto.decryptBody(containerPath, guard.path()))
             return false;
-        guard.commit();
+        if (!guard.commit()) {
+            context_.messenger.show(Msg::PlainFileWriteFailed, MsgIcon::Stop, outputPath);
+            return false;
+        }
         sender = {opened >= 2, crypto.senderName(), crypto.senderMail()};
         if (opened == 1 && context_.unknownSender)
             context_.unknownSender->onUnknownSender(

@@ -79,7 +79,10 @@ DeleteOutcome DeleteFlows::confirmAndDelete(const std::vector<std::string>& file
         const std::string& path = files[i];
         if (showsProgress)
             context_.messenger.status(Msg::PerfectDeletingPath, BatchFiles::baseName(path));
-        if (BatchFiles::isReadOnly(path)) {
+        if (BatchFiles::isOtherThanRegularFile(path)) {
+            context_.messenger.show(Msg::NotRegularFile, MsgIcon::Exclamation, path);
+            outcome.refused.push_back(path);
+        } else if (BatchFiles::isReadOnly(path)) {
             refuseReadOnly(path, flow);
             outcome.refused.push_back(path);
         } else {

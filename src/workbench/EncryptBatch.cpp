@@ -4,6 +4,7 @@
 #include "app/CMessenger.h"
 #include "app/Msg.h"
 #include "engine/EncryptionSettings.h"
+#include "engine/RsaKeyWrapper.h"
 #include "platform/Clock.h"
 #include "workbench/BatchContext.h"
 #include "workbench/BatchFiles.h"
@@ -210,10 +211,12 @@ bool EncryptBatch::settleKeyFiles()
     expanded.insert(expanded.end(), fromFolders.begin(), fromFolders.end());
     plan_.destinations.clear();
     for (const std::string& keyFile : expanded) {
-        if (BatchFiles::isRegularFile(keyFile))
-            plan_.destinations.push_back(keyFile);
-        else
+        if (!BatchFiles::isRegularFile(keyFile))
             context_.messenger.show(Msg::DestinationKeyNotFound, MsgIcon::Exclamation, keyFile);
+        else if (RsaKeyWrapper::holdsPrivateKey(keyFile))
+            context_.messenger.show(Msg::PrivateKeyNotAccepted, MsgIcon::Stop, keyFile);
+        else
+            plan_.destinations.push_back(keyFile);
     }
     if (!plan_.destinations.empty())
         return true;
@@ -308,6 +311,11 @@ bool EncryptBatch::encryptAll(EncryptOutcome& outcome)
         else
             context_.progressView().progressText(
                 context_.messenger.format(Msg::EncryptingFileOf, static_cast<long long>(count), position));
+        if (BatchFiles::isOtherThanRegularFile(path)) {
+            context_.messenger.show(Msg::NotRegularFile, MsgIcon::Stop, path);
+            files.erase(files.begin() + static_cast<long>(i));
+            continue;
+        }
         if (!BatchFiles::canOpenForReading(path)) {
             context_.messenger.show(Msg::EditedByAnotherProgram, MsgIcon::Stop, path);
             files.erase(files.begin() + static_cast<long>(i));
@@ -329,8 +337,11 @@ bool EncryptBatch::encryptAll(EncryptOutcome& outcome)
             files.erase(files.begin() + static_cast<long>(i));
             continue;
         }
-        if (!encryptOne(path, output))
+        if (!encryptOne(path, output)) {
+            // The containers made before the failure are there and are reported.
+            outcome.containers.assign(made.rbegin(), made.rend());
             return false;
+        }
         made.push_back(output);
         if (showsProgressBar(kind_))
             context_.progressView().step();
@@ -406,32 +417,34 @@ bool EncryptBatch::encryptOne(const std::string& plainPath, const std::string& o
         const int64_t left = std::max<int64_t>(1, *plan_.options.deadline - Clock::unixNow());
         crypto.setTimeLimit({static_cast<uint32_t>(std::min<int64_t>(left, UINT32_MAX)), false});
     }
-    // An older container of the same name comes back if this one fails.
-    OutputGuard guard(outputPath);
+    // The container takes its name only when complete; an older one stays until then.
+    OutputGuard guard(outputPath, 0644);
     if (!guard.ready()) {
         context_.messenger.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
         return false;
     }
     const int keySource = kind_ == kKindProtectedFolder ? 1 : 0;
-    if (!crypto.encryptBody(plainPath, outputPath, keySource))
+    if (!crypto.encryptBody(plainPath, guard.path(), keySource))
         return false;
     if ((optionWord_ & kOptionHistory) && !isAutomatic(kind_) && !historyCanBeRecorded()) {
         const bool goOn = !interactive_ || context_.messenger.askYesNo(Msg::CreatorNotInDestinations, MsgIcon::Question);
         if (!goOn) {
             if (context_.secureDelete)
-                context_.secureDelete(outputPath);
+                context_.secureDelete(guard.path());
             crypto.resetContentKey();
             return false;
         }
         optionWord_ &= ~static_cast<uint32_t>(kOptionHistory);
         crypto.setOptionWord(optionWord_);
     }
-    const bool tailWritten = crypto.writeContainerTail(outputPath, plainPath, kind_) != 0;
+    const bool tailWritten = crypto.writeContainerTail(guard.path(), plainPath, kind_) != 0;
     crypto.resetContentKey();
     if (!tailWritten)
         return false;
-    guard.commit();
-    return true;
+    if (guard.commit())
+        return true;
+    context_.messenger.show(Msg::ContainerWriteFailed, MsgIcon::Stop, outputPath);
+    return false;
 }
 
 bool EncryptBatch::deletePlainFilesWanted() const

@@ -9,6 +9,7 @@
 #include "platform/FileStamp.h"
 #include "platform/SecureDelete.h"
 #include "platform/TextFields.h"
+#include "workbench/PlainTempFolders.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -19,31 +20,17 @@ namespace mvx {
 
 namespace {
 
-// A private folder for the plain file, removed with what is left in it.
+// A private folder for the plain file, destroyed with what is left in it.
 class PrivateFolder {
 public:
-    PrivateFolder()
-    {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/mvx-open-XXXXXX";
-        if (::mkdtemp(pattern.data()))
-            path_ = pattern + "/";
-    }
-    // Whatever the program left beside the plain file (backups, lock files)
-    // may hold plain text too: it is destroyed as well.
+    PrivateFolder() : path_(PlainTempFolders::create()) {}
     ~PrivateFolder()
     {
-        if (path_.empty())
-            return;
-        for (const std::string& name : FileAttributes::entries(path_)) {
-            const std::string path = path_ + name;
-            if (FileAttributes::isRegularFile(path) && !FileAttributes::isSymbolicLink(path))
-                SecureDelete(path);
-            else
-                ::unlink(path.c_str());
-        }
-        ::rmdir(path_.c_str());
+        if (!path_.empty())
+            PlainTempFolders::destroy(path_);
     }
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
     const std::string& path() const { return path_; }
 
 private:

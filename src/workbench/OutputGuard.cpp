@@ -1,39 +1,55 @@
 #include "workbench/OutputGuard.h"
 
+#include "platform/FileIo.h"
 #include "workbench/BatchFiles.h"
 
 #include <cstdio>
-#include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace mvx {
 
-OutputGuard::OutputGuard(std::string target) : target_(std::move(target))
+namespace {
+
+bool flushFile(const std::string& path)
 {
-    struct stat st {};
-    if (::lstat(target_.c_str(), &st) != 0)
-        return;
-    aside_ = BatchFiles::asidePathFor(target_);
-    if (std::rename(target_.c_str(), aside_.c_str()) != 0) {
-        aside_.clear();
-        ready_ = false;
-    }
+    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    return fd.valid() && ::fsync(fd.get()) == 0 && fd.close();
 }
 
-void OutputGuard::commit()
+// The folder entry made by a rename reaches the disk only with the folder.
+bool flushFolderOf(const std::string& path)
 {
+    const std::string folder = BatchFiles::folderOf(path);
+    FdGuard fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.valid() && ::fsync(fd.get()) == 0;
+}
+
+} // namespace
+
+OutputGuard::OutputGuard(std::string target, mode_t mode) : target_(std::move(target))
+{
+    FdGuard fd(createTemporaryBeside(target_, mode, temporary_));
+    if (!fd.valid())
+        temporary_.clear();
+}
+
+bool OutputGuard::commit()
+{
+    if (!ready() || committed_)
+        return committed_;
+    if (!flushFile(temporary_) || std::rename(temporary_.c_str(), target_.c_str()) != 0)
+        return false;
     committed_ = true;
-    if (!aside_.empty())
-        ::unlink(aside_.c_str());
+    // The new file already carries the output's name; a failed folder flush
+    // only leaves the rename less certain to survive a power cut.
+    return flushFolderOf(target_);
 }
 
 OutputGuard::~OutputGuard()
 {
-    if (committed_ || !ready_)
-        return;
-    ::unlink(target_.c_str());
-    if (!aside_.empty())
-        std::rename(aside_.c_str(), target_.c_str());
+    if (ready() && !committed_)
+        ::unlink(temporary_.c_str());
 }
 
 } // namespace mvx

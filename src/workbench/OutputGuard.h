@@ -1,28 +1,33 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 
 namespace mvx {
 
-// Keeps an existing file safe while a new one is written under its name:
-// the old file is moved aside first. commit() drops the old file once the
-// new one is complete; without commit the partial new file is removed and
-// the old one put back.
+// Writes a new output under a temporary name in its folder, so that an
+// interruption never leaves a partial file under the output's name and an
+// older file of that name stays as it is until the new one is complete.
+// commit() flushes the new file, renames it over the output and flushes the
+// folder entry; without a successful commit the temporary file is removed.
 class OutputGuard {
 public:
-    explicit OutputGuard(std::string target);
+    // The temporary file is created at once with the given mode (before the umask).
+    OutputGuard(std::string target, mode_t mode);
     ~OutputGuard();
     OutputGuard(const OutputGuard&) = delete;
     OutputGuard& operator=(const OutputGuard&) = delete;
 
-    // False when an existing file could not be moved aside (nothing may be written then).
-    bool ready() const { return ready_; }
-    void commit();
+    // False when the temporary file could not be made (nothing may be written then).
+    bool ready() const { return !temporary_.empty(); }
+    // Where the writer writes until commit().
+    const std::string& path() const { return temporary_; }
+    // True once the new file is on disk under the output's name.
+    bool commit();
 
 private:
     std::string target_;
-    std::string aside_;
-    bool ready_ = true;
+    std::string temporary_;
     bool committed_ = false;
 };
 

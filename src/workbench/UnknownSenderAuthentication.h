@@ -18,6 +18,7 @@ public:
     UnknownSenderAuthentication(CMessenger& messenger, CKeyManager& keys);
 
     void onUnknownSender(const Decrypted& decrypted) override;
+    void setOpensFile(bool opens) { creator_.setOpensFile(opens); }
 
 private:
     DesktopLauncher launcher_;

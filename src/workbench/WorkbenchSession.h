@@ -26,6 +26,7 @@ public:
     BatchContext& context() { return context_; }
     StudioList& studio() { return studio_; }
     WorkList& work() { return work_; }
+    UnknownSenderAuthentication& unknownSender() { return unknownSender_; }
 
 private:
     StudioList studio_;

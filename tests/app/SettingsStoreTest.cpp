@@ -193,6 +193,18 @@ TEST_F(SettingsStoreTest, EveryValueRoundTrips)
     EXPECT_EQ(r.autoEncComplusion, 1);
 }
 
+TEST_F(SettingsStoreTest, ALineBreakInAValueAddsNoKeyToTheFile)
+{
+    Settings s;
+    s.keyPairRoot = "/keys/";
+    s.destPath1 = "a\nKeyPairRoot=/x\r\nLanguageSel=EN";
+    ASSERT_TRUE(store.save(s));
+    const Settings r = store.load().settings;
+    EXPECT_EQ(r.keyPairRoot, "/keys/");
+    EXPECT_EQ(r.languageSel, Settings().languageSel);
+    EXPECT_EQ(r.destPath1.find('\n'), std::string::npos);
+}
+
 TEST_F(SettingsStoreTest, RemoveDeletesTheFile)
 {
     ASSERT_TRUE(store.save(Settings{}));

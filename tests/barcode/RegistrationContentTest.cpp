@@ -61,7 +61,7 @@ TEST(RegistrationModulus, MostSignificantByteFirstInLowerCase)
     std::snprintf(last, sizeof last, "%02x", static_cast<unsigned char>(key[24]));
     EXPECT_EQ(hex.substr(0, 2), first);
     EXPECT_EQ(hex.substr(254), last);
-    EXPECT_EQ(hex.substr(252, 4), "d383");  // sender.kpub begins its modulus with 83 d3
+    EXPECT_EQ(hex.substr(252, 4), "bcf3");  // sender.kpub begins its modulus with f3 bc
 }
 
 TEST(RegistrationModulus, DamagedKeyFilesAreRefused)
@@ -125,6 +125,16 @@ TEST(RegistrationAddress, FieldsInOrder)
     EXPECT_EQ(r.address, "https://service.example.jp/m/?pk=" + registration::modulusHex(key) +
                              "&ma=taro%40example%2Ejp&nm=jlKTYyCRvphZ&gt=1767225600&op=1&pt=0");
     EXPECT_EQ(r.content, kSentenceShiftJis + r.address);
+}
+
+TEST(RegistrationAddress, QueryCharactersInTheMailCannotAddFields)
+{
+    const std::string key = senderKey();
+    RegistrationInputs inputs = inputsFor(key);
+    inputs.mail = "a&op=9+b@example.jp";
+    const Registration r = buildRegistration(inputs);
+    ASSERT_EQ(r.status, RegistrationStatus::Ok);
+    EXPECT_NE(r.address.find("&ma=a%26op%3D9%2Bb%40example%2Ejp&nm="), std::string::npos) << r.address;
 }
 
 TEST(RegistrationAddress, BaseUrlGetsItsSlash)

@@ -20,7 +20,8 @@ std::string slurp(const std::filesystem::path& p)
 
 } // namespace
 
-CliResult runCli(const std::vector<std::string>& args, const std::string& input)
+CliResult runCli(const std::vector<std::string>& args, const std::string& input,
+                 const std::filesystem::path& workingFolder)
 {
     char pattern[] = "/tmp/mvx-cli-XXXXXX";
     const std::filesystem::path scratch = mkdtemp(pattern);
@@ -41,6 +42,8 @@ CliResult runCli(const std::vector<std::string>& args, const std::string& input)
             raw.push_back(a.data());
         raw.push_back(nullptr);
         ::unsetenv("MORVANEX_HOME");
+        if (!workingFolder.empty() && ::chdir(workingFolder.c_str()) != 0)
+            _exit(126);
         execv(raw[0], raw.data());
         _exit(127);
     }
@@ -64,6 +67,13 @@ CliResult CliUser::run(const std::vector<std::string>& args, const std::string& 
     std::vector<std::string> all{"--home", (folder_ / "home").string(), "--lang", "en"};
     all.insert(all.end(), args.begin(), args.end());
     return runCli(all, input);
+}
+
+CliResult CliUser::runIn(const std::filesystem::path& workingFolder, const std::vector<std::string>& args) const
+{
+    std::vector<std::string> all{"--home", (folder_ / "home").string(), "--lang", "en"};
+    all.insert(all.end(), args.begin(), args.end());
+    return runCli(all, "", workingFolder);
 }
 
 CliResult CliUser::init(const std::string& userName, const std::string& mail) const

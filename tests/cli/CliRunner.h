@@ -17,6 +17,8 @@ class CliUser {
 public:
     CliUser(const std::filesystem::path& root, const std::string& name);
     CliResult run(const std::vector<std::string>& args, const std::string& input = "") const;
+    // run with the given working folder (for relative file names).
+    CliResult runIn(const std::filesystem::path& workingFolder, const std::vector<std::string>& args) const;
     // init with the key root below this user's folder.
     CliResult init(const std::string& userName, const std::string& mail) const;
     const std::filesystem::path& folder() const { return folder_; }
@@ -30,6 +32,7 @@ private:
     std::string name_;
 };
 
-CliResult runCli(const std::vector<std::string>& args, const std::string& input = "");
+CliResult runCli(const std::vector<std::string>& args, const std::string& input = "",
+                 const std::filesystem::path& workingFolder = {});
 
 } // namespace mvx::test

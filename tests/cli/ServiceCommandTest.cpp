@@ -143,7 +143,14 @@ TEST_F(ServiceCommand, UnreachableServiceShowsTheNetworkMessage)
     setenv("MORVANEX_SERVICE_URL", "https://127.0.0.1:1/", 1);
     auto r = cli({"service", "connect"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("ネットワークに接続できません。"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Webサービスに接続できません。"), std::string::npos) << r.err;
+    // In English too, with the transport's reason.
+    r = cli({"--lang", "en", "service", "connect"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("[error] The web service could not be reached.\nCheck the network settings.\n("),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("127.0.0.1 port 1"), std::string::npos) << r.err;
 }
 
 TEST_F(ServiceCommand, UsageErrors)

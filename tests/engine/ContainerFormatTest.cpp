@@ -260,16 +260,10 @@ TEST_P(VectorContainers, DecryptToTheGivenBytes)
     EXPECT_EQ(layout.fileName, c.storedName);
     EXPECT_EQ(getLe32(layout.ownRecord() + RecordOffset::kTimeLimit), 0u);
     const auto when = SystemTime::fromBytes(layout.ownRecord() + RecordOffset::kEncryptionTime);
-    EXPECT_EQ(when.year, 2026);
-    EXPECT_EQ(when.month, 3);
-    EXPECT_EQ(when.hour, 14);
-    EXPECT_EQ(when.minute, 5);
-    EXPECT_EQ(when.second, 6);
-    EXPECT_EQ(when.milliseconds, 789);
-    // The other writer stores the day of the month and the day of the week in
-    // the opposite order (2 and 1 for Monday 2 March); both fields are there.
-    EXPECT_EQ(std::min(when.day, when.dayOfWeek), 1);
-    EXPECT_EQ(std::max(when.day, when.dayOfWeek), 2);
+    // Monday 2 March 2026, 14:05:06.789: year, month, day of week, day, in that order.
+    EXPECT_EQ(std::vector<int>({when.year, when.month, when.dayOfWeek, when.day, when.hour, when.minute, when.second,
+                                when.milliseconds}),
+              std::vector<int>({2026, 3, 1, 2, 14, 5, 6, 789}));
 
     KeystreamEngine engine;
     engine.setWordCount(8);

@@ -1,4 +1,5 @@
 #include "EngineTestUtil.h"
+#include "FileSizeLimit.h"
 #include "ScriptedInteraction.h"
 #include "app/CMessageTable.h"
 #include "app/CMessenger.h"
@@ -316,6 +317,8 @@ TEST_F(FileCrypto, EncryptionTimeInTheFuture)
     const auto container = encrypt(sender, plainFile("c.txt", 40), {sender.publicFile}, 0);
     Clock::setFixed(kNoon - 59);
     EXPECT_EQ(decrypt(sender, container), 1);
+    Clock::setFixed(kNoon - 60);  // a full minute behind is no longer tolerated
+    EXPECT_EQ(decrypt(sender, container), 0);
     Clock::setFixed(kNoon - 120);
     EXPECT_EQ(decrypt(sender, container), 0);
     EXPECT_EQ(ui.texts().back(), "Please check the time of the PC used for encryption.");
@@ -400,4 +403,110 @@ TEST_F(FileCrypto, MakerModeUsesTheEmbeddedKey)
     const auto makerBlob = RsaKeyWrapper::blobFromKeyFileBytes(makerPublicKeyFile());
     ASSERT_EQ(makerBlob.size(), 148u);
     EXPECT_EQ(getLe64(bytes.data() + bytes.size() - 48 - 256), keyFingerprint(makerBlob.data(), makerBlob.size()));
+}
+
+TEST_F(FileCrypto, VectorContainersDecryptThroughTheDecryptor)
+{
+    Clock::setFixed(kNoon + 30 * 86400LL);
+    for (const char* name : {"attach", "attach_history", "three_recipients", "empty", "name76"}) {
+        SCOPED_TRACE(name);
+        const std::string container = dir.file(std::string(name) + ".klx");
+        writeFile(container, readFile(vectorPath(std::string("containers/") + name + ".klx")));
+        FileDecryptor decryptor(messenger, reader.publicFile, reader.privateFile);
+        std::vector<uint8_t> out;
+        ASSERT_EQ(decrypt(reader, container, &out, &decryptor), 1);
+        EXPECT_EQ(out, readFile(vectorPath(std::string("containers/") + name + ".plain")));
+        EXPECT_EQ(decryptor.senderName(), "Sender Person");
+        EXPECT_EQ(decryptor.senderMail(), "sender@example.org");
+        const SystemTime& when = decryptor.encryptionTime();  // Monday 2 March 2026, 14:05:06.789
+        EXPECT_EQ(std::vector<int>({when.year, when.month, when.dayOfWeek, when.day, when.hour, when.minute,
+                                    when.second, when.milliseconds}),
+                  std::vector<int>({2026, 3, 1, 2, 14, 5, 6, 789}));
+    }
+}
+
+TEST_F(FileCrypto, APrivateKeyBlobSealsNothing)
+{
+    EXPECT_TRUE(encrypt(sender, plainFile("p.txt", 10), {reader.privateFile}, kOptionAttachSender).empty());
+    EXPECT_FALSE(fs::exists(dir.file("p.txt.klx")) && fs::file_size(dir.file("p.txt.klx")) > 10);
+}
+
+TEST_F(FileCrypto, TheLimitFieldCountsOnlyWhenTheTrailerSaysTheContainerHasALimit)
+{
+    // Made without a limit (flags 0x08): one flipped bit in the limit field must not destroy it.
+    const auto container = encrypt(sender, plainFile("keep.txt", 40), {reader.publicFile}, kOptionAttachSender);
+    auto bytes = readFile(container);
+    bytes[bytes.size() - 48 - 256 + RecordOffset::kTimeLimit + 2] ^= 0x01;  // 65536 seconds
+    writeFile(container, bytes);
+    Clock::setFixed(kNoon + 100000);
+    EXPECT_EQ(decrypt(reader, container), 1);
+    EXPECT_EQ(readFile(container), bytes);
+}
+
+namespace {
+
+std::vector<CArchiveHistoryMan::HistoryList> historyOf(CMessenger& messenger, const User& who,
+                                                       const std::string& container)
+{
+    FileDecryptor opener(messenger, who.publicFile, who.privateFile);
+    std::string name;
+    if (opener.openContainer(container, name, FileDecryptor::kPurposeHistory, false) < 1)
+        return {};
+    CArchiveHistoryMan history;
+    history.create(container);
+    history.setTrailerAndRecord(opener.layout().trailer.bytes.data(), opener.layout().ownRecord());
+    if (history.read(container) != CArchiveHistoryMan::kReadOk)
+        return {};
+    return history.events();
+}
+
+} // namespace
+
+TEST_F(FileCrypto, AHistoryThatCannotGrowOnAFullDiskLeavesTheContainerAsItWasAndFails)
+{
+    const auto container = encrypt(sender, plainFile("g.txt", 40), {sender.publicFile}, kOptionHistory);
+    // One name and six events fill the first 256-byte unit; the seventh needs another.
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(decrypt(sender, container), 1);
+    ASSERT_EQ(historyOf(messenger, sender, container).size(), 6u);
+    const auto before = readFile(container);
+    int result = -1;
+    withFileSizeLimit(before.size(), [&] { result = decrypt(sender, container); });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ui.texts().back(), container + " could not be updated. The encrypted file was left as it was.");
+    EXPECT_FALSE(fs::exists(dir.file("out-g.txt")));
+    EXPECT_EQ(readFile(container), before);
+    EXPECT_EQ(historyOf(messenger, sender, container).size(), 6u);
+    // With room again the history grows by one unit.
+    EXPECT_EQ(decrypt(sender, container), 1);
+    EXPECT_EQ(fs::file_size(container), before.size() + 256);
+    EXPECT_EQ(historyOf(messenger, sender, container).size(), 7u);
+}
+
+TEST_F(FileCrypto, AForgedHistoryUnitCountNeverCutsTheRecords)
+{
+    const auto container = encrypt(sender, plainFile("r.txt", 18), {sender.publicFile, reader.publicFile},
+                                   kOptionHistory | kOptionAttachSender);
+    auto bytes = readFile(container);
+    const size_t trailer = bytes.size() - 48;
+    ASSERT_EQ(getLe32(bytes.data() + trailer + 4), 3u);  // two records and one history unit
+    // The history count claims every unit, and the first record starts like an
+    // empty history under the content key: a rewrite would put the block there.
+    FileDecryptor opener(messenger, reader.publicFile, reader.privateFile);
+    std::string name;
+    ASSERT_GE(opener.openContainer(container, name, FileDecryptor::kPurposeHistory, false), 1);
+    KeystreamEngine engine;
+    engine.setWordCount(8);
+    engine.initialise(opener.layout().contentKey);
+    const uint8_t emptyCounts[8] = {};
+    const size_t records = trailer - 3 * 256;
+    engine.transformBuffer(emptyCounts, 8, bytes.data() + records);
+    putLe32(bytes.data() + trailer + 40, 3);
+    writeFile(container, bytes);
+
+    std::vector<uint8_t> out;
+    EXPECT_EQ(decrypt(reader, container, &out), 1);
+    EXPECT_EQ(out.size(), 18u);
+    EXPECT_EQ(readFile(container), bytes);
+    EXPECT_EQ(decrypt(reader, container), 1);
 }

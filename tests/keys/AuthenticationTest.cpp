@@ -235,6 +235,13 @@ TEST_F(AuthenticationTest, RefusalsLeaveNothingBehind)
     EXPECT_EQ(ui.last().text, "The encryption with the public key(s) of your correspondent(s) has not succeded. \n "
                               "Please check the public key(s) of your correspondent(s)");
     EXPECT_FALSE(FileAttributes::exists(alice.keyFolder + "damaged))alice-auth.kpub"));
+
+    // A private key given as the partner's key, even under a public key's name.
+    const std::string disguised = alice.keyFolder + "bobby.kpub";
+    std::filesystem::copy_file(bob.privateKey(), disguised);
+    EXPECT_EQ(authenticatorFor(alice).authenticate({disguised}, true, true), "");
+    EXPECT_EQ(ui.last().text, disguised + " holds a private key; only a public key can be used here.");
+    EXPECT_FALSE(FileAttributes::exists(alice.keyFolder + "bobby))alice-auth.kpub"));
 }
 
 TEST_F(AuthenticationTest, ReadingAuthenticatedKeysReportsWhatIsMissing)

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "KeysTestSupport.h"
 
 #include "app/Msg.h"
@@ -195,6 +196,25 @@ TEST_F(DestinationListTest, PlainKeyOfTheSameNameInTheSameFolderIsRefused)
     EXPECT_EQ(ui.last().text, "bob.kpub has already resistered.");
 }
 
+TEST_F(DestinationListTest, AMemberFileThatCannotBeWrittenKeepsEveryEntry)
+{
+    auto chain = list();
+    ASSERT_TRUE(chain.registerKey(plainKeyOutside(bob, "bob.kpub")));
+    ASSERT_TRUE(chain.registerKey(plainKeyOutside(carol, "carol.kpub")));
+    const std::string members = alice.keyFolder + KeyFileNames::kPublicMemberFile;
+    auto records = CKeyManager::loadMemberFile(members);
+    ASSERT_EQ(records.size(), 2u);
+    records.push_back(records.front());
+    bool saved = true;
+    // Room for one and a half records only, as on a nearly full disk.
+    withFileSizeLimit(4 + CKeyManager::UserData::kDiskSize * 3 / 2,
+                      [&] { saved = CKeyManager::saveMemberFile(members, records); });
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(CKeyManager::loadMemberFile(members).size(), 2u);
+    for (const auto& entry : fs::directory_iterator(alice.keyFolder))
+        EXPECT_NE(entry.path().filename().string().rfind(".~", 0), 0u) << entry.path();
+}
+
 TEST_F(DestinationListTest, DeletingTheLastAuthenticatedEntryDeletesMemberDat)
 {
     auto chain = list();
@@ -255,6 +275,11 @@ TEST_F(DestinationListTest, MoveStaysInsideTheTreeAndNotIntoTheSameFolder)
     EXPECT_EQ(chain.move({0}, alice.keyFolder), 0u);
     EXPECT_EQ(ui.last().text, "Cannot be moved because the selected foler is the same as the folder.");
     EXPECT_EQ(chain.move({0}, outside), 0u);
+    EXPECT_EQ(ui.last().text, "Please specify the folder below the folder where the application is put. ");
+    // A folder beside the key folder whose name merely begins with the key folder's name.
+    const std::string sibling = alice.keyFolder.substr(0, alice.keyFolder.size() - 1) + "2";
+    fs::create_directories(sibling);
+    EXPECT_EQ(chain.move({0}, sibling), 0u);
     EXPECT_EQ(ui.last().text, "Please specify the folder below the folder where the application is put. ");
     EXPECT_TRUE(fs::exists(alice.keyFolder + "alice))bob-auth.kpub"));
 

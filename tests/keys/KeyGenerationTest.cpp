@@ -196,6 +196,9 @@ TEST_F(KeyGenerationTest, OldDialogGeneratesAfterAnEmptyNameAndOffersToSend)
     ASSERT_TRUE(generator.backupKeys(stored));
     EXPECT_EQ(bytesOf(root() + "backup/bob.kpub"), bytesOf(root() + "bob.kpub"));
     EXPECT_EQ(bytesOf(root() + "backup/bobPrivate.kpri"), bytesOf(root() + "bobPrivate.kpri"));
+    // The copies stay read-only as the originals are.
+    EXPECT_EQ(std::filesystem::status(root() + "backup/bobPrivate.kpri").permissions(), std::filesystem::perms::owner_read);
+    EXPECT_TRUE(FileAttributes::isReadOnly(root() + "backup/bob.kpub"));
     EXPECT_EQ(ui.last().text, "Succeed in Saving Key.\n\nTo use old keys, copy the Public Key file and the Private "
                               "Key\n\n files from your backup to the application folder.\n");
     EXPECT_FALSE(generator.backupKeys(KeySetSettings{}));

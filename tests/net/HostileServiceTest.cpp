@@ -1,9 +1,12 @@
 #include "net/HttpClient.h"
 #include "net/HttpClientException.h"
 #include "net/HttpTool.h"
+#include "net/ProgressWorker.h"
 #include "net/VelquinClient.h"
 
 #include "TestWebService.h"
+
+#include "app/CMessageTable.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
 
 using namespace mvx::net;
 using mvx::test::makeTempFolder;
@@ -113,6 +117,37 @@ TEST_F(HostileService, HugeAnswersAreCutOffAtTheLimit)
     EXPECT_EQ(c->UploadToMyFolder(), "");
     EXPECT_EQ(c->GetServerKey(), 1);
     expectNothingWritten();
+}
+
+TEST_F(HostileService, ADrippingServerIsCutOffByTheTimeLimit)
+{
+    mode("drip");
+    CHttpToolA::SetTimeLimit(2, CHttpToolA::kSlowestBytesPerSecond);
+    auto c = client();
+    EXPECT_EQ(c->ConnectCheck(), 0);
+    EXPECT_EQ(c->UploadToMyFolder(), "");
+    CHttpToolA::SetTimeLimit(CHttpToolA::kBaseTimeLimitSeconds, CHttpToolA::kSlowestBytesPerSecond);
+    EXPECT_TRUE(c->NetworkFailed());
+    EXPECT_NE(c->NetworkError().find("timed out"), std::string::npos) << c->NetworkError();
+}
+
+TEST_F(HostileService, StoppingTheWorkerEndsAHangingRequest)
+{
+    mode("drip");
+    // Only a safety net: the stop, not the limit, must end the request.
+    CHttpToolA::SetTimeLimit(30, CHttpToolA::kSlowestBytesPerSecond);
+    mvx::CMessageTable table;
+    table.FillEnglish();
+    auto c = client();
+    CProgressWorker worker(table, *c);
+    worker.Start(CProgressWorker::Stage::UploadMyFolder, [](CVelquinClient& v) { v.UploadToMyFolder(); });
+    while (worker.Poll().requestCount == 0)
+        std::this_thread::yield();
+    worker.Stop();
+    worker.Wait();
+    CHttpToolA::SetTimeLimit(CHttpToolA::kBaseTimeLimitSeconds, CHttpToolA::kSlowestBytesPerSecond);
+    ASSERT_TRUE(worker.FailureMessage());
+    EXPECT_NE(worker.FailureMessage()->find("the request was stopped"), std::string::npos) << *worker.FailureMessage();
 }
 
 TEST_F(HostileService, ErrorStatusesGiveHttpErrorOnGetAndTheBodyOnPost)

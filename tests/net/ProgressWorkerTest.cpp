@@ -95,7 +95,7 @@ TEST_F(ProgressWorker, ShowsStageCounterAndFileWhileTheOperationRuns)
     EXPECT_FALSE(worker.FailureMessage());
 }
 
-TEST_F(ProgressWorker, ReportsANetworkFailureWhenTheThreadEnds)
+TEST_F(ProgressWorker, ReportsANetworkFailureWithItsReasonInEitherLanguage)
 {
     CVelquinClient client("https://127.0.0.1:1/");
     CProgressWorker worker(table, client);
@@ -104,8 +104,11 @@ TEST_F(ProgressWorker, ReportsANetworkFailureWhenTheThreadEnds)
     worker.Wait();
     EXPECT_EQ(result, 0);
     ASSERT_TRUE(worker.FailureMessage());
-    EXPECT_EQ(*worker.FailureMessage(),
-              "ネットワークに接続できません。\nネットワークの設定及び、InternetExplorerの設定をご確認ください。");
+    const std::string reason = "(" + client.NetworkError() + ")";
+    EXPECT_NE(reason.find("127.0.0.1"), std::string::npos) << reason;
+    EXPECT_EQ(*worker.FailureMessage(), "Webサービスに接続できません。\nネットワークの設定をご確認ください。\n" + reason);
+    table.FillEnglish();
+    EXPECT_EQ(*worker.FailureMessage(), "The web service could not be reached.\nCheck the network settings.\n" + reason);
 }
 
 TEST_F(ProgressWorker, StageTextsFollowTheOperation)

@@ -29,6 +29,7 @@ import socketserver
 import ssl
 import sys
 import threading
+import time
 import urllib.parse
 
 MAX_BODY = 256 * 1024 * 1024
@@ -127,6 +128,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
             status, body = 500, b"dberr"
         if mode == "garbage":
             body = secrets.token_bytes(700)
+        if mode == "drip":
+            # Two bytes a second of an answer that claims a kilobyte.
+            self.send_response(200)
+            self.send_header("Content-Length", "1000")
+            self.end_headers()
+            try:
+                for _ in range(500):
+                    self.wfile.write(b"77")
+                    self.wfile.flush()
+                    time.sleep(1)
+            except OSError:
+                pass
+            self.close_connection = True
+            return
         if mode == "huge":
             self.send_response(200)
             total = 64 * 1024 * 1024

@@ -4,6 +4,8 @@
 #include "workbench/DecryptBatch.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <sys/stat.h>
 
 namespace mvx::test {
 namespace {
@@ -122,6 +124,34 @@ TEST_F(DecryptBatchTest, ReadOnlyContainersAreRefusedAndTheNoticeCanBeTickedAway
     EXPECT_EQ(ui.textsOf(Kind::Notice), std::vector<std::string>{text(Msg::ContainerReadOnly)});
     EXPECT_EQ(outcome.decrypted, files({"c.klx"}));
     EXPECT_EQ(crypto.opened, files({"c.klx"}));
+}
+
+TEST_F(DecryptBatchTest, APlainFileIsTheOwnersAloneAndTakesItsNameOnlyWhenComplete)
+{
+    writeContainer("a.txt.klx", "new");
+    const std::string older = write("a.txt", "older");
+    ::chmod(older.c_str(), 0644);
+    std::vector<std::string> underTheName;
+    crypto.midWrite = [&] { underTheName.push_back(read(older)); };
+    ui.answerYesNo(true);  // overwrite
+    decrypt(files({"a.txt.klx"}), kKindFromDestinationList);
+    EXPECT_EQ(underTheName, std::vector<std::string>{"older"});
+    EXPECT_EQ(read(older), "new");
+    struct stat st {};
+    ASSERT_EQ(::stat(older.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 3);  // keys, container, plain
+}
+
+TEST_F(DecryptBatchTest, AFifoWithAContainerNameIsRefusedByName)
+{
+    const std::string fifo = temp.file("pipe.klx");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    writeContainer("b.txt.klx", "b");
+    const auto outcome = decrypt(files({"pipe.klx", "b.txt.klx"}));
+    EXPECT_EQ(outcome.decrypted, files({"b.txt.klx"}));
+    EXPECT_TRUE(shownMessage(fifo + " is not a regular file and was left alone."));
+    EXPECT_EQ(crypto.opened, files({"b.txt.klx"}));
 }
 
 TEST_F(DecryptBatchTest, OverwriteQuestionsAndAReadOnlyOutput)

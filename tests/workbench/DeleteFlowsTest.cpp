@@ -2,6 +2,8 @@
 
 #include "workbench/DeleteFlows.h"
 
+#include <sys/stat.h>
+
 namespace mvx::test {
 namespace {
 
@@ -63,6 +65,19 @@ TEST_F(DeleteFlowsTest, StopTouchesNothingMore)
     EXPECT_EQ(shredded, std::vector<std::string>{paths[0]});
     EXPECT_TRUE(exists(paths[1]));
     EXPECT_TRUE(exists(paths[2]));
+}
+
+TEST_F(DeleteFlowsTest, AFifoInsideAFolderBeingShreddedIsRefusedByNameAndTheRestGoes)
+{
+    const std::string file = write("box/a.txt", "a");
+    const std::string fifo = temp.file("box/0pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ui.answerYesNo(true);
+    const auto outcome = deleteHanded({temp.file("box")});
+    EXPECT_EQ(messages(), std::vector<std::string>{fifo + " is not a regular file and was left alone."});
+    EXPECT_EQ(ui.textsOf(Kind::YesNo), std::vector<std::string>{question("a.txt")});
+    EXPECT_EQ(shredded, std::vector<std::string>{file});
+    EXPECT_EQ(outcome.refused, std::vector<std::string>{fifo});
 }
 
 TEST_F(DeleteFlowsTest, ReadOnlyFilesAreRefusedWithALineFeedInTheShellFlowOnly)

@@ -1,5 +1,7 @@
 #include "WorkbenchFixture.h"
 
+#include <sys/stat.h>
+
 #include "engine/EncryptionSettings.h"
 #include "platform/Clock.h"
 #include "workbench/BatchFiles.h"
@@ -362,7 +364,9 @@ TEST_F(EncryptBatchTest, WithoutTheCreatorAmongDestinationsNoRemovesThePartialOu
     const auto outcome = encrypt(files({"a.txt", "b.txt"}));
     EXPECT_FALSE(outcome.completed);
     EXPECT_EQ(ui.textsOf(Kind::YesNo), std::vector<std::string>{text(Msg::CreatorNotInDestinations)});
-    EXPECT_EQ(shredded, std::vector<std::string>{temp.file("b.txt.klx")});
+    // The partial output is still under its temporary name beside the plain file.
+    ASSERT_EQ(shredded.size(), 1u);
+    EXPECT_EQ(shredded[0].rfind(temp.file(".~b.txt.klx."), 0), 0u) << shredded[0];
     EXPECT_FALSE(exists(temp.file("b.txt.klx")));
     EXPECT_TRUE(crypto.tails.empty());
     EXPECT_TRUE(studio.empty());
@@ -394,6 +398,33 @@ TEST_F(EncryptBatchTest, TheCreatorsKeyGoesFirstAndEveryRecipientGetsAHistoryNam
 }
 
 // Failures
+
+TEST_F(EncryptBatchTest, WhileAContainerIsWrittenItsNameStillHoldsTheOlderOneAndNothingIsLeftAfterwards)
+{
+    // 254 bytes of container name: the temporary name must still fit one name's limit.
+    const std::string name = std::string(246, 'n') + ".txt";
+    write(name, "new");
+    const std::string older = write(name + ".klx", "older");
+    std::vector<std::string> underTheName;
+    crypto.midWrite = [&] { underTheName.push_back(read(older)); };
+    ui.answerYesNo(true);  // overwrite
+    const auto outcome = encrypt(files({name}), kind(kKindForOneself));
+    EXPECT_TRUE(outcome.completed);
+    EXPECT_EQ(underTheName, std::vector<std::string>{"older"});  // an interruption here loses nothing
+    EXPECT_EQ(RecordingFileCrypto::plainOf(older), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 3);  // keys, plain, container
+}
+
+TEST_F(EncryptBatchTest, AFifoIsRefusedByNameInsteadOfBeingRead)
+{
+    write("a.txt", "a");
+    const std::string fifo = temp.file("pipe.txt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto outcome = encrypt(files({"pipe.txt", "a.txt"}), kind(kKindForOneself));
+    EXPECT_EQ(outcome.containers, files({"a.txt.klx"}));
+    EXPECT_EQ(messages().front(), fifo + " is not a regular file and was left alone.");
+    EXPECT_FALSE(exists(fifo + ".klx"));
+}
 
 TEST_F(EncryptBatchTest, AFailedFileEndsTheBatchLeavesNoPartialContainerAndKeepsAnOlderOne)
 {

@@ -147,6 +147,22 @@ TEST_F(EngineBatchTest, APlainPublicKeyAttachesTheSendersKeyAndTheSenderIsUnknow
     EXPECT_EQ(unknownSender.calls[0].senderMail, "sender@example.org");
 }
 
+TEST_F(EngineBatchTest, APrivateKeyIsNeverADestination)
+{
+    write("a.txt", "secret");
+    chooser.choices = EncryptChoices{{reader.privateFile}, {}, false};
+    chooser.choices->options.deletePlainFiles = true;
+    ui.answerYesNo(true);
+    work.setFiles(files({"a.txt"}));
+    const auto outcome = EncryptBatch(context).run({});
+    EXPECT_TRUE(outcome.containers.empty());
+    EXPECT_EQ(messages(), (std::vector<std::string>{
+                              reader.privateFile + " holds a private key; only a public key can be used here.",
+                              text(Msg::NoAvailablePublicKey)}));
+    EXPECT_EQ(read(temp.file("a.txt")), "secret");
+    EXPECT_FALSE(exists(temp.file("a.txt.klx")));
+}
+
 TEST_F(EngineBatchTest, ABatchWithAHelperWritesAndSaysWhatABatchAloneDoes)
 {
     struct Result {

@@ -45,6 +45,8 @@ int RecordingFileCrypto::encryptBody(const std::string& plainPath, const std::st
         return 0;
     }
     writeFile(outputPath, std::string(kHeader) + *plain);
+    if (midWrite)
+        midWrite();
     return 1;
 }
 
@@ -96,6 +98,8 @@ int RecordingFileCrypto::decryptBody(const std::string& containerPath, const std
         return 0;
     }
     writeFile(outputPath, *plain);
+    if (midWrite)
+        midWrite();
     return 1;
 }
 

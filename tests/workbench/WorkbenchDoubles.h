@@ -7,6 +7,7 @@
 #include "workbench/IMailComposer.h"
 #include "workbench/IUnknownSenderHandler.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -35,6 +36,8 @@ public:
     // Injected failures (plain paths for encryption, container paths for decryption).
     std::set<std::string> failBody, failTail, failDecrypt, throwOnOpen;
     std::map<std::string, int> openResults;  // default 2 (sender identified)
+    // Runs while a body is half written: what an interruption at that moment would leave.
+    std::function<void()> midWrite;
 
     // Recorded.
     std::vector<std::string> recipients;

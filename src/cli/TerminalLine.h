@@ -1,0 +1,34 @@
+#pragma once
+
+#include <mutex>
+#include <streambuf>
+#include <string>
+
+namespace mvx::cli {
+
+// Standard error on a terminal, shared by the messages and one progress line
+// that is redrawn in place: whatever is written through this buffer first
+// clears the progress line, so a message never lands in the middle of it.
+class TerminalLine : public std::streambuf {
+public:
+    explicit TerminalLine(std::streambuf& target) : target_(target) {}
+
+    // Draws the line in place of the previous one.
+    void draw(const std::string& line);
+    // Removes the line from the screen.
+    void clear();
+
+protected:
+    int_type overflow(int_type ch) override;
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
+    int sync() override;
+
+private:
+    void clearLocked();
+
+    std::streambuf& target_;
+    std::mutex lock_;
+    bool shown_ = false;
+};
+
+} // namespace mvx::cli

@@ -1,0 +1,270 @@
+#include "CliRunner.h"
+#include "TempFolder.h"
+
+#include "engine/ContainerReader.h"
+#include "engine/RecipientRecordTable.h"
+#include "platform/LittleEndian.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+using namespace mvx;
+using namespace mvx::test;
+namespace fs = std::filesystem;
+
+// morvanex-cli driven the way a script drives it: globs, answer options, no terminal.
+namespace {
+
+class CliScriptUse : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(alice.init("Alice", "alice@example.org").exitCode, 0); }
+    void TearDown() override
+    {
+        ::unsetenv("MORVANEX_OPENER");
+        ::unsetenv("TMPDIR");
+    }
+
+    fs::path file(const std::string& name, const std::string& text = "plain text")
+    {
+        fs::create_directories(work);
+        std::ofstream(work / name) << text;
+        return work / name;
+    }
+
+    // The time limit stored in the own record of a container made for oneself.
+    void useOpener(const std::string& body)
+    {
+        const fs::path opener = work / "opener.sh";
+        std::ofstream(opener) << "#!/bin/sh\n" << body;
+        fs::permissions(opener, fs::perms::owner_all);
+        ::setenv("MORVANEX_OPENER", opener.c_str(), 1);
+    }
+
+    uint32_t storedLimit(const fs::path& container) const
+    {
+        const int fd = ::open(container.c_str(), O_RDONLY);
+        ContainerLayout layout;
+        const auto status = ContainerReader::open(fd, alice.publicKey().string(),
+                                                  (alice.keyRoot() / "alicePrivate.kpri").string(), layout);
+        ::close(fd);
+        EXPECT_EQ(status, ContainerStatus::Ok);
+        return status == ContainerStatus::Ok ? getLe32(layout.ownRecord() + RecordOffset::kTimeLimit) : 0;
+    }
+
+    TempFolder root;
+    CliUser alice{root.path(), "alice"};
+    fs::path work = alice.folder() / "work";
+};
+
+} // namespace
+
+TEST_F(CliScriptUse, AFileNamedLikeAnOptionIsNeverTakenForIt)
+{
+    const fs::path plain = file("a.txt");
+    file("--delete");
+    // "encrypt --self *" where the glob brought in "--delete".
+    auto ambiguous = alice.runIn(work, {"--yes", "encrypt", "--self", "--delete", "a.txt"});
+    EXPECT_EQ(ambiguous.exitCode, 2);
+    EXPECT_TRUE(fs::exists(plain));
+    EXPECT_FALSE(fs::exists(work / "a.txt.klx"));
+
+    auto ended = alice.runIn(work, {"--yes", "encrypt", "--self", "--", "--delete", "a.txt"});
+    ASSERT_EQ(ended.exitCode, 0) << ended.err;
+    EXPECT_EQ(ended.out, (work / "--delete.klx").string() + "\n" + (work / "a.txt.klx").string() + "\n");
+    EXPECT_TRUE(fs::exists(plain));
+    EXPECT_TRUE(fs::exists(work / "--delete"));
+
+    // The same end of options for shred.
+    auto shredded = alice.runIn(work, {"--yes", "shred", "--", "--delete"});
+    EXPECT_EQ(shredded.exitCode, 0) << shredded.err;
+    EXPECT_FALSE(fs::exists(work / "--delete"));
+    EXPECT_TRUE(fs::exists(plain));
+}
+
+TEST_F(CliScriptUse, OptionsBeforeTheFiles)
+{
+    const fs::path plain = file("notes.txt", "before and after");
+    const fs::path sealed = alice.folder() / "sealed", opened = alice.folder() / "opened";
+    auto enc = alice.run({"encrypt", "--out", sealed.string(), "--self", "--limit", "1d", plain.string()});
+    ASSERT_EQ(enc.exitCode, 0) << enc.err;
+    EXPECT_EQ(enc.out, (sealed / "notes.txt.klx").string() + "\n");
+    auto dec = alice.run({"decrypt", "--out", opened.string(), (sealed / "notes.txt.klx").string()});
+    ASSERT_EQ(dec.exitCode, 0) << dec.err;
+    EXPECT_EQ(dec.out.substr(0, dec.out.find('\t')), (opened / "notes.txt").string());
+    std::ifstream in(opened / "notes.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "before and after");
+}
+
+TEST_F(CliScriptUse, AnswerOptionsReachTheQuestions)
+{
+    const fs::path kept = file("kept.bin"), gone = file("gone.bin");
+    EXPECT_EQ(alice.run({"--no", "shred", kept.string()}).exitCode, 1);
+    EXPECT_TRUE(fs::exists(kept));
+    EXPECT_EQ(alice.run({"--yes", "shred", gone.string()}).exitCode, 0);
+    EXPECT_FALSE(fs::exists(gone));
+
+    // A deletion asked for and not answered is a failure, named, with the container still printed.
+    auto unanswered = alice.run({"encrypt", kept.string(), "--self", "--delete"});
+    EXPECT_EQ(unanswered.exitCode, 1);
+    EXPECT_EQ(unanswered.out, kept.string() + ".klx\n");
+    EXPECT_NE(unanswered.err.find("It failed in the deletion of " + kept.string()), std::string::npos)
+        << unanswered.err;
+    EXPECT_TRUE(fs::exists(kept));
+}
+
+TEST_F(CliScriptUse, EveryLimitUnitIsStoredInSeconds)
+{
+    const fs::path plain = file("limited.txt");
+    const std::pair<const char*, uint32_t> units[] = {{"3y", 3 * 365 * 86400u}, {"3w", 3 * 7 * 86400u},
+                                                      {"3d", 3 * 86400u},       {"3h", 3 * 3600u},
+                                                      {"3m", 3 * 60u},          {"3s", 3u}};
+    for (const auto& [limit, seconds] : units) {
+        const fs::path out = alice.folder() / limit;
+        auto made = alice.run({"encrypt", plain.string(), "--self", "--limit", limit, "--out", out.string()});
+        ASSERT_EQ(made.exitCode, 0) << limit << made.err;
+        EXPECT_EQ(storedLimit(out / "limited.txt.klx"), seconds) << limit;
+    }
+    EXPECT_EQ(alice.run({"encrypt", plain.string(), "--self", "--limit-until", "2099-01-01 00:00:00",
+                         "--from-first-decryption"})
+                  .exitCode,
+              2);
+}
+
+TEST_F(CliScriptUse, AnUnknownSendersFileIsOpenedOnlyWithOpen)
+{
+    CliUser bob(root.path(), "bob");
+    ASSERT_EQ(bob.init("Bob", "bob@example.org").exitCode, 0);
+    // For a plain public key the container carries the sender's key.
+    const fs::path plain = file("letter.txt");
+    ASSERT_EQ(bob.run({"encrypt", plain.string(), "--to", alice.publicKey().string()}).exitCode, 0);
+    const std::string container = plain.string() + ".klx";
+
+    const fs::path seen = work / "seen";
+    useOpener("echo opened; touch " + seen.string() + "\n");
+
+    auto viewed = alice.run({"--no", "decrypt", container, "--open", "--out", (work / "one").string()});
+    ASSERT_EQ(viewed.exitCode, 0) << viewed.err;
+    EXPECT_TRUE(fs::exists(seen));
+    EXPECT_EQ(viewed.out, (work / "one" / "letter.txt").string() + "\tunknown\tBob\tbob@example.org\n");
+    fs::remove(seen);
+
+    auto accepted = alice.run({"--yes", "decrypt", container, "--out", (work / "two").string()});
+    ASSERT_EQ(accepted.exitCode, 0) << accepted.err;
+    EXPECT_FALSE(fs::exists(seen));
+    EXPECT_NE(alice.run({"keys", "list"}).out.find("Bob\tbob@example.org\t"), std::string::npos);
+}
+
+TEST_F(CliScriptUse, EveryResultIsOneLineWhateverItsName)
+{
+    const fs::path odd = file("two\nlines\\.txt", "odd name");
+    fs::create_directories(work / "folder");
+    const std::string escaped = (work / "two\\nlines\\\\.txt").string();
+    auto enc = alice.run({"encrypt", (work / "folder").string(), odd.string(), "--self"});
+    EXPECT_EQ(enc.exitCode, 1);
+    EXPECT_NE(enc.err.find((work / "folder").string() + " is a folder"), std::string::npos) << enc.err;
+    EXPECT_EQ(enc.out, escaped + ".klx\n");
+
+    auto dec = alice.run({"decrypt", odd.string() + ".klx", "--out", (work / "out").string()});
+    ASSERT_EQ(dec.exitCode, 0) << dec.err;
+    EXPECT_EQ(dec.out.substr(0, dec.out.find("\tknown\t")), (work / "out" / "two\\nlines\\\\.txt").string());
+    EXPECT_EQ(std::count(dec.out.begin(), dec.out.end(), '\n'), 1);
+    EXPECT_TRUE(fs::exists(work / "out" / "two\nlines\\.txt"));
+}
+
+TEST_F(CliScriptUse, AnInterruptedOpenLeavesNoPlainText)
+{
+    const fs::path tmp = work / "tmp";
+    // Left by a run that was killed, and in use by a process that still runs.
+    const fs::path dead = tmp / "mvx-open-4194305-aBcDeF";
+    const fs::path running = tmp / ("mvx-open-" + std::to_string(::getpid()) + "-aBcDeF");
+    for (const auto& folder : {dead, running}) {
+        fs::create_directories(folder);
+        std::ofstream(folder / "plain.txt") << "plain text";
+    }
+    const fs::path plain = file("diary.txt", "dear diary");
+    ASSERT_EQ(alice.run({"encrypt", plain.string(), "--self"}).exitCode, 0);
+    const fs::path where = work / "where";
+    useOpener("echo \"$1\" > " + where.string() + "; kill -TERM $PPID; sleep 1\n");
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+
+    auto opened = alice.run({"open", plain.string() + ".klx"});
+    EXPECT_EQ(opened.exitCode, -1) << opened.err;  // ended by the signal
+    std::ifstream in(where);
+    std::string shown;
+    std::getline(in, shown);
+    ASSERT_NE(shown.find("diary.txt"), std::string::npos);
+    EXPECT_FALSE(fs::exists(fs::path(shown).parent_path()));
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_TRUE(fs::exists(running / "plain.txt"));
+}
+
+namespace {
+
+// Runs morvanex-cli with standard error on a pseudo terminal; returns what the terminal showed.
+std::string onTerminal(const CliUser& user, const std::vector<std::string>& args)
+{
+    int master = -1, slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+        return {};
+    std::vector<std::string> argv{MORVANEX_CLI, "--home", (user.folder() / "home").string(), "--lang", "en"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(slave, STDERR_FILENO);
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, STDIN_FILENO);
+        ::dup2(null, STDOUT_FILENO);
+        ::close(master);
+        std::vector<char*> raw;
+        for (auto& a : argv)
+            raw.push_back(a.data());
+        raw.push_back(nullptr);
+        ::execv(raw[0], raw.data());
+        ::_exit(127);
+    }
+    ::close(slave);
+    std::string shown;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<size_t>(got));
+    ::waitpid(pid, nullptr, 0);
+    ::close(master);
+    return shown;
+}
+
+} // namespace
+
+TEST_F(CliScriptUse, AProgressLineOnlyOnATerminalAndClearedAtTheEnd)
+{
+    const fs::path plain = file("big.bin", std::string(3 * 1024, 'x'));
+    const std::string shown = onTerminal(alice, {"encrypt", plain.string(), "--self"});
+    EXPECT_NE(shown.find("/1 files, "), std::string::npos) << shown;
+    EXPECT_NE(shown.find(" of 3.0 KiB, "), std::string::npos) << shown;
+    // Cleared by the end, and before every message: nothing is ever written onto the progress line.
+    EXPECT_GT(shown.rfind("\r\033[K"), shown.rfind("files, ")) << shown;
+    for (size_t at = shown.find("\r\033[K"); at != std::string::npos;) {
+        const size_t next = shown.find("\r\033[K", at + 4);
+        const std::string drawn = shown.substr(at + 4, next == std::string::npos ? std::string::npos : next - at - 4);
+        if (drawn.find("files, ") != std::string::npos) {
+            EXPECT_EQ(drawn.find_first_of("\r\n["), std::string::npos) << shown;
+            EXPECT_EQ(drawn.substr(drawn.size() - 2), "/s") << shown;
+        }
+        at = next;
+    }
+    EXPECT_TRUE(fs::exists(plain.string() + ".klx"));
+
+    // Without a terminal: the messages only.
+    auto shredded = alice.run({"--yes", "shred", plain.string()});
+    EXPECT_EQ(shredded.exitCode, 0);
+    EXPECT_EQ(shredded.err.find('\r'), std::string::npos) << shredded.err;
+    EXPECT_NE(onTerminal(alice, {"--yes", "shred", plain.string() + ".klx"}).find("/1 files, "), std::string::npos);
+    EXPECT_FALSE(fs::exists(plain.string() + ".klx"));
+}
