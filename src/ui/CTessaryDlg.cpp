@@ -108,6 +108,7 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     context.chooser = chooser_.get();
     context.progress = progress_;
     context.work.setAbortFlag(runner_->abortFlag());
+    context.crypto->setStopFlag(runner_->abortFlag());
 
     buildMenus();
     buildToolbar();
