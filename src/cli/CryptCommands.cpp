@@ -2,7 +2,7 @@
 
 #include "app/Msg.h"
 #include "cli/CliSession.h"
-#include "cli/ProgressFileCrypto.h"
+#include "cli/TerminalLine.h"
 #include "keys/KeyFileNames.h"
 #include "keys/StrayKeys.h"
 #include "platform/FileAttributes.h"
@@ -10,6 +10,7 @@
 #include "workbench/DeleteFlows.h"
 #include "workbench/EncryptBatch.h"
 #include "workbench/IEncryptChooser.h"
+#include "workbench/ProgressFileCrypto.h"
 #include "workbench/WorkbenchSession.h"
 
 #include <algorithm>
@@ -150,6 +151,13 @@ std::vector<std::string> withoutFolders(CliSession& session, const std::vector<s
     return files;
 }
 
+ProgressLine::Display terminalDisplay(TerminalLine* line)
+{
+    if (!line)
+        return {};
+    return {[line](const std::string& text) { line->draw(text); }, [line] { line->clear(); }};
+}
+
 uint64_t totalSize(const std::vector<std::string>& files)
 {
     uint64_t total = 0;
@@ -163,7 +171,7 @@ uint64_t totalSize(const std::vector<std::string>& files)
 template <typename Batch>
 auto withProgress(CliSession& session, WorkbenchSession& workbench, const std::vector<std::string>& files, Batch batch)
 {
-    ProgressLine progress(session.context().progressLine, session.messenger().text(Msg::ProgressFilesAndBytes),
+    ProgressLine progress(terminalDisplay(session.context().progressLine), session.messenger().text(Msg::ProgressFilesAndBytes),
                           files.size(), totalSize(files));
     IFileCrypto* inner = workbench.context().crypto;
     ProgressFileCrypto counted(*inner, progress);
@@ -283,7 +291,7 @@ int runShred(CliContext& context, const CommandArgs& args)
     const size_t asked = workbench.work().size();
     const DeleteOutcome outcome = [&] {
         const std::vector<std::string> files = workbench.work().files();
-        ProgressLine progress(context.progressLine, session.messenger().text(Msg::ProgressFilesAndBytes),
+        ProgressLine progress(terminalDisplay(context.progressLine), session.messenger().text(Msg::ProgressFilesAndBytes),
                               files.size(), totalSize(files));
         const auto destroy = workbench.context().secureDelete;
         workbench.context().secureDelete = [&](const std::string& path) {

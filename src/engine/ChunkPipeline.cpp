@@ -103,7 +103,10 @@ bool ChunkPipeline::transformAll(const Transform& transform)
                 return !failed_;
         }
         Slot& slot = slots_[index % kSlots];
-        transform(slot.data.get(), slot.length);
+        if (!transform(slot.data.get(), slot.length)) {
+            fail();
+            return false;
+        }
         setState(index, SlotState::Transformed);
     }
 }

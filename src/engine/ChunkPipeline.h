@@ -17,7 +17,8 @@ namespace mvx {
 class ChunkPipeline {
 public:
     static constexpr size_t kSlots = 4;
-    using Transform = std::function<void(uint8_t* data, size_t length)>;
+    // Returns false to end the run early (Result::Failed).
+    using Transform = std::function<bool(uint8_t* data, size_t length)>;
 
     explicit ChunkPipeline(size_t chunkSize);
     ~ChunkPipeline();

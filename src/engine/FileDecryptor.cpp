@@ -218,7 +218,8 @@ int FileDecryptor::decryptBody(const std::string& containerPath, const std::stri
     contentKeySet_ = false;
     if (!ok) {
         ::unlink(outputPath.c_str());
-        messenger_.show(Msg::PlainFileWriteFailed, MsgIcon::Stop, outputPath);
+        if (!engine_.stopped())
+            messenger_.show(Msg::PlainFileWriteFailed, MsgIcon::Stop, outputPath);
         return 0;
     }
     setModificationTime(outputPath, encryptionTime_);

@@ -24,6 +24,8 @@ public:
 
     // Without a directory every sender is unknown.
     void setSenderDirectory(ISenderDirectory* directory) { senders_ = directory; }
+    // Stop: the body in hand ends between two chunks, its output removed without a message.
+    void setStopFlag(const std::atomic<bool>* stop) { engine_.setStopFlag(stop); }
     // Opening in place records its own event ("viewed" or "updated") instead of the decryption.
     void setRecordsDecryption(bool records) { recordsDecryption_ = records; }
     // The own key files read once for many containers; the decryptor keeps its own unless given one.

@@ -130,6 +130,8 @@ bool FileEncryptor::bodyLengthFits(int plainFd) const
 int FileEncryptor::failWrite(const std::string& outputPath)
 {
     ::unlink(outputPath.c_str());
+    if (engine_.stopped())
+        return 0;
     messenger_.show(Msg::ContainerWriteFailed, MsgIcon::Stop, outputPath);
     return 0;
 }

@@ -34,6 +34,8 @@ public:
     // Key files read once for many containers; the encryptor keeps its own unless given one.
     void setKeyCache(std::shared_ptr<KeyMaterialCache> cache) { keyCache_ = std::move(cache); }
     void setRecipients(std::vector<std::string> keyFiles) { recipients_ = std::move(keyFiles); }
+    // Stop: the body in hand ends between two chunks, its output removed without a message.
+    void setStopFlag(const std::atomic<bool>* stop) { engine_.setStopFlag(stop); }
     void setOptionWord(uint32_t optionWord) { optionWord_ = optionWord; }
     void setTimeLimit(TimeLimitSetting limit) { timeLimit_ = limit; }
     void setHistoryNames(std::vector<CArchiveHistoryMan::NameEntry> names) { historyNames_ = std::move(names); }

@@ -153,8 +153,15 @@ std::optional<uint64_t> bytesLeftIn(int fd)
 
 } // namespace
 
+bool KeystreamEngine::stopRequested()
+{
+    stopped_ = stop_ && stop_->load();
+    return stopped_;
+}
+
 bool KeystreamEngine::transformFile(int inputFd, int outputFd)
 {
+    stopped_ = false;
     const auto left = bytesLeftIn(inputFd);
     if (left && *left <= kBufferSize)
         return transformSmall(inputFd, 0, true, outputFd);
@@ -163,6 +170,7 @@ bool KeystreamEngine::transformFile(int inputFd, int outputFd)
 
 bool KeystreamEngine::transformFilePart(int inputFd, uint64_t byteCount, int outputFd)
 {
+    stopped_ = false;
     if (byteCount <= kBufferSize)
         return transformSmall(inputFd, byteCount, false, outputFd);
     return transformPipelined(inputFd, byteCount, false, outputFd) == ChunkPipeline::Result::Done;
@@ -174,6 +182,8 @@ bool KeystreamEngine::transformSmall(int inputFd, uint64_t byteCount, bool unlim
         const size_t want = unlimited ? kBufferSize : static_cast<size_t>(std::min<uint64_t>(kBufferSize, byteCount));
         if (want == 0)
             return true;
+        if (stopRequested())
+            return false;
         const long long n = readFully(inputFd, buffer_.get(), want);
         if (n < 0)
             return false;
@@ -194,7 +204,12 @@ ChunkPipeline::Result KeystreamEngine::transformPipelined(int inputFd, uint64_t 
     if (!pipeline_)
         pipeline_ = std::make_unique<ChunkPipeline>(kBufferSize);
     return pipeline_->run(inputFd, byteCount, unlimited, outputFd,
-                          [this](uint8_t* data, size_t length) { transformChunkAt(data, length); });
+                          [this](uint8_t* data, size_t length) {
+                              if (stopRequested())
+                                  return false;
+                              transformChunkAt(data, length);
+                              return true;
+                          });
 }
 
 void KeystreamEngine::clear(bool keepWordCount)

@@ -3,6 +3,7 @@
 #include "engine/ChunkPipeline.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -46,12 +47,21 @@ public:
 
     void clear(bool keepWordCount);
 
+    // A flag that ends a file transform between two chunks (the window's Stop).
+    void setStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
+    // The last file transform ended because the flag was set.
+    bool stopped() const { return stopped_; }
+
 private:
     void transformChunk(size_t length);
     void transformChunkAt(uint8_t* data, size_t length);
     bool transformSmall(int inputFd, uint64_t byteCount, bool unlimited, int outputFd);
     ChunkPipeline::Result transformPipelined(int inputFd, uint64_t byteCount, bool unlimited, int outputFd);
 
+    bool stopRequested();
+
+    const std::atomic<bool>* stop_ = nullptr;
+    bool stopped_ = false;
     int wordCount_ = -1;
     uint32_t packed_ = 0;
     bool keyed_ = false;

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 namespace mvx::ui {
 
 // The batches' progress calls, posted from the worker to the window's thread
@@ -13,6 +15,9 @@ class BatchProgressBridge : public QObject, public IBatchProgress {
     Q_OBJECT
 public:
     using QObject::QObject;
+
+    // Runs on the batch's thread when the batch has counted its files.
+    void setRangeHook(std::function<void(int)> hook) { rangeHook_ = std::move(hook); }
 
     void setRange(int count) override;
     void step() override;
@@ -30,6 +35,9 @@ signals:
     void progressTextChanged(const QString& text);
     void waitClosed();
     void refreshWanted();
+
+private:
+    std::function<void(int)> rangeHook_;
 };
 
 } // namespace mvx::ui

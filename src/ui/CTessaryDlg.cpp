@@ -9,10 +9,13 @@
 #include "ui/FilePaneView.h"
 #include "ui/ListWidgets.h"
 #include "ui/StudioListWidget.h"
+#include "ui/UiThread.h"
 #include "ui/WindowEncryptChooser.h"
 #include "ui/WindowIcons.h"
 #include "workbench/AppSession.h"
 #include "workbench/DeleteFlows.h"
+#include "workbench/ProgressFileCrypto.h"
+#include "workbench/ProgressLine.h"
 #include "workbench/WorkbenchCommands.h"
 
 #include <QActionGroup>
@@ -105,6 +108,7 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     context.chooser = chooser_.get();
     context.progress = progress_;
     context.work.setAbortFlag(runner_->abortFlag());
+    context.crypto->setStopFlag(runner_->abortFlag());
 
     buildMenus();
     buildToolbar();
@@ -354,9 +358,12 @@ void CTessaryDlg::connectProgress()
     connect(progress_, &BatchProgressBridge::stepped, this,
             [this] { progressBar_->setValue(std::min(progressBar_->value() + 1, progressBar_->maximum())); });
     connect(progress_, &BatchProgressBridge::resetDone, this, [this] { progressBar_->setValue(0); });
-    connect(progress_, &BatchProgressBridge::waitOpened, progressText_, &QLabel::setText);
-    connect(progress_, &BatchProgressBridge::progressTextChanged, progressText_, &QLabel::setText);
-    connect(progress_, &BatchProgressBridge::waitClosed, progressText_, &QLabel::clear);
+    connect(progress_, &BatchProgressBridge::waitOpened, this, [this](const QString& text) {
+        progressBar_->setFormat(text + "  %v / %m");
+    });
+    connect(progress_, &BatchProgressBridge::progressTextChanged, this, [this](const QString& text) {
+        progressBar_->setFormat(text + "  %v / %m");
+    });
     connect(progress_, &BatchProgressBridge::refreshWanted, filePane_, &FilePaneView::refresh);
 }
 
@@ -409,12 +416,33 @@ bool CTessaryDlg::runBatch(std::function<void(BatchContext&)> job, std::function
         return false;
     BatchContext& context = workbench_->context();
     context.settings = WorkbenchSettings::from(session_.settings());
-    return runner_->start([&context, job = std::move(job)] { job(context); },
+    return runner_->start([this, &context, job = std::move(job)] { runWithByteProgress(context, job); },
                           [this, done = std::move(done)] {
                               if (done)
                                   done();
                               afterBatch();
                           });
+}
+
+// The files and bytes of the batch, four times a second beside the bar.
+void CTessaryDlg::runWithByteProgress(BatchContext& context, const std::function<void(BatchContext&)>& job)
+{
+    ProgressLine::Display display{
+        [this](const std::string& line) { postTo(this, [this, text = q(line)] { progressText_->setText(text); }); },
+        {}};
+    ProgressLine progress(display, session_.messenger().text(Msg::ProgressFilesAndBytes), 0, 0);
+    progress_->setRangeHook([&](int) {
+        uint64_t bytes = 0;
+        for (const auto& file : context.work.files())
+            bytes += ProgressFileCrypto::sizeOf(file);
+        progress.setTotals(context.work.size(), bytes);
+    });
+    IFileCrypto* engine = context.crypto;
+    ProgressFileCrypto counted(*engine, progress);
+    context.crypto = &counted;
+    job(context);
+    context.crypto = engine;
+    progress_->setRangeHook({});
 }
 
 void CTessaryDlg::afterBatch()

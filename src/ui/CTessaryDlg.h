@@ -105,6 +105,7 @@ private:
     void showAddresses();
     void showKeyName();
     void afterBatch();
+    void runWithByteProgress(BatchContext& context, const std::function<void(BatchContext&)>& job);
 
     void encrypt();
     void decrypt();

@@ -41,6 +41,11 @@ public:
     int openContainer(const std::string& containerPath, std::string& plainFileName) override;
     int decryptBody(const std::string& containerPath, const std::string& outputPath) override;
     void finishBatch() override;
+    void setStopFlag(const std::atomic<bool>* stop) override
+    {
+        encryptor_.setStopFlag(stop);
+        decryptor_.setStopFlag(stop);
+    }
     // The partner the destination list named, else the names the container carries.
     std::string senderName() const override { return known() ? decryptor_.identifiedName() : decryptor_.senderName(); }
     std::string senderMail() const override { return known() ? decryptor_.identifiedMail() : decryptor_.senderMail(); }

@@ -2,6 +2,7 @@
 
 #include "engine/EncryptionSettings.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ public:
     virtual int openContainer(const std::string& containerPath, std::string& plainFileName) = 0;
     // 1 or 0; requires a successful openContainer just before. A failure leaves no output.
     virtual int decryptBody(const std::string& containerPath, const std::string& outputPath) = 0;
+    // The window's Stop flag: a body in hand ends between two chunks and fails
+    // without a message, leaving no output.
+    virtual void setStopFlag(const std::atomic<bool>* stop) { (void)stop; }
     // After the last file of a batch: writes what the batch kept back (the
     // senders' last use) and drops what was prepared ahead and not used.
     virtual void finishBatch() {}

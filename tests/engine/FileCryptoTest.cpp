@@ -15,6 +15,7 @@
 #include "platform/FileIo.h"
 #include "platform/LittleEndian.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -371,6 +372,34 @@ TEST_F(FileCrypto, FailedWritesLeaveNothingBehind)
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(fs::exists(tooSmall));
     EXPECT_EQ(readFile(good), before);
+}
+
+// Stop during a body: no output is left, no failure is reported, the input stays.
+TEST_F(FileCrypto, StopEndsABodyWithoutOutputOrMessage)
+{
+    const auto plain = plainFile("large.bin", 3 * KeystreamEngine::kBufferSize + 17);
+    const auto container = encrypt(sender, plain, {reader.publicFile}, kOptionAttachSender);
+    ASSERT_FALSE(container.empty());
+    const auto before = readFile(container);
+    ui.clear();
+
+    std::atomic<bool> stop = true;
+    FileEncryptor encryptor(messenger);
+    encryptor.setSender({sender.publicFile, sender.privateFile, "Sender Person", "sender@example.org", 0});
+    encryptor.setRecipients({reader.publicFile});
+    encryptor.setStopFlag(&stop);
+    encryptor.resetContentKey();
+    EXPECT_EQ(encryptor.encryptBody(plain, dir.file("stopped.klx"), 0), 0);
+    EXPECT_FALSE(fs::exists(dir.file("stopped.klx")));
+
+    FileDecryptor decryptor(messenger, reader.publicFile, reader.privateFile);
+    decryptor.setStopFlag(&stop);
+    std::string name;
+    ASSERT_EQ(decryptor.openContainer(container, name, FileDecryptor::kPurposeDecrypt, true), 1);
+    EXPECT_EQ(decryptor.decryptBody(container, dir.file("stopped.bin")), 0);
+    EXPECT_FALSE(fs::exists(dir.file("stopped.bin")));
+    EXPECT_EQ(readFile(container), before);
+    EXPECT_TRUE(ui.texts().empty());
 }
 
 TEST_F(FileCrypto, BodyBeyondTheLengthFieldIsRefusedWithTheAttachment)

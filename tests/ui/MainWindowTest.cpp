@@ -237,8 +237,9 @@ private slots:
         QVERIFY(f.exists(plain + ".klx"));
     }
 
-    // Stop during a batch: the file in hand is finished, the others are left.
-    void stopEndsTheBatchAfterTheCurrentFile()
+    // Stop during a batch: the file in hand is abandoned with its older
+    // output kept, the files after it are not started, no plain file is lost.
+    void stopLeavesTheFilesAsTheyWere()
     {
         WindowFixture& f = *fixture;
         for (const char* name : {"a.txt", "b.txt", "c.txt"})
@@ -257,9 +258,12 @@ private slots:
         f.script.answerContinue(0);
         f.script.beforeContinueConfirm = [&f] { QTest::mouseClick(f.find<QPushButton>("stopBatch"), Qt::LeftButton); };
         QVERIFY(f.runCommand("actionEncryption"));
-        QVERIFY(f.read(f.temp.file("many/c.txt.klx")) != "an older output");
+        QCOMPARE(f.read(f.temp.file("many/c.txt.klx")), std::string("an older output"));
         QVERIFY(!f.exists(f.temp.file("many/a.txt.klx")));
         QVERIFY(!f.exists(f.temp.file("many/b.txt.klx")));
+        for (const char* name : {"a.txt", "b.txt", "c.txt"})
+            QCOMPARE(f.read(f.temp.file(std::string("many/") + name)), std::string(name));
+        QVERIFY(!shownText(f.script, "1 files succeeded encryption."));
     }
 
 private:

@@ -3,7 +3,9 @@
 #include "app/FileFilter.h"
 #include "platform/Clock.h"
 #include "workbench/CKeyListSel.h"
+#include "workbench/EncryptBatch.h"
 #include "workbench/MiniWindowPlacement.h"
+#include "workbench/ProgressFileCrypto.h"
 
 namespace mvx::test {
 namespace {
@@ -81,6 +83,35 @@ TEST(FileFilterTest, ChooserFiltersBecomeDesktopFilters)
     EXPECT_EQ(filters[0].desktopFilter(), "すべてのtxtファイル(*.txt) (*.txt)");
     EXPECT_EQ(filters[1].desktopFilter(), "全てのファイル(*.*) (*)");
     EXPECT_TRUE(FileFilter::parse("").empty());
+}
+
+} // namespace
+} // namespace mvx::test
+
+namespace mvx::test {
+namespace {
+
+// The batch's plan of files and its end reach the engine through the
+// progress counting that both front ends put in front of it.
+class CountingFileCrypto : public RecordingFileCrypto {
+public:
+    size_t planned = 0;
+    int finished = 0;
+    void expectEncryptions(const std::vector<PlannedFile>& files, int, int) override { planned += files.size(); }
+    void finishBatch() override { ++finished; }
+};
+
+TEST_F(WorkbenchTest, ProgressCountingPassesTheBatchPlanAndItsEndToTheEngine)
+{
+    CountingFileCrypto engine;
+    ProgressLine line({}, "%d/%d files, %s of %s, %s/s", 0, 0);
+    ProgressFileCrypto counted(engine, line);
+    context.crypto = &counted;
+    chooser.choices = EncryptChoices{{context.keys.selfAuthKeyFile}, {}, false};
+    work.setFiles({write("a.txt", "a"), write("b.txt", "b")});
+    EXPECT_EQ(EncryptBatch(context).run({}).containers.size(), 2u);
+    EXPECT_EQ(engine.planned, 2u);
+    EXPECT_EQ(engine.finished, 1);
 }
 
 } // namespace

@@ -1,8 +1,8 @@
-#include "cli/ProgressFileCrypto.h"
+#include "workbench/ProgressFileCrypto.h"
 
 #include <sys/stat.h>
 
-namespace mvx::cli {
+namespace mvx {
 
 uint64_t ProgressFileCrypto::sizeOf(const std::string& path)
 {
@@ -27,4 +27,4 @@ int ProgressFileCrypto::decryptBody(const std::string& containerPath, const std:
     return result;
 }
 
-} // namespace mvx::cli
+} // namespace mvx

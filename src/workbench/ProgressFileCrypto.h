@@ -1,9 +1,9 @@
 #pragma once
 
-#include "cli/ProgressLine.h"
+#include "workbench/ProgressLine.h"
 #include "workbench/IFileCrypto.h"
 
-namespace mvx::cli {
+namespace mvx {
 
 // The batches' file operations, reported to a progress line as they go.
 class ProgressFileCrypto : public IFileCrypto {
@@ -15,6 +15,11 @@ public:
     void setTimeLimit(TimeLimitSetting limit) override { inner_.setTimeLimit(limit); }
     void setHistoryNames(std::vector<HistoryName> names) override { inner_.setHistoryNames(std::move(names)); }
     void resetContentKey() override { inner_.resetContentKey(); }
+    void expectEncryptions(const std::vector<PlannedFile>& files, int mode, int keySource) override
+    {
+        inner_.expectEncryptions(files, mode, keySource);
+    }
+    void finishBatch() override { inner_.finishBatch(); }
     int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource) override;
     int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) override
     {
@@ -35,4 +40,4 @@ private:
     ProgressLine& progress_;
 };
 
-} // namespace mvx::cli
+} // namespace mvx

@@ -1,13 +1,12 @@
-#include "cli/ProgressLine.h"
+#include "workbench/ProgressLine.h"
 
 #include "app/MessageFormat.h"
-#include "cli/TerminalLine.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <sys/stat.h>
 
-namespace mvx::cli {
+namespace mvx {
 
 namespace {
 
@@ -15,18 +14,18 @@ constexpr auto kRedraw = std::chrono::milliseconds(250);
 
 } // namespace
 
-ProgressLine::ProgressLine(TerminalLine* line, std::string format, size_t totalFiles, uint64_t totalBytes)
-    : line_(line), format_(std::move(format)), totalFiles_(totalFiles), totalBytes_(totalBytes)
+ProgressLine::ProgressLine(Display display, std::string format, size_t totalFiles, uint64_t totalBytes)
+    : display_(std::move(display)), format_(std::move(format)), totalFiles_(totalFiles), totalBytes_(totalBytes)
 {
-    if (!line_)
+    if (!display_.draw)
         return;
-    line_->draw(text(0, 0));
+    display_.draw(text(0, 0));
     ticker_ = std::thread([this] { tick(); });
 }
 
 ProgressLine::~ProgressLine()
 {
-    if (!line_)
+    if (!display_.draw)
         return;
     {
         std::lock_guard<std::mutex> guard(lock_);
@@ -34,7 +33,8 @@ ProgressLine::~ProgressLine()
     }
     wake_.notify_all();
     ticker_.join();
-    line_->clear();
+    if (display_.clear)
+        display_.clear();
 }
 
 void ProgressLine::startFile(const std::string& outputPath)
@@ -51,6 +51,16 @@ void ProgressLine::fileDone(uint64_t bytes)
     growing_.clear();
 }
 
+void ProgressLine::setTotals(size_t files, uint64_t bytes)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    totalFiles_ = files;
+    totalBytes_ = bytes;
+    doneFiles_ = 0;
+    doneBytes_ = 0;
+    started_ = std::chrono::steady_clock::now();
+}
+
 uint64_t ProgressLine::growingBytes() const
 {
     struct stat st {};
@@ -65,7 +75,7 @@ void ProgressLine::tick()
     while (!wake_.wait_for(guard, kRedraw, [this] { return stopping_; })) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
         const uint64_t bytes = std::min(totalBytes_, doneBytes_ + growingBytes());
-        line_->draw(text(bytes, seconds));
+        display_.draw(text(bytes, seconds));
     }
 }
 
@@ -90,4 +100,4 @@ std::string ProgressLine::text(uint64_t doneBytes, double seconds) const
                          byteText(rate));
 }
 
-} // namespace mvx::cli
+} // namespace mvx

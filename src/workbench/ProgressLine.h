@@ -4,22 +4,26 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 
-namespace mvx::cli {
+namespace mvx {
 
-class TerminalLine;
-
-// The progress line of encrypt, decrypt and shred on a terminal: files done
+// The progress line of a batch, on a terminal or in the window: files done
 // of the total, bytes done of the total (the output growing counts for the
-// file under way) and the rate, redrawn a few times a second and cleared at
-// the end. Without a terminal line it does nothing. Thread-safe.
+// file under way) and the rate, drawn four times a second and cleared at the
+// end. Without a place to draw it does nothing. Thread-safe.
 class ProgressLine {
 public:
+    struct Display {
+        std::function<void(const std::string& line)> draw;
+        std::function<void()> clear;
+    };
+
     // format: the message table's "%d/%d files, %s of %s, %s/s".
-    ProgressLine(TerminalLine* line, std::string format, size_t totalFiles, uint64_t totalBytes);
+    ProgressLine(Display display, std::string format, size_t totalFiles, uint64_t totalBytes);
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
@@ -27,6 +31,8 @@ public:
     // A file begins; outputPath (may be empty) grows while it is worked on.
     void startFile(const std::string& outputPath);
     void fileDone(uint64_t bytes);
+    // The batch has listed its files (the window learns the totals late).
+    void setTotals(size_t files, uint64_t bytes);
 
     std::string text(uint64_t doneBytes, double seconds) const;
     static std::string byteText(double bytes);
@@ -35,7 +41,7 @@ private:
     void tick();
     uint64_t growingBytes() const;
 
-    TerminalLine* line_;
+    Display display_;
     std::string format_;
     size_t totalFiles_;
     uint64_t totalBytes_;
@@ -49,4 +55,4 @@ private:
     std::thread ticker_;
 };
 
-} // namespace mvx::cli
+} // namespace mvx
