@@ -29,13 +29,12 @@ bool BatchRunner::start(std::function<void()> job, std::function<void()> done)
 
 void BatchRunner::waitForIdle()
 {
-    // The worker may be waiting for an answer from this thread: keep serving
-    // events until it has ended.
+    // The worker may be waiting for an answer from this thread: serve events
+    // between short waits until its end has been handled.
     while (worker_) {
         abort_ = true;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (worker_ && worker_->isFinished())
-            QCoreApplication::sendPostedEvents(this);
+        worker_->wait(20);
+        QCoreApplication::processEvents();
     }
 }
 

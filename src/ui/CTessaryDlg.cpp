@@ -127,8 +127,7 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(splitter, 1);
     setCentralWidget(central);
-    buildBottom();
-    layout->addWidget(findChild<QWidget*>("bottomBar"));
+    layout->addWidget(buildBottom());
     connectProgress();
     connect(filePane_, &FilePaneView::refreshRequested, this, &CTessaryDlg::refreshPanes);
     connect(runner_, &BatchRunner::busyChanged, this, &CTessaryDlg::setBusy);
@@ -315,7 +314,7 @@ QWidget* CTessaryDlg::buildDestinationPane()
     return pane;
 }
 
-void CTessaryDlg::buildBottom()
+QWidget* CTessaryDlg::buildBottom()
 {
     auto* bar = new QWidget(this);
     bar->setObjectName("bottomBar");
@@ -346,6 +345,7 @@ void CTessaryDlg::buildBottom()
     grid->setColumnStretch(1, 1);
     connect(stop_, &QPushButton::clicked, runner_, &BatchRunner::stop);
     statusBar()->setObjectName("statusLine");
+    return bar;
 }
 
 void CTessaryDlg::connectProgress()

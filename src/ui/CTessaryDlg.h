@@ -95,7 +95,7 @@ private:
     void buildToolbar();
     QWidget* buildStudioPane();
     QWidget* buildDestinationPane();
-    void buildBottom();
+    QWidget* buildBottom();
     void connectProgress();
     void setBusy(bool busy);
     void showIdleProgress();
