@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <string>
 #include <sys/resource.h>
@@ -51,6 +52,7 @@ public:
 
 std::string g_keys;  // folder with sender.kpub, senderPrivate.kpri, reader.kpub, readerPrivate.kpri
 std::string g_work;
+size_t g_helpers = WorkAhead::spareCores();  // 0 with the phase "alone"
 
 double now()
 {
@@ -188,10 +190,38 @@ void bigFile(size_t size, int runs)
         ::unlink((plain + suffix).c_str());
 }
 
+double threadCpu()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+double processCpu()
+{
+    struct rusage ru {};
+    getrusage(RUSAGE_SELF, &ru);
+    return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) * 1e-6;
+}
+
+// Wall time, and CPU time of the batch's thread and of every thread: on a busy
+// machine the batch thread's share shows what a free core would give.
+struct BatchTimes {
+    double wall = 0, batchThread = 0, allThreads = 0;
+    std::string text(const char* what, size_t done, const char* unit) const
+    {
+        char line[160];
+        std::snprintf(line, sizeof line, "%s %.3f s (%zu %s; CPU: batch thread %.3f s, all threads %.3f s)", what, wall,
+                      done, unit, batchThread, allThreads);
+        return line;
+    }
+};
+
 // One batch as the window runs it: kind 0 for two recipients, then the
 // reader decrypts the containers in one batch.
-double runBatch(const std::string& ownName, const std::vector<std::string>& files, bool encrypt,
-                std::vector<std::string> recipients, size_t& done)
+BatchTimes runBatch(const std::string& ownName, const std::vector<std::string>& files, bool encrypt,
+                    std::vector<std::string> recipients, size_t& done)
 {
     CMessageTable table;
     QuietInteraction ui;
@@ -202,8 +232,9 @@ double runBatch(const std::string& ownName, const std::vector<std::string>& file
     context.keys.publicKeyFile = g_keys + "/" + ownName + ".kpub";
     context.keys.privateKeyFile = g_keys + "/" + ownName + "Private.kpri";
     context.usePlatformDefaults();
-    EngineFileCrypto crypto(messenger, {context.keys.publicKeyFile, context.keys.privateKeyFile, ownName,
-                                        ownName + "@example.org", 0});
+    EngineFileCrypto crypto(messenger,
+                            {context.keys.publicKeyFile, context.keys.privateKeyFile, ownName, ownName + "@example.org", 0},
+                            g_helpers);
     context.crypto = &crypto;
     EncryptChoices choices;
     choices.destinations = std::move(recipients);
@@ -211,12 +242,12 @@ double runBatch(const std::string& ownName, const std::vector<std::string>& file
     PresetEncryptChooser chooser(choices);
     context.chooser = &chooser;
     work.setFiles(files);
-    const double t0 = now();
+    const double t0 = now(), thread0 = threadCpu(), process0 = processCpu();
     if (encrypt)
         done = EncryptBatch(context).run({}).containers.size();
     else
         done = DecryptBatch(context).run(kKindFromDestinationList).decrypted.size();
-    return now() - t0;
+    return {now() - t0, threadCpu() - thread0, processCpu() - process0};
 }
 
 // One batch of count files of the given size, encrypted for two recipients, then decrypted by the reader.
@@ -232,13 +263,13 @@ void batches(const std::string& label, int count, size_t size)
     }
     inChild([&] {
         size_t encrypted = 0, decrypted = 0;
-        const double enc = runBatch("sender", plain, true, {g_keys + "/reader.kpub", g_keys + "/sender.kpub"},
-                                    encrypted);
+        const BatchTimes enc = runBatch("sender", plain, true, {g_keys + "/reader.kpub", g_keys + "/sender.kpub"},
+                                        encrypted);
         for (const auto& p : plain)
             ::unlink(p.c_str());
-        const double dec = runBatch("reader", containers, false, {}, decrypted);
-        std::printf("batch %s: encrypt %.3f s (%zu made), decrypt %.3f s (%zu decrypted), decrypt/encrypt %.2f\n",
-                    label.c_str(), enc, encrypted, dec, decrypted, dec / enc);
+        const BatchTimes dec = runBatch("reader", containers, false, {}, decrypted);
+        std::printf("batch %s: %s, %s, decrypt/encrypt %.2f\n", label.c_str(), enc.text("encrypt", encrypted, "made").c_str(),
+                    dec.text("decrypt", decrypted, "decrypted").c_str(), dec.wall / enc.wall);
     });
     std::system(("rm -rf " + folder).c_str());
 }
@@ -264,7 +295,7 @@ void secureDeletion()
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s KEY_FOLDER WORK_FOLDER [files|batches|shred]...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s KEY_FOLDER WORK_FOLDER [files|alone|batches|shred]...\n", argv[0]);
         return 2;
     }
     g_keys = argv[1];
@@ -279,6 +310,8 @@ int main(int argc, char** argv)
         } else if (phase == "batches") {
             batches("1000 x 4 KiB", 1000, 4096);
             batches("8 x 64 MiB", 8, 64u << 20);
+        } else if (phase == "alone") {
+            g_helpers = 0;  // the batches that follow run without helpers, whatever the cores
         } else if (phase == "shred") {
             secureDeletion();
         }

@@ -95,39 +95,6 @@ int RecipientRecordTable::sealHead(size_t index, const std::vector<uint8_t>& rec
     return 1;
 }
 
-int RecipientRecordTable::findOwnRecord(const std::string& ownPublicKeyFile,
-                                        const std::string& ownPrivateKeyFile) const
-{
-    bool publicOpened = false, privateOpened = false;
-    std::vector<uint8_t> publicBlob = RsaKeyWrapper::readBlobFromKeyFile(ownPublicKeyFile, &publicOpened);
-    std::vector<uint8_t> privateBlob = RsaKeyWrapper::readBlobFromKeyFile(ownPrivateKeyFile, &privateOpened);
-    if (!publicOpened || !privateOpened)
-        return kKeyFileMissing;
-    return findOwnRecord(publicBlob, privateBlob);
-}
-
-int RecipientRecordTable::findOwnRecord(const std::vector<uint8_t>& ownPublicBlob,
-                                        const std::vector<uint8_t>& ownPrivateBlob) const
-{
-    const uint64_t ownFingerprint = keyFingerprint(ownPublicBlob.data(), ownPublicBlob.size());
-    for (size_t i = 0; i < records_.size(); ++i) {
-        const uint8_t* record = records_[i].data();
-        if (getLe64(record + RecordOffset::kFingerprint) != ownFingerprint)
-            continue;
-        RsaKeyWrapper rsa;
-        if (!rsa.loadFromMemory(ownPrivateBlob))
-            return kNoRecord;
-        std::vector<uint8_t> head;
-        if (!rsa.decrypt(record + RecordOffset::kHead, kSealedHeadSize, head)) {
-            CryptoErrors::showLast();
-            return kNoRecord;
-        }
-        if (head.size() >= kHeadSize && crc64we(head.data(), kHeadSize) == getLe64(record + RecordOffset::kHeadCrc))
-            return static_cast<int>(i);
-    }
-    return kNoRecord;
-}
-
 int RecipientRecordTable::openOwnRecord(const std::vector<uint8_t>& ownPublicBlob, evp_pkey_st* ownPrivateKey)
 {
     const uint64_t ownFingerprint = keyFingerprint(ownPublicBlob.data(), ownPublicBlob.size());
@@ -156,36 +123,6 @@ int RecipientRecordTable::openOwnRecord(const std::vector<uint8_t>& ownPublicBlo
             return static_cast<int>(i);
     }
     return kNoRecord;
-}
-
-int RecipientRecordTable::openHead(size_t index, const std::string& ownPrivateKeyFile)
-{
-    bool opened = false;
-    std::vector<uint8_t> blob = RsaKeyWrapper::readBlobFromKeyFile(ownPrivateKeyFile, &opened);
-    if (!opened) {
-        CryptoErrors::report("cannot open key file " + ownPrivateKeyFile);
-        return 0;
-    }
-    return openHead(index, blob);
-}
-
-int RecipientRecordTable::openHead(size_t index, const std::vector<uint8_t>& ownPrivateBlob)
-{
-    uint8_t* record = addressOf(index);
-    if (!record)
-        return 0;
-    RsaKeyWrapper rsa;
-    if (!rsa.loadFromMemory(ownPrivateBlob))
-        return 0;
-    std::vector<uint8_t> head;
-    if (!rsa.decrypt(record + RecordOffset::kHead, kSealedHeadSize, head) || head.size() < kHeadSize) {
-        CryptoErrors::showLast();
-        return 0;
-    }
-    std::memcpy(record + RecordOffset::kHead, head.data(), kHeadSize);
-    std::memset(record + RecordOffset::kHead + kHeadSize, 0, kSealedHeadSize - kHeadSize);
-    std::fill(head.begin(), head.end(), 0);
-    return 1;
 }
 
 void RecipientRecordTable::transformTail(size_t index, const uint32_t* contentKeyWords)

@@ -39,7 +39,6 @@ public:
     static constexpr size_t kFileNameSize = 76;
     static constexpr uint32_t kFormatWord = 0x2003;
     static constexpr uint32_t kOlderFormatWord = 0x2002;
-    static constexpr int kKeyFileMissing = -2;
     static constexpr int kNoRecord = -1;
 
     using Record = std::array<uint8_t, kRecordSize>;
@@ -57,16 +56,10 @@ public:
     int sealHead(size_t index, const std::vector<uint8_t>& recipientBlob);
     // As above with the blob already imported.
     int sealHead(size_t index, const std::vector<uint8_t>& recipientBlob, evp_pkey_st* recipientKey);
-    // Index of the first record sealed for the own key pair, kNoRecord or kKeyFileMissing.
-    int findOwnRecord(const std::string& ownPublicKeyFile, const std::string& ownPrivateKeyFile) const;
-    // As findOwnRecord, from blobs already in memory.
-    int findOwnRecord(const std::vector<uint8_t>& ownPublicBlob, const std::vector<uint8_t>& ownPrivateBlob) const;
-    // findOwnRecord and openHead with one private-key operation: the head that
-    // identified the record replaces its sealed head. Index or kNoRecord.
+    // Finds the first record sealed for the own key pair and opens it with one
+    // private-key operation: the head whose check value matched replaces the
+    // sealed head. Index or kNoRecord.
     int openOwnRecord(const std::vector<uint8_t>& ownPublicBlob, evp_pkey_st* ownPrivateKey);
-    // Replaces the sealed head by the 112 plain bytes. 1 or 0.
-    int openHead(size_t index, const std::string& ownPrivateKeyFile);
-    int openHead(size_t index, const std::vector<uint8_t>& ownPrivateBlob);
     // Applies a fresh keystream keyed with the content key to bytes 144..255; seals and opens.
     void transformTail(size_t index, const uint32_t* contentKeyWords);
 

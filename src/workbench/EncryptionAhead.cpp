@@ -140,6 +140,7 @@ std::unique_ptr<WorkAhead::Piece> EncryptionAhead::make(size_t helper, const Pla
     encryptor.setSender(sender_);
     encryptor.setKeyCache(keys_);
     encryptor.setCachedMaterial(cached_);
+    encryptor.setStopFlag(stop_);
     encryptor.setRecipients(settings.recipients);
     encryptor.setOptionWord(settings.optionWord);
     encryptor.setTimeLimit(settings.timeLimit);

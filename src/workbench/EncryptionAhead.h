@@ -6,6 +6,7 @@
 #include "platform/FileStamp.h"
 #include "workbench/WorkAhead.h"
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,6 +53,8 @@ public:
     // The settings the next files get (kept in step with the batch's encryptor).
     Settings& settings() { return settings_; }
     void setCachedMaterial(const CachedKeyMaterial* material) { cached_ = material; }
+    // The window's Stop ends the helpers' files too (set before the batch starts).
+    void setStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
 
     // The files the batch will reach, in its order, for the batch kind and key source.
     void expect(const std::vector<PlannedFile>& files, int mode, int keySource);
@@ -70,6 +73,7 @@ private:
     SenderKeys sender_;
     std::shared_ptr<KeyMaterialCache> keys_;
     const CachedKeyMaterial* cached_ = nullptr;
+    const std::atomic<bool>* stop_ = nullptr;
     Settings settings_;
     struct Helper;
     std::vector<std::unique_ptr<Helper>> helpers_;

@@ -45,6 +45,7 @@ public:
     {
         encryptor_.setStopFlag(stop);
         decryptor_.setStopFlag(stop);
+        ahead_.setStopFlag(stop);
     }
     // The partner the destination list named, else the names the container carries.
     std::string senderName() const override { return known() ? decryptor_.identifiedName() : decryptor_.senderName(); }

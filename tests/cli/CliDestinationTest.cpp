@@ -161,7 +161,7 @@ TEST_F(CliDestinations, HistoryOpenAndForward)
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_NE(rows[0].find("\t新規作成\tAlice\talice@example.org"), std::string::npos) << rows[0];
 
-    const fs::path opener = script("opener.sh", "printf ', amended' >> \"$1\"\n");
+    const fs::path opener = script("destination-opener.sh", "printf ', amended' >> \"$1\"\n");
     ::setenv("MORVANEX_OPENER", opener.c_str(), 1);
     auto opened = alice.run({"open", container.string()});
     EXPECT_EQ(opened.out, "updated\n") << opened.err;

@@ -42,7 +42,7 @@ protected:
     // The time limit stored in the own record of a container made for oneself.
     void useOpener(const std::string& body)
     {
-        const fs::path opener = work / "opener.sh";
+        const fs::path opener = work / "script-use-opener.sh";
         std::ofstream(opener) << "#!/bin/sh\n" << body;
         fs::permissions(opener, fs::perms::owner_all);
         ::setenv("MORVANEX_OPENER", opener.c_str(), 1);

@@ -424,7 +424,7 @@ TEST_F(HistoryFlowsTest, TheLauncherFollowsTheUsersDefaultsAndFallsBackToTheAppl
 
 TEST_F(HistoryFlowsTest, TheOpenerNamedInTheEnvironmentEditsTheFile)
 {
-    const std::string script = folder.path() + "opener.sh";
+    const std::string script = folder.path() + "history-opener.sh";
     const std::string text = "#!/bin/sh\nprintf ' and more' >> \"$1\"\n";
     writeWholeFile(script, text.data(), text.size(), 0755);
     ::setenv("MORVANEX_OPENER", script.c_str(), 1);
