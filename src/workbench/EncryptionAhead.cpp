@@ -69,6 +69,13 @@ std::string temporaryPathFor(const std::string& outputPath)
     }
 }
 
+// The batch writes each container under a temporary name in the output's
+// folder, so a container made ahead is matched by its plain file and folder.
+std::string claimKey(const std::string& plainPath, const std::string& outputPath)
+{
+    return plainPath + '\n' + BatchFiles::folderOf(outputPath);
+}
+
 } // namespace
 
 struct EncryptionAhead::Helper {
@@ -107,7 +114,7 @@ void EncryptionAhead::expect(const std::vector<PlannedFile>& files, int mode, in
 {
     std::vector<WorkAhead::Expected> work;
     for (const PlannedFile& file : files)
-        work.push_back({file.plainPath + '\n' + file.outputPath,
+        work.push_back({claimKey(file.plainPath, file.outputPath),
                         [this, file, mode, keySource, settings = settings_](size_t helper) {
                             return make(helper, file, mode, keySource, settings);
                         }});
@@ -152,7 +159,7 @@ std::unique_ptr<WorkAhead::Piece> EncryptionAhead::make(size_t helper, const Pla
 std::unique_ptr<EncryptionAhead::Prepared> EncryptionAhead::claim(const std::string& plainPath,
                                                                   const std::string& outputPath, int keySource)
 {
-    std::unique_ptr<WorkAhead::Piece> piece = work_.claim(plainPath + '\n' + outputPath);
+    std::unique_ptr<WorkAhead::Piece> piece = work_.claim(claimKey(plainPath, outputPath));
     auto* prepared = dynamic_cast<Prepared*>(piece.get());
     if (!prepared || !prepared->made || prepared->keySource != keySource || !(prepared->settings == settings_) ||
         FileStamp::of(plainPath) != prepared->plainStamp)
@@ -163,7 +170,7 @@ std::unique_ptr<EncryptionAhead::Prepared> EncryptionAhead::claim(const std::str
 
 bool EncryptionAhead::place(Prepared& prepared, const std::string& outputPath, const std::string& plainPath, int mode)
 {
-    if (prepared.outputPath != outputPath || prepared.plainPath != plainPath || prepared.mode != mode ||
+    if (claimKey(prepared.plainPath, prepared.outputPath) != claimKey(plainPath, outputPath) || prepared.mode != mode ||
         !(prepared.settings == settings_))
         return false;
     if (std::rename(prepared.temporaryPath.c_str(), outputPath.c_str()) != 0)

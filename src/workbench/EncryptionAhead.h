@@ -59,6 +59,7 @@ public:
     // The files the batch will reach, in its order, for the batch kind and key source.
     void expect(const std::vector<PlannedFile>& files, int mode, int keySource);
     // The container made for this file, when it still fits; nullptr otherwise.
+    // outputPath may be a temporary name in the planned output's folder.
     std::unique_ptr<Prepared> claim(const std::string& plainPath, const std::string& outputPath, int keySource);
     // Puts a claimed container in place for the batch kind; false when it cannot be.
     bool place(Prepared& prepared, const std::string& outputPath, const std::string& plainPath, int mode);
