@@ -1,6 +1,7 @@
 #include "platform/DesktopAssociations.h"
 
 #include "platform/FileAttributes.h"
+#include "platform/MimeTypeCookie.h"
 
 #include <magic.h>
 
@@ -13,23 +14,6 @@
 namespace mvx {
 
 namespace {
-
-struct MagicCloser {
-    void operator()(magic_set* cookie) const { magic_close(cookie); }
-};
-using MagicCookie = std::unique_ptr<magic_set, MagicCloser>;
-
-// libmagic cookies must not be shared between threads: one per thread, loaded once.
-magic_set* threadCookie()
-{
-    thread_local MagicCookie cookie = [] {
-        MagicCookie made(magic_open(MAGIC_MIME_TYPE | MAGIC_SYMLINK | MAGIC_ERROR));
-        if (made && magic_load(made.get(), nullptr) != 0)
-            made.reset();
-        return made;
-    }();
-    return cookie.get();
-}
 
 std::string environment(const char* name)
 {
@@ -103,7 +87,7 @@ bool listsType(const std::string& desktopFile, const std::string& mimeType)
 
 std::string DesktopAssociations::mimeTypeOf(const std::string& file)
 {
-    magic_set* cookie = threadCookie();
+    magic_set* cookie = mimeTypeCookie();
     const char* type = cookie ? magic_file(cookie, file.c_str()) : nullptr;
     return type ? type : "";
 }
