@@ -1,9 +1,9 @@
 #include "workbench/FilePane.h"
 
+#include "workbench/BatchFiles.h"
 #include "workbench/CandidateList.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 #include <sys/stat.h>
@@ -63,7 +63,7 @@ void FilePane::refresh()
             continue;
         std::error_code typeError;
         const bool isFolder = it->is_directory(typeError);
-        if (!isFolder && encryptedOnly_ && !isContainerName(name))
+        if (!isFolder && encryptedOnly_ && !BatchFiles::endsWithLower(name, ".klx"))
             continue;
         Entry entry{name, isFolder, 0, modifiedSeconds(*it)};
         if (!isFolder)
@@ -82,16 +82,6 @@ std::vector<std::string> FilePane::pathsOf(const std::vector<size_t>& positions)
         if (position < entries_.size())
             paths.push_back(current_ + entries_[position].name);
     return paths;
-}
-
-bool FilePane::isContainerName(const std::string& name)
-{
-    if (name.size() < 4)
-        return false;
-    std::string ending = name.substr(name.size() - 4);
-    std::transform(ending.begin(), ending.end(), ending.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ending == ".klx";
 }
 
 } // namespace mvx

@@ -36,8 +36,6 @@ public:
     // Full paths of the entries at these positions.
     std::vector<std::string> pathsOf(const std::vector<size_t>& positions) const;
 
-    static bool isContainerName(const std::string& name);
-
 private:
     std::string chosen_;
     std::string current_;
