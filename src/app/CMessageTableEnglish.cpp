@@ -135,6 +135,8 @@ const MessageText kTexts[] = {
     {204, ""},
     {Msg::DeleteThisFileQuestion, "Delete this file,is this true?"},
     {Msg::ReadOnlyCannotDelete, "This file is read only,cannot delete."},
+    {Msg::ProtectedFolderKeptEncrypted, "The own key material cannot be read, so the protected folder stays encrypted:\n%s"},
+    {Msg::ProtectedFolderLeftPlain, "The protected folder could not be encrypted: the own key material is missing. Its files stay unencrypted:\n%s"},
     {Msg::Cancel, "Cancel"},
     {Msg::Ok, "OK"},
     {Msg::Close, "Close"},

@@ -137,6 +137,8 @@ const MessageText kTexts[] = {
     {Msg::HappenToError, "エラーが発生しました。"},
     {Msg::DeleteThisFileQuestion, "このファイルを削除します。よろしいですか？"},
     {Msg::ReadOnlyCannotDelete, "このファイルは読み取り専用のため、削除できません。"},
+    {Msg::ProtectedFolderKeptEncrypted, "自分の鍵を読み込めないため、指定フォルダは暗号化したままにします。\n%s"},
+    {Msg::ProtectedFolderLeftPlain, "自分の鍵がないため、指定フォルダを暗号化できませんでした。ファイルは暗号化されていません。\n%s"},
     {Msg::Cancel, "キャンセル"},
     {Msg::Ok, "OK"},
     {Msg::Close, "閉じる"},

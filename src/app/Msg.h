@@ -138,6 +138,8 @@ enum Id : int {
     HappenToError = 191, // Happen to Error.
     DeleteThisFileQuestion = 205, // Delete this file,is this true?
     ReadOnlyCannotDelete = 206, // This file is read only,cannot delete.
+    ProtectedFolderKeptEncrypted = 207, // The own key material cannot be read, so the protected folder stays encrypted:\n%s
+    ProtectedFolderLeftPlain = 208, // The protected folder could not be encrypted: the own key material is missing.\n%s
     Cancel = 220, // Cancel
     Ok = 221, // OK
     Close = 222, // Close

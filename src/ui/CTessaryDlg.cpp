@@ -410,6 +410,12 @@ void CTessaryDlg::relabel()
 
 bool CTessaryDlg::batchRunning() const { return runner_->busy(); }
 
+void CTessaryDlg::addToStudio(const std::vector<std::string>& paths)
+{
+    workbench_->studio().addDropped(paths, session_.messenger());
+    showStudio();
+}
+
 bool CTessaryDlg::runBatch(std::function<void(BatchContext&)> job, std::function<void()> done)
 {
     if (runner_->busy())

@@ -77,6 +77,8 @@ public:
     CTessaryDialogMini* miniWindow() const { return mini_.get(); }
     // Switch to the mini window (Miniaturization, "Use Mini size Menu").
     void showMiniWindow();
+    // Paths handed over on the command line, into the studio list.
+    void addToStudio(const std::vector<std::string>& paths);
     // Runs a job on the batch worker with the window's settings; false when
     // another batch is running.
     bool runBatch(std::function<void(BatchContext&)> job, std::function<void()> done = {});

@@ -2,20 +2,26 @@
 #include "app/CLanguage.h"
 #include "app/CMessageTable.h"
 #include "app/CSettingsStore.h"
+#include "app/CommandLine.h"
 #include "app/Msg.h"
+#include "app/SingleInstance.h"
 #include "app/ProgramFolder.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/CTessaryDlg.h"
+#include "ui/QtAppFrame.h"
+#include "ui/QtClipboardText.h"
 #include "ui/FirstPaintProbe.h"
 #include "ui/QtInteraction.h"
 #include "ui/UiThreadInteraction.h"
 #include "workbench/AppSession.h"
+#include "workbench/CTessaryApp.h"
 
 #include <QApplication>
-#include <QStatusBar>
 
 #include <cstdlib>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -50,10 +56,27 @@ void probeFirstPaint(const QStringList& arguments, QWidget* window)
         new mvx::ui::FirstPaintProbe(window, picture, printTime);
 }
 
+// The command line without the program name and the probes' options.
+mvx::CommandLine commandLine(const QStringList& arguments)
+{
+    std::vector<std::string> words;
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--screenshot")
+            ++i;
+        else if (arguments[i] != "--first-paint")
+            words.push_back(arguments[i].toStdString());
+    }
+    return mvx::CommandLine::parse(words);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "morvanex " << MORVANEX_VERSION << '\n';
+        return 0;
+    }
     if (!displayAvailable())
         return reportNoDisplay();
     QApplication app(argc, argv);
@@ -66,16 +89,23 @@ int main(int argc, char** argv)
     mvx::AppSession session(interaction, std::string());
     dialogs.setTable(&session.table());
 
-    mvx::ui::CTessaryDlg window(session);
-    dialogs.setParentWindow(&window);
-    dialogs.setStatusSink([&window](const QString& text) { window.statusBar()->showMessage(text); });
-    QObject::connect(&window, &mvx::ui::CTessaryDlg::closed, &app, &QApplication::quit, Qt::QueuedConnection);
-    if (session.settings().useSmallMenu) {
-        window.showMiniWindow();
-        probeFirstPaint(QApplication::arguments(), window.miniWindow());
-    } else {
-        probeFirstPaint(QApplication::arguments(), &window);
-        window.show();
-    }
+    mvx::CTessaryApp* started = nullptr;
+    mvx::ui::QtAppFrame frame(session, dialogs, [&started] {
+        // The protected folder is encrypted before the event loop ends, so its
+        // questions still open as usual.
+        started->shutDown(false);
+        QApplication::quit();
+    });
+    mvx::CTessaryApp tessary(session, frame);
+    started = &tessary;
+    const char* home = std::getenv("MORVANEX_HOME");
+    mvx::SingleInstance instance(mvx::SingleInstance::lockFolderFor(session.folder(), home && *home));
+    mvx::ui::QtClipboardText clipboard;
+    if (!tessary.start(commandLine(QApplication::arguments()), instance, clipboard))
+        return 0;
+    if (frame.window()->miniWindow() && frame.window()->miniWindow()->isVisible())
+        probeFirstPaint(QApplication::arguments(), frame.window()->miniWindow());
+    else
+        probeFirstPaint(QApplication::arguments(), frame.window());
     return QApplication::exec();
 }

@@ -7,6 +7,8 @@
 #include "workbench/BatchFiles.h"
 #include "workbench/WorkList.h"
 
+#include <utility>
+
 namespace mvx {
 
 ProtectedFolder::ProtectedFolder(BatchContext& context, std::string folder)
@@ -95,8 +97,19 @@ DecryptOutcome ProtectedFolder::decryptAtStart()
     work.clear();
     work.clearFolders();
     work.ExpandFolder(folder_, true);
+    if (work.empty())  // an empty folder is nothing to report at every start
+        return {};
+    // Every file goes back beside its container, into its own subfolder; the
+    // decryption folder (which is this folder) would flatten the tree. The
+    // containers are the user's own, made at exit: no file is opened in its
+    // program and no sender is offered for authentication.
+    const std::string decryptionFolder = std::exchange(context_.settings.destPath2, std::string());
+    IUnknownSenderHandler* unknownSender = std::exchange(context_.unknownSender, nullptr);
     DecryptBatch batch(context_);
-    return batch.run(kKindSilent, context_.settings.klxKeep);
+    const DecryptOutcome outcome = batch.run(kKindSilent, context_.settings.klxKeep);
+    context_.settings.destPath2 = decryptionFolder;
+    context_.unknownSender = unknownSender;
+    return outcome;
 }
 
 DecryptOutcome ProtectedFolder::decryptOnUsb(bool inquire)

@@ -5,6 +5,7 @@
 #include "engine/EncryptionSettings.h"
 #include "workbench/BatchContext.h"
 #include "workbench/BatchFiles.h"
+#include "workbench/DeleteFlows.h"
 #include "workbench/IKeyDropHandler.h"
 #include "workbench/StudioList.h"
 #include "workbench/WorkList.h"
@@ -75,6 +76,20 @@ EncryptOutcome WorkbenchCommands::miniEncryptButton()
     context_.work.setFiles(chosen);
     EncryptBatch batch(context_);
     return batch.run({});
+}
+
+bool WorkbenchCommands::shellRequest(CommandLine::Switch kind, const std::vector<std::string>& paths)
+{
+    StudioList handedOver;
+    for (const std::string& path : paths)
+        handedOver.AddToStudio(path);
+    context_.work.rebuildFrom(handedOver);
+    switch (kind) {
+    case CommandLine::Switch::Encrypt: EncryptBatch(context_).run({}); return true;
+    case CommandLine::Switch::Decrypt: DecryptBatch(context_).run(kKindChooseDestinations); return true;
+    case CommandLine::Switch::Delete: DeleteFlows(context_).deleteWorkList(); return true;
+    default: return false;
+    }
 }
 
 DroppedFiles WorkbenchCommands::sortDropped(const std::vector<std::string>& paths)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CommandLine.h"
 #include "workbench/DecryptBatch.h"
 #include "workbench/EncryptBatch.h"
 
@@ -45,6 +46,10 @@ public:
     // decrypted (kind 2), then plain files encrypted (kind 1 with
     // "DDSelfEncrypt", else kind 0).
     void dropOnMiniWindow(const std::vector<std::string>& paths, bool ddSelfEncrypt, IKeyDropHandler* keys);
+    // A file manager's request on the handed-over paths: -E encrypts (kind 0,
+    // the destination selection), -D decrypts (kind 0), -K destroys; a folder
+    // counts with the files directly inside it. False for other switches.
+    bool shellRequest(CommandLine::Switch kind, const std::vector<std::string>& paths);
     static DroppedFiles sortDropped(const std::vector<std::string>& paths);
 
 private:

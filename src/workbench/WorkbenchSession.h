@@ -27,6 +27,8 @@ public:
     StudioList& studio() { return studio_; }
     WorkList& work() { return work_; }
     UnknownSenderAuthentication& unknownSender() { return unknownSender_; }
+    // Key material read at start, for the protected folder at exit.
+    void useKeyMaterial(const CachedKeyMaterial* material) { crypto_.setCachedMaterial(material); }
 
 private:
     StudioList studio_;

@@ -1,0 +1,79 @@
+#include "ui/QtAppFrame.h"
+
+#include "ui/CTessaryDlg.h"
+#include "ui/CTessaryDialogMini.h"
+#include "ui/QtInteraction.h"
+#include "workbench/WorkbenchCommands.h"
+
+#include <QApplication>
+
+#include <QStatusBar>
+
+#include <utility>
+
+namespace mvx::ui {
+
+QtAppFrame::QtAppFrame(AppSession& session, QtInteraction& dialogs, std::function<void()> closed)
+    : session_(session), dialogs_(dialogs), closed_(std::move(closed))
+{
+}
+
+QtAppFrame::~QtAppFrame() { dialogs_.setParentWindow(nullptr); }
+
+CTessaryDlg& QtAppFrame::makeWindow()
+{
+    if (window_)
+        return *window_;
+    window_ = std::make_unique<CTessaryDlg>(session_);
+    CTessaryDlg* window = window_.get();
+    dialogs_.setParentWindow(window);
+    dialogs_.setStatusSink([window](const QString& text) { window->statusBar()->showMessage(text); });
+    QObject::connect(window, &CTessaryDlg::closed, window, [this] { closed_(); }, Qt::QueuedConnection);
+    if (!studioPaths_.empty())
+        window->addToStudio(std::exchange(studioPaths_, {}));
+    return *window;
+}
+
+void QtAppFrame::addToStudio(const std::vector<std::string>& paths)
+{
+    if (window_)
+        window_->addToStudio(paths);
+    else
+        studioPaths_.insert(studioPaths_.end(), paths.begin(), paths.end());
+}
+
+void QtAppFrame::bringToFront()
+{
+    QMetaObject::invokeMethod(qApp, [this] {
+        if (!window_)
+            return;
+        QWidget* shown = window_->miniWindow() && window_->miniWindow()->isVisible()
+                             ? static_cast<QWidget*>(window_->miniWindow())
+                             : static_cast<QWidget*>(window_.get());
+        shown->show();
+        shown->raise();
+        shown->activateWindow();
+    });
+}
+
+bool QtAppFrame::serveShellRequest(CommandLine::Switch kind, const std::vector<std::string>& paths)
+{
+    using Switch = CommandLine::Switch;
+    if (kind == Switch::Repair)
+        return false;
+    CTessaryDlg& window = makeWindow();
+    window.show();
+    if (kind == Switch::Forward || kind == Switch::History) {
+        window.addToStudio(paths);
+        return true;
+    }
+    return window.runBatch(
+        [kind, paths](BatchContext& context) { WorkbenchCommands(context).shellRequest(kind, paths); },
+        [&window] { QMetaObject::invokeMethod(&window, &QWidget::close, Qt::QueuedConnection); });
+}
+
+void QtAppFrame::showMainWindow() { makeWindow().show(); }
+
+void QtAppFrame::showMiniWindow() { makeWindow().showMiniWindow(); }
+
+} // namespace mvx::ui

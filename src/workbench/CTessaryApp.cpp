@@ -1,0 +1,221 @@
+#include "workbench/CTessaryApp.h"
+
+#include "app/ContextMenuEntries.h"
+#include "app/IClipboardText.h"
+#include "app/Msg.h"
+#include "app/SingleInstance.h"
+#include "engine/MakerKey.h"
+#include "keys/KeyFileStore.h"
+#include "platform/FileAttributes.h"
+#include "workbench/AppSession.h"
+#include "workbench/BatchFiles.h"
+#include "workbench/IAppFrame.h"
+#include "workbench/OwnKeyMaterial.h"
+#include "workbench/ProtectedFolder.h"
+#include "workbench/WorkbenchSession.h"
+
+#include <unistd.h>
+
+namespace mvx {
+
+CTessaryApp::CTessaryApp(AppSession& session, IAppFrame& frame, std::string dataHome)
+    : session_(session), frame_(frame),
+      dataHome_(dataHome.empty() ? ContextMenuEntries::defaultDataHome() : std::move(dataHome))
+{
+}
+
+CTessaryApp::~CTessaryApp()
+{
+    if (keyMaterial_)
+        OwnKeyMaterial::wipe(*keyMaterial_);
+}
+
+bool CTessaryApp::start(const CommandLine& line, SingleInstance& instance, IClipboardText& clipboard)
+{
+    if (!claimInstance(line, instance))
+        return false;
+    using Switch = CommandLine::Switch;
+    switch (line.kind) {
+    case Switch::Uninstall:
+        ContextMenuEntries(dataHome_).remove();
+        ::unlink(session_.store().path().c_str());
+        return false;
+    case Switch::Install:
+        // The settings stay: they name the user's key set.
+        if (session_.settings().noUseContextMenu == 0)
+            ContextMenuEntries(dataHome_).install();
+        break;
+    case Switch::Path: {
+        std::vector<std::string> paths = splitPathList(instance.sharedText());
+        paths.insert(paths.end(), line.paths.begin(), line.paths.end());
+        frame_.addToStudio(paths);
+        break;
+    }
+    case Switch::Repair: ownsProtectedFolder_ = false; return frame_.serveShellRequest(line.kind, {});
+    default:
+        if (line.takesFiles()) {
+            ownsProtectedFolder_ = false;
+            const auto paths = handedOverPaths(line, clipboard);
+            return paths && frame_.serveShellRequest(line.kind, *paths);
+        }
+    }
+    startUp(line.argumentCount > 0);
+    return true;
+}
+
+bool CTessaryApp::claimInstance(const CommandLine& line, SingleInstance& instance)
+{
+    switch (instance.claim()) {
+    case SingleInstance::Claim::SharedMemoryFailed:
+        session_.messenger().show(Msg::SharedMemoryCreateFailed, MsgIcon::Stop);
+        return false;
+    case SingleInstance::Claim::MapFailed:
+        session_.messenger().show(Msg::SharedMemoryMapFailed, MsgIcon::Stop);
+        return false;
+    case SingleInstance::Claim::Other:
+        ownsProtectedFolder_ = false;
+        if (line.isShellRequest())
+            return true;
+        session_.messenger().show(Msg::AlreadyRunning, MsgIcon::Information);
+        instance.askToShow();
+        return false;
+    case SingleInstance::Claim::First: break;
+    }
+    instance.listen([this] { frame_.bringToFront(); });
+    return true;
+}
+
+std::optional<std::vector<std::string>> CTessaryApp::handedOverPaths(const CommandLine& line,
+                                                                     IClipboardText& clipboard)
+{
+    if (!line.paths.empty())
+        return line.paths;
+    IClipboardText::Failure failure = IClipboardText::Failure::None;
+    const auto text = clipboard.text(failure);
+    std::vector<std::string> paths = text ? splitPathList(*text) : std::vector<std::string>();
+    if (text && paths.empty())
+        failure = IClipboardText::Failure::NoText;
+    switch (failure) {
+    case IClipboardText::Failure::None:
+        clipboard.clear();
+        return paths;
+    case IClipboardText::Failure::CannotOpen: session_.messenger().show(Msg::ClipboardApiError, MsgIcon::Stop); break;
+    case IClipboardText::Failure::Unexpected:
+        session_.messenger().show(Msg::UnexpectedCircumstancesError, MsgIcon::Stop);
+        break;
+    case IClipboardText::Failure::NoText: session_.messenger().show(Msg::ShellExtensionError, MsgIcon::Stop); break;
+    }
+    return std::nullopt;
+}
+
+void CTessaryApp::startUp(bool withArguments)
+{
+    refreshFileManagerEntries();
+    checkKeySet();
+    writeMakerKeyOnFirstStart();
+    if (keyPairPresent())
+        frame_.reportOutdatedKeys();
+    readKeyMaterial();
+    if (ownsProtectedFolder_ && protectedFolder()) {
+        if (keyMaterial_)
+            decryptProtectedFolder();
+        else
+            session_.messenger().show(Msg::ProtectedFolderKeptEncrypted, MsgIcon::Stop, protectedFolder()->c_str());
+    }
+    if (session_.settings().useSmallMenu == 1 && !withArguments)
+        frame_.showMiniWindow();
+    else
+        frame_.showMainWindow();
+}
+
+void CTessaryApp::checkKeySet()
+{
+    const Settings& settings = session_.settings();
+    if (!session_.settingsFound() || settings.keyPairRoot.empty())
+        frame_.offerKeySetWizard();
+    else if (!keyPairPresent() && settings.firstStart != 1)
+        frame_.locateMovedKeySet();
+}
+
+void CTessaryApp::refreshFileManagerEntries()
+{
+    const ExtensionValue extension(session_.folder());
+    if (extension.get() != 0)
+        return;
+    if (session_.settings().noUseContextMenu == 0)
+        ContextMenuEntries(dataHome_).install();
+    extension.set(1);
+}
+
+bool CTessaryApp::keyPairPresent() const
+{
+    const CKeyManager& keys = session_.keys();
+    return keys.hasOwnKeySet() && FileAttributes::isRegularFile(keys.ownPublicKeyPath()) &&
+           FileAttributes::isRegularFile(keys.ownPrivateKeyPath());
+}
+
+void CTessaryApp::writeMakerKeyOnFirstStart()
+{
+    if (session_.settings().firstStart != 1)
+        return;
+    const std::string path = session_.folder() + session_.messenger().text(Msg::MakerPublicKeyFileName);
+    const auto& bytes = makerPublicKeyFile();
+    if (!FileAttributes::isRegularFile(path))
+        KeyFileStore::writeNew(path, bytes, KeyFileStore::kKeyFileMode);
+    session_.settings().firstStart = 0;
+    session_.saveSettings();
+    session_.reload();
+}
+
+void CTessaryApp::readKeyMaterial()
+{
+    if (keyMaterial_)
+        OwnKeyMaterial::wipe(*keyMaterial_);
+    keyMaterial_.reset();
+    if (keyPairPresent())
+        keyMaterial_ = OwnKeyMaterial::read(KeySetPaths::from(session_.keys(), session_.settingsFound()));
+}
+
+std::optional<std::string> CTessaryApp::protectedFolder() const
+{
+    const Settings& settings = session_.settings();
+    if (settings.encAndDec != 1 || settings.destPath2.empty())
+        return std::nullopt;
+    return settings.destPath2;
+}
+
+DecryptOutcome CTessaryApp::decryptProtectedFolder(bool inquire)
+{
+    const auto folder = protectedFolder();
+    if (!folder)
+        return {};
+    WorkbenchSession workbench(session_.messenger(), session_.settings(), session_.keys(), session_.settingsFound());
+    ProtectedFolder protectedFolder(workbench.context(), *folder);
+    return inquire ? protectedFolder.decryptOnUsb(true) : protectedFolder.decryptAtStart();
+}
+
+EncryptOutcome CTessaryApp::encryptProtectedFolder(bool autoClose)
+{
+    const auto folder = protectedFolder();
+    if (!folder)
+        return {};
+    if (!keyMaterial_) {
+        session_.messenger().show(Msg::ProtectedFolderLeftPlain, MsgIcon::Stop, folder->c_str());
+        return {};
+    }
+    WorkbenchSession workbench(session_.messenger(), session_.settings(), session_.keys(), session_.settingsFound());
+    workbench.useKeyMaterial(&*keyMaterial_);
+    ProtectedFolder protectedFolder(workbench.context(), *folder);
+    const EncryptOutcome outcome = protectedFolder.encryptAtExit(autoClose);
+    workbench.context().settings.storeNoticeStates(session_.settings());
+    return outcome;
+}
+
+void CTessaryApp::shutDown(bool autoClose)
+{
+    if (ownsProtectedFolder_)
+        encryptProtectedFolder(autoClose);
+    session_.saveSettings();
+}
+
+} // namespace mvx
