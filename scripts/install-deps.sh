@@ -16,4 +16,5 @@ apt-get install -y -qq --no-install-recommends \
   libssl-dev openssl libgtest-dev libgmock-dev libbenchmark-dev \
   libcurl4-openssl-dev libmagic-dev libmagic-mgc libqrencode-dev zbar-tools \
   nlohmann-json3-dev xdg-utils file python3 ca-certificates \
+  desktop-file-utils shared-mime-info libfile-mimeinfo-perl man-db \
   qt6-base-dev fonts-noto-cjk xvfb xauth clang-14 libclang-rt-14-dev >/dev/null

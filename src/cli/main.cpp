@@ -20,6 +20,7 @@ void printUsage(std::ostream& os)
           "  --yes             answer Yes / OK to every question\n"
           "  --no              answer No / Cancel to every question\n"
           "  --overwrite-all   answer \"Overwrite all\" (or \"Delete all\") in four-button dialogs\n"
+          "  --version         print the version and end\n"
           "\n"
           "Commands (COMMAND --help describes each):\n";
     for (const auto& c : cliCommands())
@@ -63,6 +64,9 @@ int main(int argc, char** argv)
             ctx.policy = AnswerPolicy::OverwriteAll;
         } else if (isHelp(a)) {
             printUsage(std::cout);
+            return ExitOk;
+        } else if (a == "--version") {
+            std::cout << "morvanex-cli " << MORVANEX_VERSION << '\n';
             return ExitOk;
         } else if (!a.empty() && a[0] == '-') {
             std::cerr << "morvanex-cli: unknown option " << a << '\n';
