@@ -137,6 +137,7 @@ const MessageText kTexts[] = {
     {Msg::ReadOnlyCannotDelete, "This file is read only,cannot delete."},
     {Msg::ProtectedFolderKeptEncrypted, "The own key material cannot be read, so the protected folder stays encrypted:\n%s"},
     {Msg::ProtectedFolderLeftPlain, "The protected folder could not be encrypted: the own key material is missing. Its files stay unencrypted:\n%s"},
+    {Msg::DecryptAgainAfterLock, "The protected folder was encrypted while the session was locked.\nDecrypt it again?"},
     {Msg::Cancel, "Cancel"},
     {Msg::Ok, "OK"},
     {Msg::Close, "Close"},

@@ -139,6 +139,7 @@ const MessageText kTexts[] = {
     {Msg::ReadOnlyCannotDelete, "このファイルは読み取り専用のため、削除できません。"},
     {Msg::ProtectedFolderKeptEncrypted, "自分の鍵を読み込めないため、指定フォルダは暗号化したままにします。\n%s"},
     {Msg::ProtectedFolderLeftPlain, "自分の鍵がないため、指定フォルダを暗号化できませんでした。ファイルは暗号化されていません。\n%s"},
+    {Msg::DecryptAgainAfterLock, "画面のロック中に指定フォルダを暗号化しました。\n復号化しますか？"},
     {Msg::Cancel, "キャンセル"},
     {Msg::Ok, "OK"},
     {Msg::Close, "閉じる"},

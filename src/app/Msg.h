@@ -140,6 +140,7 @@ enum Id : int {
     ReadOnlyCannotDelete = 206, // This file is read only,cannot delete.
     ProtectedFolderKeptEncrypted = 207, // The own key material cannot be read, so the protected folder stays encrypted:\n%s
     ProtectedFolderLeftPlain = 208, // The protected folder could not be encrypted: the own key material is missing.\n%s
+    DecryptAgainAfterLock = 209, // The protected folder was encrypted while the session was locked.\nDecrypt it again?
     Cancel = 220, // Cancel
     Ok = 221, // OK
     Close = 222, // Close

@@ -178,4 +178,6 @@ std::string canonicalFolder(const std::string& path)
     return withoutTrailingSlash(cleaned);
 }
 
+bool isRemovableBlockDevice(const std::string& source) { return sysfsRemovable(source); }
+
 } // namespace mvx

@@ -32,6 +32,8 @@ std::optional<MountEntry> mountOf(const std::string& path, const std::vector<Mou
 // source device removable.
 DriveKind classifyMount(const MountEntry& mount, bool removableBlockDevice);
 DriveKind driveKindOf(const std::string& path);
+// Whether sysfs marks a mount's source device (or its parent disk) removable.
+bool isRemovableBlockDevice(const std::string& source);
 
 // "/" and every mount point; the Linux counterpart of a drive root.
 bool isMountPoint(const std::string& path);

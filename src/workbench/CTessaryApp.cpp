@@ -3,10 +3,12 @@
 #include "app/ContextMenuEntries.h"
 #include "app/IClipboardText.h"
 #include "app/Msg.h"
+#include "app/OptionsRules.h"
 #include "app/SingleInstance.h"
 #include "engine/MakerKey.h"
 #include "keys/KeyFileStore.h"
 #include "platform/FileAttributes.h"
+#include "platform/FileIo.h"
 #include "workbench/AppSession.h"
 #include "workbench/BatchFiles.h"
 #include "workbench/IAppFrame.h"
@@ -122,6 +124,7 @@ void CTessaryApp::startUp(bool withArguments)
         else
             session_.messenger().show(Msg::ProtectedFolderKeptEncrypted, MsgIcon::Stop, protectedFolder()->c_str());
     }
+    armIdleTimer();
     if (session_.settings().useSmallMenu == 1 && !withArguments)
         frame_.showMiniWindow();
     else
@@ -209,6 +212,58 @@ EncryptOutcome CTessaryApp::encryptProtectedFolder(bool autoClose)
     const EncryptOutcome outcome = protectedFolder.encryptAtExit(autoClose);
     workbench.context().settings.storeNoticeStates(session_.settings());
     return outcome;
+}
+
+void CTessaryApp::armIdleTimer()
+{
+    const Settings& settings = session_.settings();
+    if (ownsProtectedFolder_ && settings.encAndDec == 1 && settings.useTimer == 1)
+        idle_.arm(settings.timeForTimer);
+    else
+        idle_.disarm();
+}
+
+void CTessaryApp::sessionLocked()
+{
+    if (!ownsProtectedFolder_ || !protectedFolder() || closedByLock_)
+        return;
+    encryptProtectedFolder(true);
+    closedByLock_ = true;
+    session_.saveSettings();
+}
+
+void CTessaryApp::sessionUnlocked()
+{
+    if (!closedByLock_)
+        return;
+    closedByLock_ = false;
+    if (session_.messenger().askYesNo(Msg::DecryptAgainAfterLock, MsgIcon::Question))
+        decryptProtectedFolder();
+    idle_.activity();
+}
+
+void CTessaryApp::removableMediumMounted()
+{
+    if (ownsProtectedFolder_ && keyMaterial_)
+        decryptProtectedFolder(session_.settings().inquireUsb == 1);
+}
+
+void CTessaryApp::applyOptions(const OptionsOutcome& outcome, const std::string& previousFolder)
+{
+    armIdleTimer();
+    const ContextMenuEntries entries(dataHome_);
+    if (outcome.removeContextMenu)
+        entries.remove();
+    else if (!entries.installed())
+        entries.install();
+    const auto folder = protectedFolder();
+    const std::string previous = BatchFiles::withSlash(previousFolder);
+    if (!previous.empty() && (!folder || BatchFiles::withSlash(*folder) != previous))
+        ::unlink((previous + kFolderMarker).c_str());
+    if (folder && outcome.markSpecificFolder && BatchFiles::isDirectory(*folder)) {
+        static const std::string marker = "[.ShellClassInfo]\nIconResource=morvanex\n";
+        writeWholeFile(BatchFiles::withSlash(*folder) + kFolderMarker, marker.data(), marker.size(), 0644);
+    }
 }
 
 void CTessaryApp::shutDown(bool autoClose)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/IdleTimer.h"
 #include "engine/EncryptionSettings.h"
 #include "workbench/DecryptBatch.h"
 #include "workbench/EncryptBatch.h"
@@ -12,6 +13,7 @@
 namespace mvx {
 
 class AppSession;
+struct OptionsOutcome;
 class IAppFrame;
 class IClipboardText;
 class SingleInstance;
@@ -47,6 +49,31 @@ public:
     DecryptOutcome decryptProtectedFolder(bool inquire = false);
     EncryptOutcome encryptProtectedFolder(bool autoClose);
 
+    // Idle re-encryption: armed while "EncAndDec" and "UseTimer" are on.
+    IdleTimer& idleTimer() { return idle_; }
+    void armIdleTimer();
+    void userActivity() { idle_.activity(); }
+    // The timer's tick; true once when the idle action is due: the front end
+    // closes its windows and calls shutDown(true).
+    bool idleTick(bool canAct = true) { return idle_.tick(canAct); }
+
+    // The session locked or the machine prepares to sleep: the protected
+    // folder is encrypted (open files left out, as at an idle close).
+    void sessionLocked();
+    // Unlocked or woken: decrypted again when the user says so.
+    void sessionUnlocked();
+    // A removable medium was mounted: the protected folder is decrypted
+    // (after the question when "InquireUSB" is on).
+    void removableMediumMounted();
+
+    // The options dialog's OK: the idle timer re-armed or removed, the file
+    // manager's entries removed or restored, the specific folder marked.
+    // previousFolder: the specific folder before the dialog.
+    void applyOptions(const OptionsOutcome& outcome, const std::string& previousFolder);
+
+    // The marker file of the specific folder.
+    static constexpr const char* kFolderMarker = "Desktop.ini";
+
 private:
     bool claimInstance(const CommandLine& line, SingleInstance& instance);
     std::optional<std::vector<std::string>> handedOverPaths(const CommandLine& line, IClipboardText& clipboard);
@@ -63,6 +90,8 @@ private:
     // Only the first instance opens the protected folder and closes it again;
     // a file manager's request served beside it leaves the folder alone.
     bool ownsProtectedFolder_ = true;
+    bool closedByLock_ = false;
+    IdleTimer idle_;
 };
 
 } // namespace mvx

@@ -1,10 +1,12 @@
 #include "app/Msg.h"
 #include "app/ContextMenuEntries.h"
 #include "app/IClipboardText.h"
+#include "app/OptionsRules.h"
 #include "app/SingleInstance.h"
 #include "workbench/AppSession.h"
 #include "workbench/CTessaryApp.h"
 #include "workbench/IAppFrame.h"
+#include "platform/MountPoller.h"
 
 #include "ScriptedInteraction.h"
 #include "TempFolder.h"
@@ -249,6 +251,111 @@ TEST_F(AppStartTest, InstallPutsTheFileManagerEntriesInPlaceAndUninstallTakesThe
     EXPECT_FALSE(fs::exists(temp.file("home/Values.dat")));
     for (const std::string& file : entries.files())
         EXPECT_FALSE(fs::exists(file)) << file;
+}
+
+TEST(IdleTimerTest, TheActionFiresOnceAfterTheThresholdOfEachArmingAndOnlyWhenItCanAct)
+{
+    int64_t now = 1000;
+    int jitter = 29;
+    IdleTimer timer([&] { return now; }, [&] { return jitter; });
+    EXPECT_FALSE(timer.tick());
+    timer.arm(5);
+    now += 329;  // "TimeForTimer" 5: between 300 and 329 seconds
+    EXPECT_FALSE(timer.tick());
+    now += 1;
+    EXPECT_FALSE(timer.tick(false));  // a hidden mini window: nothing yet
+    EXPECT_TRUE(timer.tick());
+    now += 1000;
+    EXPECT_FALSE(timer.tick());
+
+    timer.arm(1);
+    jitter = 0;
+    now += 30;
+    timer.activity();
+    now += 60;
+    EXPECT_FALSE(timer.tick());
+    now += 1;
+    EXPECT_TRUE(timer.tick());
+    timer.disarm();
+    timer.arm(1);
+    timer.disarm();
+    now += 1000;
+    EXPECT_FALSE(timer.tick());
+}
+
+TEST_F(AppStartTest, ALockedSessionClosesTheProtectedFolderAndUnlockingOpensItOnlyAfterYes)
+{
+    makeKeySetWithProtectedFolder();
+    write("vault/a.txt", "alpha");
+    CTessaryApp app(*session, frame, temp.file("data"));
+    app.startUp(false);
+    EXPECT_TRUE(app.idleTimer().armed());
+    app.sessionLocked();
+    EXPECT_EQ(filesIn("vault").count("a.txt.klx"), 1u);
+    EXPECT_EQ(filesIn("vault").size(), 1u);
+
+    ui.answerYesNo(false);
+    app.sessionUnlocked();
+    EXPECT_EQ(ui.textsOf(ScriptedInteraction::Kind::YesNo), std::vector<std::string>{text(Msg::DecryptAgainAfterLock)});
+    EXPECT_EQ(filesIn("vault").count("a.txt.klx"), 1u);
+    app.sessionUnlocked();  // asked once per lock
+    EXPECT_EQ(ui.count(ScriptedInteraction::Kind::YesNo), 1u);
+
+    app.sessionLocked();
+    ui.answerYesNo(true);
+    app.sessionUnlocked();
+    EXPECT_EQ(filesIn("vault"), (std::map<std::string, std::string>{{"a.txt", "alpha"}}));
+}
+
+TEST_F(AppStartTest, TheOptionsOutcomeRearmsTheTimerTogglesTheFileManagerEntriesAndMovesTheFolderMarker)
+{
+    makeKeySetWithProtectedFolder();
+    fs::create_directories(temp.file("vault"));
+    fs::create_directories(temp.file("vault2"));
+    CTessaryApp app(*session, frame, temp.file("data"));
+    app.startUp(false);
+    const ContextMenuEntries entries(temp.file("data"));
+    ASSERT_TRUE(entries.installed());  // put in place at the first start
+
+    OptionsOutcome outcome;
+    outcome.removeContextMenu = true;
+    outcome.markSpecificFolder = true;
+    session->settings().useTimer = 0;
+    app.applyOptions(outcome, temp.file("vault/"));
+    EXPECT_FALSE(app.idleTimer().armed());
+    EXPECT_FALSE(fs::exists(entries.files().front()));
+    EXPECT_TRUE(fs::exists(temp.file("vault/Desktop.ini")));
+
+    outcome.removeContextMenu = false;
+    session->settings().useTimer = 1;
+    session->settings().destPath2 = temp.file("vault2/");
+    app.applyOptions(outcome, temp.file("vault/"));
+    EXPECT_TRUE(app.idleTimer().armed());
+    EXPECT_TRUE(entries.installed());
+    EXPECT_FALSE(fs::exists(temp.file("vault/Desktop.ini")));
+    EXPECT_TRUE(fs::exists(temp.file("vault2/Desktop.ini")));
+}
+
+TEST_F(AppStartTest, ANewRemovableMountAsksBeforeTheProtectedFolderIsDecrypted)
+{
+    std::vector<MountEntry> table{{"/", "ext4", "/dev/sda1"}, {"/media/me/old", "vfat", "/dev/sdb1"}};
+    MountPoller poller([&] { return table; },
+                       [](const MountEntry& mount) { return mount.mountPoint.rfind("/media/", 0) == 0; });
+    EXPECT_TRUE(poller.poll().empty());  // what was there at start is not new
+    table.push_back({"/media/me/STICK", "vfat", "/dev/sdc1"});
+    table.push_back({"/mnt/disk", "ext4", "/dev/sdd1"});
+    EXPECT_EQ(poller.poll(), std::vector<std::string>{"/media/me/STICK"});
+    EXPECT_TRUE(poller.poll().empty());
+
+    makeKeySetWithProtectedFolder();
+    write("vault/a.txt", "alpha");
+    CTessaryApp app(*session, frame, temp.file("data"));
+    app.startUp(false);
+    app.shutDown(false);
+    ui.answerYesNo(false);
+    app.removableMediumMounted();
+    EXPECT_EQ(ui.textsOf(ScriptedInteraction::Kind::YesNo), std::vector<std::string>{text(Msg::UsbDecryptQuestion)});
+    EXPECT_EQ(filesIn("vault").count("a.txt.klx"), 1u);
 }
 
 } // namespace
