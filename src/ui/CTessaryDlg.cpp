@@ -667,10 +667,15 @@ void CTessaryDlg::miniWindowClosed()
     session_.saveSettings();
 }
 
-void CTessaryDlg::closeEvent(QCloseEvent* event)
+void CTessaryDlg::stopBatch()
 {
     runner_->stop();
     runner_->waitForIdle();
+}
+
+void CTessaryDlg::closeEvent(QCloseEvent* event)
+{
+    stopBatch();
     session_.saveSettings();
     event->accept();
     emit closed();

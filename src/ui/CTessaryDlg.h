@@ -74,6 +74,8 @@ public:
     // The menu (or context-menu) action of a command.
     QAction* action(int command) const;
     bool batchRunning() const;
+    // Stops a running batch and waits until it has ended.
+    void stopBatch();
     CTessaryDialogMini* miniWindow() const { return mini_.get(); }
     // Switch to the mini window (Miniaturization, "Use Mini size Menu").
     void showMiniWindow();

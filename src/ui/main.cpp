@@ -6,6 +6,7 @@
 #include "app/Msg.h"
 #include "app/SingleInstance.h"
 #include "app/ProgramFolder.h"
+#include "ui/AppMonitor.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/CTessaryDlg.h"
 #include "ui/QtAppFrame.h"
@@ -20,6 +21,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -90,10 +92,11 @@ int main(int argc, char** argv)
     dialogs.setTable(&session.table());
 
     mvx::CTessaryApp* started = nullptr;
-    mvx::ui::QtAppFrame frame(session, dialogs, [&started] {
+    std::unique_ptr<mvx::ui::AppMonitor> monitor;
+    mvx::ui::QtAppFrame frame(session, dialogs, [&started, &monitor] {
         // The protected folder is encrypted before the event loop ends, so its
         // questions still open as usual.
-        started->shutDown(false);
+        started->shutDown(monitor && monitor->closedByIdle());
         QApplication::quit();
     });
     mvx::CTessaryApp tessary(session, frame);
@@ -103,6 +106,8 @@ int main(int argc, char** argv)
     mvx::ui::QtClipboardText clipboard;
     if (!tessary.start(commandLine(QApplication::arguments()), instance, clipboard))
         return 0;
+    // The options dialog's OK is connected to monitor->optionsApplied.
+    monitor = std::make_unique<mvx::ui::AppMonitor>(tessary, frame);
     if (frame.window()->miniWindow() && frame.window()->miniWindow()->isVisible())
         probeFirstPaint(QApplication::arguments(), frame.window()->miniWindow());
     else

@@ -1,0 +1,112 @@
+#include "ui/AppMonitor.h"
+
+#include "ui/CTessaryDialogMini.h"
+#include "ui/CTessaryDlg.h"
+#include "ui/QtAppFrame.h"
+#include "workbench/CTessaryApp.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QEvent>
+
+#include <unistd.h>
+
+namespace mvx::ui {
+
+namespace {
+
+constexpr int kTickMs = 1000;
+constexpr int kMountPollTicks = 2;
+const char* const kLogind = "org.freedesktop.login1";
+
+} // namespace
+
+AppMonitor::AppMonitor(CTessaryApp& app, QtAppFrame& frame) : app_(app), frame_(frame)
+{
+    qApp->installEventFilter(this);
+    mounts_.poll();  // what is mounted at start is not new
+    connect(&timer_, &QTimer::timeout, this, &AppMonitor::tick);
+    timer_.start(kTickMs);
+    connectLogind();
+}
+
+bool AppMonitor::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin: app_.userActivity(); break;
+    default: break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool AppMonitor::batchRunning() const { return frame_.window() && frame_.window()->batchRunning(); }
+
+void AppMonitor::tick()
+{
+    CTessaryDlg* window = frame_.window();
+    CTessaryDialogMini* mini = window ? window->miniWindow() : nullptr;
+    if (window && !batchRunning() && app_.idleTick(!mini || mini->isVisible()))
+        closeForIdle();
+    if (++ticks_ % kMountPollTicks == 0 && !mounts_.poll().empty() && !batchRunning())
+        app_.removableMediumMounted();
+}
+
+void AppMonitor::closeForIdle()
+{
+    closedByIdle_ = true;
+    CTessaryDlg* window = frame_.window();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top != window && top != window->miniWindow() && top->isVisible())
+            top->close();
+    if (window->miniWindow() && window->miniWindow()->isVisible())
+        window->miniWindow()->close();
+    else
+        window->close();
+}
+
+void AppMonitor::connectLogind()
+{
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected())
+        return;
+    bus.connect(kLogind, "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep", this,
+                SLOT(prepareForSleep(bool)));
+    QDBusInterface manager(kLogind, "/org/freedesktop/login1", "org.freedesktop.login1.Manager", bus);
+    const QDBusReply<QDBusObjectPath> session = manager.call("GetSessionByPID", static_cast<uint>(::getpid()));
+    if (!session.isValid())
+        return;
+    const QString path = session.value().path();
+    bus.connect(kLogind, path, "org.freedesktop.login1.Session", "Lock", this, SLOT(sessionLock()));
+    bus.connect(kLogind, path, "org.freedesktop.login1.Session", "Unlock", this, SLOT(sessionUnlock()));
+}
+
+void AppMonitor::prepareForSleep(bool starting)
+{
+    if (starting)
+        sessionLock();
+    else
+        sessionUnlock();
+}
+
+void AppMonitor::sessionLock()
+{
+    if (CTessaryDlg* window = frame_.window())
+        window->stopBatch();
+    app_.sessionLocked();
+}
+
+void AppMonitor::sessionUnlock() { app_.sessionUnlocked(); }
+
+void AppMonitor::optionsApplied(const OptionsOutcome& outcome, const std::string& previousFolder)
+{
+    app_.applyOptions(outcome, previousFolder);
+}
+
+} // namespace mvx::ui
