@@ -52,7 +52,10 @@ void AppMonitor::tick()
 {
     CTessaryDlg* window = frame_.window();
     CTessaryDialogMini* mini = window ? window->miniWindow() : nullptr;
-    if (window && !batchRunning() && app_.idleTick(!mini || mini->isVisible()))
+    // The action waits while no window is there to close (the mini window
+    // hidden on its way back to the main window, say).
+    const bool shown = window && (window->isVisible() || (mini && mini->isVisible()));
+    if (window && !batchRunning() && app_.idleTick(shown))
         closeForIdle();
     if (++ticks_ % kMountPollTicks == 0 && !mounts_.poll().empty() && !batchRunning())
         app_.removableMediumMounted();
