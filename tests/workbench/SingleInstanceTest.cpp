@@ -67,9 +67,11 @@ public:
             text += c;
         return text;
     }
-    // Everything until the probe ends, and its exit status.
+    // Everything until the probe ends (its input closed, so a probe that
+    // wrongly runs as the first instance ends too), and its exit status.
     std::string rest(int& status)
     {
+        closeInput();
         std::string text;
         char buffer[512];
         ssize_t got;
