@@ -4,6 +4,7 @@
 #include "keys/CKeyChainList.h"
 #include "workbench/AddressList.h"
 #include "workbench/CandidateList.h"
+#include "workbench/OptionsApply.h"
 #include "workbench/WorkbenchSession.h"
 
 #include <QMainWindow>
@@ -83,6 +84,8 @@ public:
 
 signals:
     void batchFinished();
+    // Options confirmed: what the idle timer and the file-manager entries follow.
+    void optionsApplied(const mvx::OptionsChange& change);
     // The window has closed: the program ends.
     void closed();
 
@@ -97,6 +100,8 @@ private:
     QWidget* buildDestinationPane();
     QWidget* buildBottom();
     void connectProgress();
+    void attachKeySet();
+    void useNewKeySet();
     void setBusy(bool busy);
     void showIdleProgress();
 
@@ -113,6 +118,9 @@ private:
     void decryptSelected();
     void deleteSelected();
     void deleteStudioFiles();
+    void createKey();
+    void chooseKeyPair();
+    void showOptions();
     void sendPublicKey();
     void help();
     void about();
