@@ -158,6 +158,8 @@ void CTessaryDlg::useNewKeySet()
     addresses_.clear();
     showAddresses();
     showKeyName();
+    if (mini_)
+        mini_->relabel();
     candidateList_->clear();
     candidateTitle_->clear();
     showCandidates();

@@ -81,6 +81,9 @@ public:
     // Runs a job on the batch worker with the window's settings; false when
     // another batch is running.
     bool runBatch(std::function<void(BatchContext&)> job, std::function<void()> done = {});
+    // After the session has taken another key set (a new one, one chosen by
+    // hand, a moved one found): the window encrypts and lists with it.
+    void useNewKeySet();
 
 signals:
     void batchFinished();
@@ -101,7 +104,6 @@ private:
     QWidget* buildBottom();
     void connectProgress();
     void attachKeySet();
-    void useNewKeySet();
     void setBusy(bool busy);
     void showIdleProgress();
 

@@ -5,6 +5,7 @@
 #include "ui/CKeygenWizard.h"
 #include "ui/COptionDetailDlg.h"
 #include "ui/COptions.h"
+#include "ui/CTessaryDialogMini.h"
 #include "workbench/SpecificFolderMark.h"
 
 #include <QCheckBox>
@@ -119,6 +120,16 @@ private slots:
         QCOMPARE(f.find<QLineEdit>("keyName")->text(), QString("other.kpub"));
         QVERIFY(f.row(f.find<QTreeWidget>("candidateList"), "Pat") == nullptr);
         encryptAndDecryptForOneself(f, "notes.txt");
+
+        // The mini window's key-name line goes back to the first pair.
+        f.window->showMiniWindow();
+        auto* miniKeyName = f.window->miniWindow()->findChild<QLineEdit*>("miniKeyName");
+        QCOMPARE(miniKeyName->text(), QString("other.kpub"));
+        f.script.answerFiles(std::vector<std::string>{f.temp.file("keys/mePrivate.kpri")});
+        f.script.answerFiles(std::vector<std::string>{f.temp.file("keys/me.kpub")});
+        QTest::mouseClick(miniKeyName, Qt::LeftButton);
+        QCOMPARE(miniKeyName->text(), QString("me.kpub"));
+        QVERIFY(f.row(f.find<QTreeWidget>("candidateList"), "Pat") != nullptr);
     }
 
     // The options refuse a system folder and a folder under the key root as
