@@ -599,11 +599,10 @@ void CTessaryDlg::chooseKeyPair()
 void CTessaryDlg::showOptions()
 {
     const SystemFolderFacts facts;
-    const bool ownPublicKeyExists =
-        session_.keys().hasOwnKeySet() && QFileInfo::exists(q(session_.keys().ownPublicKeyPath()));
     QWidget* parent = mini_ && mini_->isVisible() ? static_cast<QWidget*>(mini_.get()) : this;
     COptions dialog(OptionsApply::current(session_),
-                    {session_.messenger(), facts, session_.settings().keyPairRoot, session_.folder(), ownPublicKeyExists},
+                    {session_.messenger(), facts, session_.settings().keyPairRoot, session_.folder(),
+                     OptionsApply::ownPublicKeyExists(session_)},
                     parent);
     if (dialog.exec() != QDialog::Accepted)
         return;

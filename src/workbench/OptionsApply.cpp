@@ -7,14 +7,10 @@
 
 namespace mvx {
 
-namespace {
-
-bool ownPublicKeyExists(AppSession& session)
+bool OptionsApply::ownPublicKeyExists(AppSession& session)
 {
     return session.keys().hasOwnKeySet() && FileAttributes::isRegularFile(session.keys().ownPublicKeyPath());
 }
-
-} // namespace
 
 OptionsValues OptionsApply::current(AppSession& session)
 {

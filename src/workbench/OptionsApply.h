@@ -28,6 +28,8 @@ struct OptionsChange {
 class OptionsApply {
 public:
     static OptionsValues current(AppSession& session);
+    // The options offer the owner's fields and the specific folder only with it.
+    static bool ownPublicKeyExists(AppSession& session);
     static OptionsChange apply(AppSession& session, const OptionsValues& values);
 };
 
