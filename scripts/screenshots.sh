@@ -5,7 +5,7 @@
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cmake -S "$repo" -B "$repo/build" -G Ninja >/dev/null
-cmake --build "$repo/build" -j "$(nproc)" --target morvanex morvanex-cli >/dev/null
+cmake --build "$repo/build" -j "$(nproc)" --target morvanex morvanex-cli mvx_window_pictures >/dev/null
 cli="$repo/build/src/cli/morvanex-cli"
 window="$repo/build/src/ui/morvanex"
 
@@ -37,3 +37,7 @@ shoot JP 0 main-window-ja.png
 shoot EN 0 main-window-en.png
 shoot JP 1 mini-window-ja.png
 shoot EN 1 mini-window-en.png
+for language in ja en; do
+  HOME="$demo/files" XDG_RUNTIME_DIR="$demo" xvfb-run -a -s "-screen 0 1280x800x24" \
+    "$repo/build/tests/ui/mvx_window_pictures" "$demo/home" "$language" "$repo/docs" | sed "s|^$repo/||"
+done

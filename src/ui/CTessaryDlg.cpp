@@ -1,10 +1,13 @@
 #include "ui/CTessaryDlg.h"
 
 #include "app/MainWindowLabels.h"
+#include "app/IFolderFacts.h"
 #include "app/Msg.h"
 #include "net/MailUses.h"
 #include "ui/BatchProgressBridge.h"
 #include "ui/BatchRunner.h"
+#include "ui/CKeygenWizard.h"
+#include "ui/COptions.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/FilePaneView.h"
 #include "ui/ListWidgets.h"
@@ -14,6 +17,8 @@
 #include "ui/WindowIcons.h"
 #include "workbench/AppSession.h"
 #include "workbench/DeleteFlows.h"
+#include "workbench/KeyPairChoice.h"
+#include "workbench/OptionsApply.h"
 #include "workbench/ProgressFileCrypto.h"
 #include "workbench/ProgressLine.h"
 #include "workbench/WorkbenchCommands.h"
@@ -93,23 +98,10 @@ constexpr const char* kWebHelpAddress = "https://velquin.example/help/";
 } // namespace
 
 CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
-    : QMainWindow(parent), session_(session),
-      workbench_(std::make_unique<WorkbenchSession>(session.messenger(), session.settings(), session.keys(),
-                                                    session.settingsFound())),
-      keyChainList_(std::make_unique<CKeyChainList>(session.messenger(), session.keys(),
-                                                    [](CKeyChainList::EntryFields&, bool) { return false; })),
-      candidates_(std::make_unique<CandidateList>(*keyChainList_)), runner_(new BatchRunner(this)),
-      progress_(new BatchProgressBridge(this))
+    : QMainWindow(parent), session_(session), runner_(new BatchRunner(this)), progress_(new BatchProgressBridge(this))
 {
     setObjectName("CTessaryDlg");
-    chooser_ = std::make_unique<WindowEncryptChooser>(
-        session.messenger(), *keyChainList_, [this] { return session_.settings().deleteCheck1 != 0; }, this);
-    BatchContext& context = workbench_->context();
-    context.chooser = chooser_.get();
-    context.progress = progress_;
-    context.work.setAbortFlag(runner_->abortFlag());
-    context.crypto->setStopFlag(runner_->abortFlag());
-
+    attachKeySet();
     buildMenus();
     buildToolbar();
     auto* splitter = new QSplitter(Qt::Horizontal, this);
@@ -137,6 +129,40 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     showCandidates();
     setMinimumSize(720, 480);
     resize(1100, 720);
+}
+
+// The batch plumbing and the destination list over the session's key set;
+// run again whenever the session has read another key set.
+void CTessaryDlg::attachKeySet()
+{
+    const std::vector<std::string> studio = workbench_ ? workbench_->studio().entries() : std::vector<std::string>();
+    workbench_ = std::make_unique<WorkbenchSession>(session_.messenger(), session_.settings(), session_.keys(),
+                                                    session_.settingsFound());
+    for (const auto& path : studio)
+        workbench_->studio().AddToStudio(path);
+    keyChainList_ = std::make_unique<CKeyChainList>(session_.messenger(), session_.keys(),
+                                                    [](CKeyChainList::EntryFields&, bool) { return false; });
+    candidates_ = std::make_unique<CandidateList>(*keyChainList_);
+    chooser_ = std::make_unique<WindowEncryptChooser>(
+        session_.messenger(), *keyChainList_, [this] { return session_.settings().deleteCheck1 != 0; }, this);
+    BatchContext& context = workbench_->context();
+    context.chooser = chooser_.get();
+    context.progress = progress_;
+    context.work.setAbortFlag(runner_->abortFlag());
+    context.crypto->setStopFlag(runner_->abortFlag());
+}
+
+void CTessaryDlg::useNewKeySet()
+{
+    attachKeySet();
+    addresses_.clear();
+    showAddresses();
+    showKeyName();
+    if (mini_)
+        mini_->relabel();
+    candidateList_->clear();
+    candidateTitle_->clear();
+    showCandidates();
 }
 
 CTessaryDlg::~CTessaryDlg()
@@ -175,7 +201,7 @@ void CTessaryDlg::buildMenus()
     mainMenu_->addAction(addCommand(CmdForwardFile, "actionForwardFile", nullptr));
     mainMenu_->addAction(addCommand(CmdDeleteFiles, "actionDeleteFiles", &CTessaryDlg::deleteStudioFiles));
     mainMenu_->addSeparator();
-    mainMenu_->addAction(addCommand(CmdCreateKey, "actionCreateKey", nullptr));
+    mainMenu_->addAction(addCommand(CmdCreateKey, "actionCreateKey", &CTessaryDlg::createKey));
     mainMenu_->addAction(addCommand(CmdKeyChainList, "actionKeyChainList", nullptr));
     mainMenu_->addAction(addCommand(CmdAuthentication, "actionAuthentication", nullptr));
     mainMenu_->addAction(addCommand(CmdSendPublicKey, "actionSendPublicKey", &CTessaryDlg::sendPublicKey));
@@ -183,7 +209,7 @@ void CTessaryDlg::buildMenus()
     mainMenu_->addAction(addCommand(CmdKeyBackup, "actionKeyBackup", nullptr));
     mainMenu_->addAction(addCommand(CmdRequestKeyRepair, "actionRequestKeyRepair", nullptr));
     mainMenu_->addSeparator();
-    mainMenu_->addAction(addCommand(CmdSettings, "actionSettings", nullptr));
+    mainMenu_->addAction(addCommand(CmdSettings, "actionSettings", &CTessaryDlg::showOptions));
     auto* languages = new QActionGroup(this);
     for (QAction* language : {addCommand(CmdJapanese, "actionJapanese", &CTessaryDlg::japanese),
                               addCommand(CmdEnglish, "actionEnglish", &CTessaryDlg::english)}) {
@@ -207,7 +233,7 @@ void CTessaryDlg::buildMenus()
     addCommand(CmdEncryptSelected, "actionEncryptSelected", &CTessaryDlg::encryptSelected);
     addCommand(CmdDecryptSelected, "actionDecryptSelected", &CTessaryDlg::decryptSelected);
     addCommand(CmdDeleteSelected, "actionDeleteSelected", &CTessaryDlg::deleteSelected);
-    addCommand(CmdChooseKeyPair, "actionChooseKeyPair", nullptr);
+    addCommand(CmdChooseKeyPair, "actionChooseKeyPair", &CTessaryDlg::chooseKeyPair);
 }
 
 void CTessaryDlg::buildToolbar()
@@ -333,7 +359,6 @@ QWidget* CTessaryDlg::buildBottom()
     keyNameLabel_->setBuddy(keyName_);
     chooseKeyPair_ = new QPushButton(bar);
     chooseKeyPair_->setObjectName("chooseKeyPair");
-    chooseKeyPair_->setEnabled(false);
     auto* grid = new QGridLayout(bar);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->addWidget(progressText_, 0, 0);
@@ -344,6 +369,7 @@ QWidget* CTessaryDlg::buildBottom()
     grid->addWidget(chooseKeyPair_, 1, 2);
     grid->setColumnStretch(1, 1);
     connect(stop_, &QPushButton::clicked, runner_, &BatchRunner::stop);
+    connect(chooseKeyPair_, &QPushButton::clicked, action(CmdChooseKeyPair), &QAction::trigger);
     statusBar()->setObjectName("statusLine");
     return bar;
 }
@@ -562,6 +588,35 @@ void CTessaryDlg::deleteSelected()
 void CTessaryDlg::deleteStudioFiles()
 {
     runBatch([](BatchContext& context) { DeleteFlows(context).deleteStudioFiles(); });
+}
+
+void CTessaryDlg::createKey()
+{
+    if (runKeySetWizard(this, session_))
+        useNewKeySet();
+}
+
+void CTessaryDlg::chooseKeyPair()
+{
+    if (KeyPairChoice(session_).chooseByHand())
+        useNewKeySet();
+}
+
+void CTessaryDlg::showOptions()
+{
+    const SystemFolderFacts facts;
+    QWidget* parent = mini_ && mini_->isVisible() ? static_cast<QWidget*>(mini_.get()) : this;
+    COptions dialog(OptionsApply::current(session_),
+                    {session_.messenger(), facts, session_.settings().keyPairRoot, session_.folder(),
+                     OptionsApply::ownPublicKeyExists(session_)},
+                    parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const OptionsChange change = OptionsApply::apply(session_, dialog.values());
+    // The batches read the owner's name and the settings when they are built.
+    attachKeySet();
+    showCandidates();
+    emit optionsApplied(change);
 }
 
 void CTessaryDlg::sendPublicKey()
