@@ -4,6 +4,7 @@
 #include "ui/CTessaryDlg.h"
 #include "ui/QtAppFrame.h"
 #include "workbench/CTessaryApp.h"
+#include "workbench/OptionsApply.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -12,11 +13,21 @@
 #include <QDBusReply>
 #include <QEvent>
 
+#include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace mvx::ui {
 
 namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
 
 constexpr int kTickMs = 1000;
 constexpr int kMountPollTicks = 2;
@@ -31,6 +42,10 @@ AppMonitor::AppMonitor(CTessaryApp& app, QtAppFrame& frame) : app_(app), frame_(
     connect(&timer_, &QTimer::timeout, this, &AppMonitor::tick);
     timer_.start(kTickMs);
     connectLogind();
+    watchTerminationSignals();
+    if (CTessaryDlg* window = frame_.window())
+        connect(window, &CTessaryDlg::optionsApplied, this,
+                [this](const OptionsChange& change) { app_.applyOptions(change); });
 }
 
 bool AppMonitor::eventFilter(QObject* watched, QEvent* event)
@@ -61,10 +76,41 @@ void AppMonitor::tick()
         app_.removableMediumMounted();
 }
 
+void AppMonitor::watchTerminationSignals()
+{
+    if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    signals_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+    connect(signals_.get(), &QSocketNotifier::activated, this, &AppMonitor::terminationRequested);
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(signal, &action, nullptr);
+}
+
+void AppMonitor::terminationRequested()
+{
+    char bytes[16];
+    while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+    }
+    if (CTessaryDlg* window = frame_.window())
+        window->stopBatch();
+    closeWindows();
+}
+
 void AppMonitor::closeForIdle()
 {
     closedByIdle_ = true;
+    closeWindows();
+}
+
+void AppMonitor::closeWindows()
+{
     CTessaryDlg* window = frame_.window();
+    if (!window)
+        return;
     for (QWidget* top : QApplication::topLevelWidgets())
         if (top != window && top != window->miniWindow() && top->isVisible())
             top->close();
@@ -107,9 +153,5 @@ void AppMonitor::sessionLock()
 
 void AppMonitor::sessionUnlock() { app_.sessionUnlocked(); }
 
-void AppMonitor::optionsApplied(const OptionsOutcome& outcome, const std::string& previousFolder)
-{
-    app_.applyOptions(outcome, previousFolder);
-}
 
 } // namespace mvx::ui

@@ -3,13 +3,13 @@
 #include "platform/MountPoller.h"
 
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 
-#include <string>
+#include <memory>
 
 namespace mvx {
 class CTessaryApp;
-struct OptionsOutcome;
 }
 
 namespace mvx::ui {
@@ -19,7 +19,8 @@ class QtAppFrame;
 // What the program watches while it runs: user activity anywhere in the
 // program and the idle timer's tick, new removable media, and logind's
 // Lock, Unlock and PrepareForSleep signals on the system bus (where there
-// is one). Each goes to the start-up logic, which decides.
+// is one). Each goes to the start-up logic, which decides. SIGTERM, SIGHUP
+// and SIGINT close the windows, so the exit runs as after a close.
 class AppMonitor : public QObject {
     Q_OBJECT
 public:
@@ -27,13 +28,12 @@ public:
 
     // The idle action closed the program.
     bool closedByIdle() const { return closedByIdle_; }
-    // The options dialog was confirmed: its outcome, and the specific folder before it.
-    void optionsApplied(const OptionsOutcome& outcome, const std::string& previousFolder);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
+    void terminationRequested();
     void prepareForSleep(bool starting);
     void sessionLock();
     void sessionUnlock();
@@ -41,6 +41,8 @@ private slots:
 private:
     void tick();
     void closeForIdle();
+    void closeWindows();
+    void watchTerminationSignals();
     void connectLogind();
     bool batchRunning() const;
 
@@ -50,6 +52,7 @@ private:
     MountPoller mounts_;
     int ticks_ = 0;
     bool closedByIdle_ = false;
+    std::unique_ptr<QSocketNotifier> signals_;
 };
 
 } // namespace mvx::ui

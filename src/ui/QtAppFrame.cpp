@@ -1,8 +1,10 @@
 #include "ui/QtAppFrame.h"
 
 #include "ui/CTessaryDlg.h"
+#include "ui/CKeygenWizard.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/QtInteraction.h"
+#include "workbench/KeyPairChoice.h"
 #include "workbench/WorkbenchCommands.h"
 
 #include <QApplication>
@@ -71,6 +73,10 @@ bool QtAppFrame::serveShellRequest(CommandLine::Switch kind, const std::vector<s
         [kind, paths](BatchContext& context) { WorkbenchCommands(context).shellRequest(kind, paths); },
         [&window] { QMetaObject::invokeMethod(&window, &QWidget::close, Qt::QueuedConnection); });
 }
+
+void QtAppFrame::offerKeySetWizard() { runKeySetWizard(nullptr, session_); }
+
+void QtAppFrame::locateMovedKeySet() { KeyPairChoice(session_).locateMovedKeyPair(); }
 
 void QtAppFrame::showMainWindow() { makeWindow().show(); }
 

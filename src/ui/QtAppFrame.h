@@ -24,10 +24,9 @@ public:
     QtAppFrame(AppSession& session, QtInteraction& dialogs, std::function<void()> closed);
     ~QtAppFrame() override;
 
-    // The key-set wizard, the moved key set and the outdated-key report are
-    // the key windows' dialogs; they are connected here.
-    void offerKeySetWizard() override {}
-    void locateMovedKeySet() override {}
+    void offerKeySetWizard() override;
+    void locateMovedKeySet() override;
+    // The outdated-key report window is connected here.
     void reportOutdatedKeys() override {}
     void showMainWindow() override;
     void showMiniWindow() override;

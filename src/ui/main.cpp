@@ -106,11 +106,13 @@ int main(int argc, char** argv)
     mvx::ui::QtClipboardText clipboard;
     if (!tessary.start(commandLine(QApplication::arguments()), instance, clipboard))
         return 0;
-    // The options dialog's OK is connected to monitor->optionsApplied.
     monitor = std::make_unique<mvx::ui::AppMonitor>(tessary, frame);
     if (frame.window()->miniWindow() && frame.window()->miniWindow()->isVisible())
         probeFirstPaint(QApplication::arguments(), frame.window()->miniWindow());
     else
         probeFirstPaint(QApplication::arguments(), frame.window());
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // However the event loop ended (a probe, a signal), the protected folder is closed.
+    tessary.shutDown(monitor->closedByIdle());
+    return status;
 }

@@ -3,20 +3,20 @@
 #include "app/ContextMenuEntries.h"
 #include "app/IClipboardText.h"
 #include "app/Msg.h"
-#include "app/OptionsRules.h"
 #include "app/SingleInstance.h"
 #include "engine/MakerKey.h"
 #include "keys/KeyFileStore.h"
 #include "platform/FileAttributes.h"
-#include "platform/FileIo.h"
 #include "workbench/AppSession.h"
 #include "workbench/BatchFiles.h"
 #include "workbench/IAppFrame.h"
+#include "workbench/OptionsApply.h"
 #include "workbench/OwnKeyMaterial.h"
 #include "workbench/ProtectedFolder.h"
 #include "workbench/WorkbenchSession.h"
 
 #include <unistd.h>
+#include <utility>
 
 namespace mvx {
 
@@ -248,26 +248,23 @@ void CTessaryApp::removableMediumMounted()
         decryptProtectedFolder(session_.settings().inquireUsb == 1);
 }
 
-void CTessaryApp::applyOptions(const OptionsOutcome& outcome, const std::string& previousFolder)
+void CTessaryApp::applyOptions(const OptionsChange& change)
 {
-    armIdleTimer();
+    if (ownsProtectedFolder_ && change.idleTimerArmed)
+        idle_.arm(change.idleMinutes);
+    else
+        idle_.disarm();
     const ContextMenuEntries entries(dataHome_);
-    if (outcome.removeContextMenu)
+    if (change.removeFileManagerEntries)
         entries.remove();
     else if (!entries.installed())
         entries.install();
-    const auto folder = protectedFolder();
-    const std::string previous = BatchFiles::withSlash(previousFolder);
-    if (!previous.empty() && (!folder || BatchFiles::withSlash(*folder) != previous))
-        ::unlink((previous + kFolderMarker).c_str());
-    if (folder && outcome.markSpecificFolder && BatchFiles::isDirectory(*folder)) {
-        static const std::string marker = "[.ShellClassInfo]\nIconResource=morvanex\n";
-        writeWholeFile(BatchFiles::withSlash(*folder) + kFolderMarker, marker.data(), marker.size(), 0644);
-    }
 }
 
 void CTessaryApp::shutDown(bool autoClose)
 {
+    if (std::exchange(shutDown_, true))
+        return;
     if (ownsProtectedFolder_)
         encryptProtectedFolder(autoClose);
     session_.saveSettings();

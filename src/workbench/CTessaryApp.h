@@ -13,7 +13,7 @@
 namespace mvx {
 
 class AppSession;
-struct OptionsOutcome;
+struct OptionsChange;
 class IAppFrame;
 class IClipboardText;
 class SingleInstance;
@@ -39,7 +39,7 @@ public:
     // withArguments: the program was started with command-line arguments
     // (then the mini window is not shown first).
     void startUp(bool withArguments);
-    // autoClose: the idle timer closed the program.
+    // autoClose: the idle timer closed the program. Runs once; later calls do nothing.
     void shutDown(bool autoClose);
 
     // The protected folder, when automatic encryption and decryption is on.
@@ -66,13 +66,10 @@ public:
     // (after the question when "InquireUSB" is on).
     void removableMediumMounted();
 
-    // The options dialog's OK: the idle timer re-armed or removed, the file
-    // manager's entries removed or restored, the specific folder marked.
-    // previousFolder: the specific folder before the dialog.
-    void applyOptions(const OptionsOutcome& outcome, const std::string& previousFolder);
-
-    // The marker file of the specific folder.
-    static constexpr const char* kFolderMarker = "Desktop.ini";
+    // The options dialog's OK (the specific folder's mark is set by then):
+    // the idle timer re-armed or removed, the file manager's entries removed
+    // or restored.
+    void applyOptions(const OptionsChange& change);
 
 private:
     bool claimInstance(const CommandLine& line, SingleInstance& instance);
@@ -91,6 +88,7 @@ private:
     // a file manager's request served beside it leaves the folder alone.
     bool ownsProtectedFolder_ = true;
     bool closedByLock_ = false;
+    bool shutDown_ = false;
     IdleTimer idle_;
 };
 

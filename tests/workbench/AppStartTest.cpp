@@ -1,11 +1,11 @@
 #include "app/Msg.h"
 #include "app/ContextMenuEntries.h"
 #include "app/IClipboardText.h"
-#include "app/OptionsRules.h"
 #include "app/SingleInstance.h"
 #include "workbench/AppSession.h"
 #include "workbench/CTessaryApp.h"
 #include "workbench/IAppFrame.h"
+#include "workbench/OptionsApply.h"
 #include "platform/MountPoller.h"
 
 #include "ScriptedInteraction.h"
@@ -307,33 +307,26 @@ TEST_F(AppStartTest, ALockedSessionClosesTheProtectedFolderAndUnlockingOpensItOn
     EXPECT_EQ(filesIn("vault"), (std::map<std::string, std::string>{{"a.txt", "alpha"}}));
 }
 
-TEST_F(AppStartTest, TheOptionsOutcomeRearmsTheTimerTogglesTheFileManagerEntriesAndMovesTheFolderMarker)
+TEST_F(AppStartTest, TheOptionsOutcomeRearmsOrRemovesTheTimerAndTogglesTheFileManagerEntries)
 {
     makeKeySetWithProtectedFolder();
-    fs::create_directories(temp.file("vault"));
-    fs::create_directories(temp.file("vault2"));
     CTessaryApp app(*session, frame, temp.file("data"));
     app.startUp(false);
     const ContextMenuEntries entries(temp.file("data"));
     ASSERT_TRUE(entries.installed());  // put in place at the first start
 
-    OptionsOutcome outcome;
-    outcome.removeContextMenu = true;
-    outcome.markSpecificFolder = true;
-    session->settings().useTimer = 0;
-    app.applyOptions(outcome, temp.file("vault/"));
+    OptionsChange change;
+    change.removeFileManagerEntries = true;
+    app.applyOptions(change);
     EXPECT_FALSE(app.idleTimer().armed());
-    EXPECT_FALSE(fs::exists(entries.files().front()));
-    EXPECT_TRUE(fs::exists(temp.file("vault/Desktop.ini")));
+    for (const std::string& file : entries.files())
+        EXPECT_FALSE(fs::exists(file)) << file;
 
-    outcome.removeContextMenu = false;
-    session->settings().useTimer = 1;
-    session->settings().destPath2 = temp.file("vault2/");
-    app.applyOptions(outcome, temp.file("vault/"));
+    change.removeFileManagerEntries = false;
+    change.idleTimerArmed = true;
+    app.applyOptions(change);
     EXPECT_TRUE(app.idleTimer().armed());
     EXPECT_TRUE(entries.installed());
-    EXPECT_FALSE(fs::exists(temp.file("vault/Desktop.ini")));
-    EXPECT_TRUE(fs::exists(temp.file("vault2/Desktop.ini")));
 }
 
 TEST_F(AppStartTest, ANewRemovableMountAsksBeforeTheProtectedFolderIsDecrypted)
