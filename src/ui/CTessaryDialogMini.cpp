@@ -57,10 +57,9 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
                         CTessaryDlg::CmdAbout, CTessaryDlg::CmdHelpIndex})
         menu->addAction(main_.action(command));
     menu_->setMenu(menu);
-    // The barcode, the destination list, the login and the key-pair choice
-    // open dialogs that README.md lists as coming.
-    for (QWidget* later : {static_cast<QWidget*>(qrCode_), static_cast<QWidget*>(keyChainList_),
-                           static_cast<QWidget*>(login_)})
+    // The barcode, the login and the key-pair choice open dialogs that
+    // README.md lists as coming.
+    for (QWidget* later : {static_cast<QWidget*>(qrCode_), static_cast<QWidget*>(login_)})
         later->setEnabled(false);
 
     auto* grid = new QGridLayout(this);
@@ -73,6 +72,7 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
     grid->addWidget(menu_, 1, 3);
     connect(encrypt_, &QPushButton::clicked, this, &CTessaryDialogMini::encrypt);
     connect(return_, &QPushButton::clicked, this, &CTessaryDialogMini::returnToMainWindow);
+    connect(keyChainList_, &QPushButton::clicked, &main_, &CTessaryDlg::showKeyChainList);
 
     session_.language().addObserver(this);
     relabel();
@@ -120,8 +120,9 @@ void CTessaryDialogMini::encrypt()
 void CTessaryDialogMini::dropPaths(const std::vector<std::string>& paths)
 {
     const bool selfEncrypt = session_.settings().ddSelfEncrypt != 0;
-    main_.runBatch([paths, selfEncrypt](BatchContext& context) {
-        WorkbenchCommands(context).dropOnMiniWindow(paths, selfEncrypt, nullptr);
+    IKeyDropHandler* keys = main_.keyDropHandler();
+    main_.runBatch([paths, selfEncrypt, keys](BatchContext& context) {
+        WorkbenchCommands(context).dropOnMiniWindow(paths, selfEncrypt, keys);
     });
 }
 

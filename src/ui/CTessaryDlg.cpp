@@ -5,7 +5,12 @@
 #include "net/MailUses.h"
 #include "ui/BatchProgressBridge.h"
 #include "ui/BatchRunner.h"
+#include "ui/CKeyChainList.h"
+#include "ui/CKeyChainList_Add.h"
+#include "ui/COutdatedAuthKeyReportDlg.h"
 #include "ui/CTessaryDialogMini.h"
+#include "ui/KeyDropRegistration.h"
+#include "ui/WindowAuthentication.h"
 #include "ui/FilePaneView.h"
 #include "ui/ListWidgets.h"
 #include "ui/StudioListWidget.h"
@@ -14,6 +19,7 @@
 #include "ui/WindowIcons.h"
 #include "workbench/AppSession.h"
 #include "workbench/DeleteFlows.h"
+#include "workbench/MailUsesHandOver.h"
 #include "workbench/ProgressFileCrypto.h"
 #include "workbench/ProgressLine.h"
 #include "workbench/WorkbenchCommands.h"
@@ -96,10 +102,12 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     : QMainWindow(parent), session_(session),
       workbench_(std::make_unique<WorkbenchSession>(session.messenger(), session.settings(), session.keys(),
                                                     session.settingsFound())),
-      keyChainList_(std::make_unique<CKeyChainList>(session.messenger(), session.keys(),
-                                                    [](CKeyChainList::EntryFields&, bool) { return false; })),
+      keyChainList_(std::make_unique<mvx::CKeyChainList>(session.messenger(), session.keys(),
+                                                         CKeyChainList_Add::opener(session.messenger(), this))),
       candidates_(std::make_unique<CandidateList>(*keyChainList_)), runner_(new BatchRunner(this)),
-      progress_(new BatchProgressBridge(this))
+      progress_(new BatchProgressBridge(this)), mail_(std::make_unique<MailUsesHandOver>()),
+      authentication_(std::make_unique<WindowAuthentication>(session, *mail_, this)),
+      keyDrops_(std::make_unique<KeyDropRegistration>(this, session.messenger(), session.keys(), *keyChainList_))
 {
     setObjectName("CTessaryDlg");
     chooser_ = std::make_unique<WindowEncryptChooser>(
@@ -176,8 +184,8 @@ void CTessaryDlg::buildMenus()
     mainMenu_->addAction(addCommand(CmdDeleteFiles, "actionDeleteFiles", &CTessaryDlg::deleteStudioFiles));
     mainMenu_->addSeparator();
     mainMenu_->addAction(addCommand(CmdCreateKey, "actionCreateKey", nullptr));
-    mainMenu_->addAction(addCommand(CmdKeyChainList, "actionKeyChainList", nullptr));
-    mainMenu_->addAction(addCommand(CmdAuthentication, "actionAuthentication", nullptr));
+    mainMenu_->addAction(addCommand(CmdKeyChainList, "actionKeyChainList", &CTessaryDlg::showKeyChainList));
+    mainMenu_->addAction(addCommand(CmdAuthentication, "actionAuthentication", &CTessaryDlg::authenticateCommand));
     mainMenu_->addAction(addCommand(CmdSendPublicKey, "actionSendPublicKey", &CTessaryDlg::sendPublicKey));
     mainMenu_->addAction(addCommand(CmdShowQrCode, "actionShowQrCode", nullptr));
     mainMenu_->addAction(addCommand(CmdKeyBackup, "actionKeyBackup", nullptr));
@@ -636,6 +644,36 @@ void CTessaryDlg::refreshPanes()
     showStudio();
     showCandidates();
 }
+
+void CTessaryDlg::showKeyChainList()
+{
+    if (batchRunning() || !session_.requireKeySet())
+        return;
+    if (!keyChainWindow_) {
+        CKeyChainList::Hooks hooks;
+        hooks.encrypt = [this](const EncryptChoices& choices, const std::vector<std::string>& files) {
+            if (batchRunning())
+                return false;
+            chooser_->setDestinationListSelection(choices);
+            return runBatch([files](BatchContext& context) { WorkbenchCommands(context).encryptFromDestinationList(files); });
+        };
+        hooks.authenticate = [this](const std::vector<std::string>& keyFiles) { authenticate(keyFiles); };
+        keyChainWindow_ = new CKeyChainList(session_, *keyChainList_, *mail_, std::move(hooks), this);
+        connect(keyChainWindow_, &QDialog::finished, this, [this] { showCandidates(); });
+    }
+    keyChainWindow_->showOnKeyFolder();
+}
+
+std::string CTessaryDlg::authenticate(const std::vector<std::string>& keyFiles)
+{
+    return authentication_->run(keyFiles);
+}
+
+void CTessaryDlg::authenticateCommand() { authenticate(); }
+
+void CTessaryDlg::reportOutdatedKeys() { COutdatedAuthKeyReportDlg::showIfAny(session_.messenger(), session_.keys(), this); }
+
+IKeyDropHandler* CTessaryDlg::keyDropHandler() const { return keyDrops_.get(); }
 
 void CTessaryDlg::showMiniWindow()
 {

@@ -22,12 +22,17 @@ class QTreeWidget;
 
 namespace mvx {
 class AppSession;
+class IKeyDropHandler;
+class MailUsesHandOver;
 }
 
 namespace mvx::ui {
 
 class BatchProgressBridge;
 class BatchRunner;
+class CKeyChainList;
+class KeyDropRegistration;
+class WindowAuthentication;
 class CTessaryDialogMini;
 class FilePaneView;
 class StudioListWidget;
@@ -80,6 +85,14 @@ public:
     // Runs a job on the batch worker with the window's settings; false when
     // another batch is running.
     bool runBatch(std::function<void(BatchContext&)> job, std::function<void()> done = {});
+    // "KeyChain List": the destination-list window (also the toolbar's and the mini window's button).
+    void showKeyChainList();
+    CKeyChainList* keyChainWindow() const { return keyChainWindow_; }
+    // "Authentication of Public Key"; with key files handed in, no key selection.
+    std::string authenticate(const std::vector<std::string>& keyFiles = {});
+    // The outdated-key report, when the key folder holds keys whose expiry has passed.
+    void reportOutdatedKeys();
+    IKeyDropHandler* keyDropHandler() const;
 
 signals:
     void batchFinished();
@@ -114,6 +127,7 @@ private:
     void deleteSelected();
     void deleteStudioFiles();
     void sendPublicKey();
+    void authenticateCommand();
     void help();
     void about();
     void japanese();
@@ -129,13 +143,17 @@ private:
 
     AppSession& session_;
     std::unique_ptr<WorkbenchSession> workbench_;
-    std::unique_ptr<CKeyChainList> keyChainList_;
+    std::unique_ptr<mvx::CKeyChainList> keyChainList_;
     std::unique_ptr<CandidateList> candidates_;
     AddressList addresses_;
     std::unique_ptr<WindowEncryptChooser> chooser_;
     BatchRunner* runner_;
     BatchProgressBridge* progress_;
     std::unique_ptr<CTessaryDialogMini> mini_;
+    std::unique_ptr<MailUsesHandOver> mail_;
+    std::unique_ptr<WindowAuthentication> authentication_;
+    std::unique_ptr<KeyDropRegistration> keyDrops_;
+    CKeyChainList* keyChainWindow_ = nullptr;
 
     std::map<int, QAction*> actions_;
     std::map<int, QAction*> toolActions_;

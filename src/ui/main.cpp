@@ -12,6 +12,7 @@
 #include "workbench/AppSession.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QStatusBar>
 
 #include <cstdlib>
@@ -77,5 +78,6 @@ int main(int argc, char** argv)
         probeFirstPaint(QApplication::arguments(), &window);
         window.show();
     }
+    QTimer::singleShot(0, &window, [&window] { window.reportOutdatedKeys(); });
     return QApplication::exec();
 }
