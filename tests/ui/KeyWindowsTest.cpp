@@ -11,16 +11,20 @@
 #include "ui/CKeyChainList.h"
 #include "ui/CKeyChainList_Add.h"
 #include "ui/COutdatedAuthKeyReportDlg.h"
+#include "ui/CTessaryDialogMini.h"
 
 #include <QAction>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUrl>
 
+#include <cstdlib>
 #include <filesystem>
 
 using mvx::test::ScriptedInteraction;
@@ -159,7 +163,11 @@ private slots:
     void authenticatePartnerKeyWithExpiry()
     {
         WindowFixture& f = *fixture;
-        const std::string patKey = f.temp.file("pat-keys/pat.kpub");
+        const std::string mailed = f.temp.file("mail.txt");
+        const std::string mailer =
+            f.write("mailer.sh", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" + mailed + "'\n");
+        std::filesystem::permissions(mailer, std::filesystem::perms::owner_all);
+        ::setenv("MORVANEX_MAILER", mailer.c_str(), 1);
         f.script.answerFolder(f.temp.file("pat-keys"));
         whenModalShows<mvx::ui::CKeyChain>([&f](mvx::ui::CKeyChain* choose) {
             press(choose, "changeFolder");
@@ -176,7 +184,7 @@ private slots:
                 whenModalShows<mvx::ui::CAuthkeyCompleteDlg>([](mvx::ui::CAuthkeyCompleteDlg* done) {
                     auto* files = done->findChild<QTreeWidget*>("completedFiles");
                     QCOMPARE(listTexts(files), QStringList({"pat.kpub", "mePrivate.kpri", "pat))me-auth.kpub"}));
-                    press(done, "finish");
+                    press(done, "sendMail");
                 });
                 press(limit, "enforce");
             });
@@ -185,6 +193,9 @@ private slots:
         f.action("actionAuthentication")->trigger();
         const std::string made = f.temp.file("pat-keys/pat))me-auth.kpub");
         QVERIFY(f.exists(made));
+        QTRY_VERIFY(f.read(mailed).find("--attach\n" + made + "\n") != std::string::npos);
+        QVERIFY(f.read(mailed).find("--subject\nSending an auth-public key\n") != std::string::npos);
+        ::unsetenv("MORVANEX_MAILER");
 
         ScriptedInteraction quiet;
         mvx::AppSession pat(quiet, f.temp.file("pat-home"), "en");
@@ -206,6 +217,42 @@ private slots:
             press(choose, "cancel");
         });
         f.action("actionAuthentication")->trigger();
+    }
+
+    // Key files met where no member file lists them are offered when the
+    // window opens; a public key dropped on the mini window is registered.
+    void strayAndDroppedKeysAreRegistered()
+    {
+        WindowFixture& f = *fixture;
+        const std::string keyFolder = f.session->keys().keyFolder();
+        std::filesystem::copy_file(makeKeySet(f, "sam"), keyFolder + "sam.kpub");
+        const std::string quinnKey = makeKeySet(f, "quinn");
+
+        f.action("actionMiniaturization")->trigger();
+        auto* mini = f.window->miniWindow();
+        whenModalShows<mvx::ui::CKeyChainList_Add>([](mvx::ui::CKeyChainList_Add* dialog) {
+            QCOMPARE(dialog->findChild<QLineEdit*>("entryKeyFile")->text().toStdString().substr(0, 1), "/");
+            QTest::keyClicks(dialog->findChild<QLineEdit*>("entryName"), "Quinn");
+            QTest::keyClicks(dialog->findChild<QLineEdit*>("entryMail"), "quinn@example.org");
+            press(dialog, "ok");
+        });
+        f.script.answerYesNo(true);  // the stray key, offered with the dropped one
+        QSignalSpy finished(f.window.get(), &mvx::ui::CTessaryDlg::batchFinished);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(quinnKey))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(mini, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(mini, &drop);
+        QVERIFY(finished.count() > 0 || finished.wait(60000));
+        QVERIFY(shownText(f.script, "登録されていない鍵が1個発見されました。これらの鍵を登録しますか？"));
+
+        QTest::mouseClick(mini->findChild<QPushButton*>("miniKeyChainList"), Qt::LeftButton);
+        auto* entries = f.window->keyChainWindow()->findChild<QTreeWidget*>("entryList");
+        QVERIFY(listTexts(entries).contains("Quinn"));
+        QVERIFY(listTexts(entries).contains("sam"));
+        QVERIFY(f.exists(keyFolder + "quinn.kpub"));
     }
 
     // A registered key whose expiry has passed is listed in the report.
