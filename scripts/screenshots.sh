@@ -16,9 +16,11 @@ partner() { MORVANEX_HOME="$demo/partner-home" "$cli" "$@"; }
 
 me init --key-root "$demo/keys" --key-name tanaka --user "田中 花子" --mail hanako@example.org >/dev/null 2>&1
 partner init --key-root "$demo/partner-keys" --key-name smith --user "John Smith" --mail john@example.com >/dev/null 2>&1
-made="$(partner --yes auth "$demo/keys/tanaka.kpub" 2>/dev/null)"
+made="$(partner --yes auth "$demo/keys/tanaka.kpub" --expires year 2>/dev/null)"
 me --yes keys add "$made" --name "John Smith" --mail john@example.com >/dev/null 2>&1
 me keys mkdir Clients >/dev/null 2>&1
+cp "$demo/partner-keys/smith.kpub" "$demo/keys/"
+me --yes auth "$demo/keys/smith.kpub" --expires month >/dev/null 2>&1
 mkdir -p "$demo/files/Reports"
 printf 'quarterly figures\n' >"$demo/files/report.txt"
 printf 'plan\n' >"$demo/files/plan.odt"
@@ -27,13 +29,18 @@ me --yes encrypt "$demo/files/plan.odt" --self >/dev/null 2>&1
 
 mkdir -p "$repo/docs"
 settings="$demo/home/Values.dat"
-shoot() {  # language, mini (0/1), picture
+shoot() {  # language, mini (0/1), picture, [key window for --show]
   sed -i "s/^LanguageSel=.*/LanguageSel=$1/; s/^UseSmallMenu=.*/UseSmallMenu=$2/; s/^SmallMenuPosition=.*/SmallMenuPosition=1/" "$settings"
   HOME="$demo/files" MORVANEX_HOME="$demo/home" XDG_RUNTIME_DIR="$demo" \
-    xvfb-run -a -s "-screen 0 1280x800x24" "$window" --screenshot "$repo/docs/$3"
+    xvfb-run -a -s "-screen 0 1280x800x24" "$window" --screenshot "$repo/docs/$3" ${4:+--show "$4"}
   echo "docs/$3"
 }
 shoot JP 0 main-window-ja.png
 shoot EN 0 main-window-en.png
 shoot JP 1 mini-window-ja.png
 shoot EN 1 mini-window-en.png
+# The destination list and the authentication dialogs.
+for shown in keychainlist keychain authlimit authcomplete; do
+  shoot JP 0 "$shown-ja.png" "$shown"
+  shoot EN 0 "$shown-en.png" "$shown"
+done

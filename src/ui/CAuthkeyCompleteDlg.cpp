@@ -59,7 +59,7 @@ CAuthkeyCompleteDlg::CAuthkeyCompleteDlg(CMessenger& messenger, const std::vecto
     connect(finish_, &QPushButton::clicked, this, &CAuthkeyCompleteDlg::accept);
     connect(sendMail_, &QPushButton::clicked, this, &CAuthkeyCompleteDlg::sendMail);
     relabel();
-    resize(640, 360);
+    resize(640, 280);
 }
 
 void CAuthkeyCompleteDlg::relabel()

@@ -127,7 +127,7 @@ CKeyChainList::CKeyChainList(AppSession& session, mvx::CKeyChainList& list, IMai
     connect(entries_, &QTreeWidget::itemSelectionChanged, this, &CKeyChainList::updateSelectionTexts);
     session_.language().addObserver(this);
     relabel();
-    resize(1000, 640);
+    resize(1040, 760);
 }
 
 CKeyChainList::~CKeyChainList() { session_.language().removeObserver(this); }
