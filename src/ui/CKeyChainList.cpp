@@ -184,7 +184,7 @@ void CKeyChainList::relabel()
     sendMail_->setText(t(Msg::SendEncryptedFilesByMail));
     limit_->relabel(session_.messenger().table(), Msg::SettingTimeLimit, Msg::DirectDecryptionTimeLimit);
     if (!view_.folder.empty())
-        rebuild();
+        refresh();
 }
 
 void CKeyChainList::showOnKeyFolder()
@@ -194,7 +194,7 @@ void CKeyChainList::showOnKeyFolder()
     raise();
     activateWindow();
     if (strays_.offer() > 0)
-        rebuild();
+        refresh();
 }
 
 void CKeyChainList::showFolder(const std::string& folder)
@@ -224,7 +224,11 @@ void CKeyChainList::showFolder(const std::string& folder)
     updateSelectionTexts();
 }
 
-void CKeyChainList::rebuild() { showFolder(view_.folder); }
+void CKeyChainList::refresh()
+{
+    if (isVisible())
+        showFolder(view_.folder);
+}
 
 void CKeyChainList::showTree()
 {
@@ -307,14 +311,14 @@ void CKeyChainList::registerKeyFiles(const std::vector<std::string>& keyFiles)
         return;
     for (const std::string& keyFile : keyFiles)
         list_.registerKey(keyFile, view_.folder);
-    rebuild();
+    refresh();
 }
 
 void CKeyChainList::modify()
 {
     list_.showFolder(view_.folder);
     list_.modify(selectedEntries());
-    rebuild();
+    refresh();
 }
 
 void CKeyChainList::move()
@@ -322,20 +326,19 @@ void CKeyChainList::move()
     list_.showFolder(view_.folder);
     list_.move(selectedEntries());
     showTree();
-    rebuild();
+    refresh();
 }
 
 void CKeyChainList::remove()
 {
     const auto folders = selectedFolders();
+    const auto entries = selectedEntries();
     list_.showFolder(view_.folder);
-    if (!folders.empty()) {
-        for (const std::string& folder : folders)
-            list_.deleteFolder(folder);
-    } else {
-        list_.deleteEntries(selectedEntries());
-    }
-    rebuild();
+    for (const std::string& folder : folders)
+        list_.deleteFolder(folder);
+    if (!entries.empty() || folders.empty())
+        list_.deleteEntries(entries);
+    refresh();
 }
 
 void CKeyChainList::makeFolder()
@@ -351,7 +354,7 @@ void CKeyChainList::makeFolder()
         return;
     list_.showFolder(view_.folder);
     list_.makeFolder(ask.textValue().trimmed().toStdString());
-    rebuild();
+    refresh();
 }
 
 void CKeyChainList::createEncryptFile()
@@ -379,7 +382,7 @@ void CKeyChainList::authenticate()
 {
     if (hooks_.authenticate)
         hooks_.authenticate({});
-    rebuild();
+    refresh();
 }
 
 void CKeyChainList::authenticateSelected()
@@ -388,7 +391,7 @@ void CKeyChainList::authenticateSelected()
     if (chosen.size() != 1 || !hooks_.authenticate)
         return;
     hooks_.authenticate({view_.folder + view_.rows[chosen.front()].keyFileName});
-    rebuild();
+    refresh();
 }
 
 void CKeyChainList::cut()

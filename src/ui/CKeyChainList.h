@@ -50,6 +50,8 @@ public:
     // Shows the window on the key folder and offers the key files no member file lists.
     void showOnKeyFolder();
     void showFolder(const std::string& folder);
+    // The folder shown, read again.
+    void refresh();
     // Registration of key files (Add, drops) into the folder shown.
     void registerKeyFiles(const std::vector<std::string>& keyFiles);
 
@@ -63,7 +65,6 @@ private:
     QAction* addCommand(const char* name, void (CKeyChainList::*handler)());
     void buildButtons(QLayout* layout);
     void showTree();
-    void rebuild();
     std::vector<size_t> selectedEntries() const;
     std::vector<std::string> selectedFolders() const;
     void updateSelectionTexts();

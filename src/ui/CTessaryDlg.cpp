@@ -660,6 +660,9 @@ void CTessaryDlg::showKeyChainList()
         hooks.authenticate = [this](const std::vector<std::string>& keyFiles) { authenticate(keyFiles); };
         keyChainWindow_ = new CKeyChainList(session_, *keyChainList_, *mail_, std::move(hooks), this);
         connect(keyChainWindow_, &QDialog::finished, this, [this] { showCandidates(); });
+        // The list waits while a batch uses the key folder.
+        connect(runner_, &BatchRunner::busyChanged, keyChainWindow_, &QWidget::setDisabled);
+        connect(this, &CTessaryDlg::batchFinished, keyChainWindow_, &CKeyChainList::refresh);
     }
     keyChainWindow_->showOnKeyFolder();
 }

@@ -86,6 +86,10 @@ private slots:
         const QString oneself =
             QString::fromStdString(f.session->messenger().text(mvx::Msg::SelfEncryptionDisplayName)) + " (oneself)";
         QCOMPARE(listTexts(entries), QStringList({oneself, "Pat"}));
+        f.action("actionJapanese")->trigger();
+        QCOMPARE(window->findChild<QPushButton*>("makeFolder")->text(), QString("フォルダの作成"));
+        f.action("actionEnglish")->trigger();
+        QCOMPARE(window->findChild<QPushButton*>("makeFolder")->text(), QString("Make Folder"));
 
         whenModalShows<QInputDialog>([](QInputDialog* ask) {
             ask->setTextValue("friends");
