@@ -60,10 +60,10 @@ QString parentOf(const QString& folder)
 
 } // namespace
 
-CKeyChainList::CKeyChainList(AppSession& session, mvx::CKeyChainList& list, IMailHandOver& mail, Hooks hooks,
-                             QWidget* parent)
-    : QDialog(parent), session_(session), list_(list), mail_(mail), hooks_(std::move(hooks)),
-      strays_(session.messenger(), session.keys()), options_(session.settings().deleteCheck1 != 0),
+CKeyChainList::CKeyChainList(AppSession& session, mvx::CKeyChainList& list, StrayKeys& strays, IMailHandOver& mail,
+                             Hooks hooks, QWidget* parent)
+    : QDialog(parent), session_(session), list_(list), mail_(mail), hooks_(std::move(hooks)), strays_(strays),
+      options_(session.settings().deleteCheck1 != 0),
       tree_(new QTreeWidget(this)), title_(new QLabel(this)), entries_(new QTreeWidget(this)),
       limit_(new TimeLimitBox(this)), manageLogs_(new QCheckBox(this)), deleteFiles_(new QCheckBox(this)),
       sendMail_(new QCheckBox(this))

@@ -42,7 +42,7 @@ public:
         std::function<void(const std::vector<std::string>& keyFiles)> authenticate;
     };
 
-    CKeyChainList(AppSession& session, mvx::CKeyChainList& list, IMailHandOver& mail, Hooks hooks,
+    CKeyChainList(AppSession& session, mvx::CKeyChainList& list, StrayKeys& strays, IMailHandOver& mail, Hooks hooks,
                   QWidget* parent = nullptr);
     ~CKeyChainList() override;
 
@@ -86,7 +86,7 @@ private:
     mvx::CKeyChainList& list_;
     IMailHandOver& mail_;
     Hooks hooks_;
-    StrayKeys strays_;
+    StrayKeys& strays_;
     mvx::CEncryptOptDlg options_;
     mvx::CKeyChainList::FolderView view_;
     // "Cut": the folder and key file names waiting for "Paste".

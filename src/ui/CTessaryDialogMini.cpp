@@ -114,6 +114,7 @@ void CTessaryDialogMini::showPlaced()
 
 void CTessaryDialogMini::encrypt()
 {
+    main_.offerStrayKeys();
     main_.runBatch([](BatchContext& context) { WorkbenchCommands(context).miniEncryptButton(); });
 }
 

@@ -106,8 +106,9 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
                                                          CKeyChainList_Add::opener(session.messenger(), this))),
       candidates_(std::make_unique<CandidateList>(*keyChainList_)), runner_(new BatchRunner(this)),
       progress_(new BatchProgressBridge(this)), mail_(std::make_unique<MailUsesHandOver>()),
+      strays_(std::make_unique<StrayKeys>(session.messenger(), session.keys())),
       authentication_(std::make_unique<WindowAuthentication>(session, *mail_, this)),
-      keyDrops_(std::make_unique<KeyDropRegistration>(this, session.messenger(), session.keys(), *keyChainList_))
+      keyDrops_(std::make_unique<KeyDropRegistration>(this, session.keys(), *keyChainList_, *strays_))
 {
     setObjectName("CTessaryDlg");
     chooser_ = std::make_unique<WindowEncryptChooser>(
@@ -528,6 +529,7 @@ void CTessaryDlg::encrypt()
         session_.messenger().show(Msg::NotSetUpPartner, MsgIcon::Stop);
         return;
     }
+    offerStrayKeys();
     const auto destinations = addresses_.destinations();
     const bool options = settingForEncryption_->isChecked();
     const bool mail = attachToMail_->isChecked();
@@ -538,17 +540,20 @@ void CTessaryDlg::encrypt()
 
 void CTessaryDlg::decrypt()
 {
+    offerStrayKeys();
     runBatch([](BatchContext& context) { WorkbenchCommands(context).decryptButton(); });
 }
 
 void CTessaryDlg::encryptSelected()
 {
+    offerStrayKeys();
     const auto paths = filePane_->selectedPaths();
     runBatch([paths](BatchContext& context) { WorkbenchCommands(context).encryptForOneself(paths); });
 }
 
 void CTessaryDlg::decryptSelected()
 {
+    offerStrayKeys();
     const std::string folder = filePane_->pane().folder();
     const auto names = filePane_->selectedNames();
     runBatch([=](BatchContext& context) { WorkbenchCommands(context).decryptSelected(folder, names); });
@@ -658,7 +663,7 @@ void CTessaryDlg::showKeyChainList()
             return runBatch([files](BatchContext& context) { WorkbenchCommands(context).encryptFromDestinationList(files); });
         };
         hooks.authenticate = [this](const std::vector<std::string>& keyFiles) { authenticate(keyFiles); };
-        keyChainWindow_ = new CKeyChainList(session_, *keyChainList_, *mail_, std::move(hooks), this);
+        keyChainWindow_ = new CKeyChainList(session_, *keyChainList_, *strays_, *mail_, std::move(hooks), this);
         connect(keyChainWindow_, &QDialog::finished, this, [this] { showCandidates(); });
         // The list waits while a batch uses the key folder.
         connect(runner_, &BatchRunner::busyChanged, keyChainWindow_, &QWidget::setDisabled);
@@ -675,6 +680,12 @@ std::string CTessaryDlg::authenticate(const std::vector<std::string>& keyFiles)
 void CTessaryDlg::authenticateCommand() { authenticate(); }
 
 void CTessaryDlg::reportOutdatedKeys() { COutdatedAuthKeyReportDlg::showIfAny(session_.messenger(), session_.keys(), this); }
+
+void CTessaryDlg::offerStrayKeys()
+{
+    if (!batchRunning() && session_.keys().hasOwnKeySet() && strays_->offer() > 0)
+        showCandidates();
+}
 
 IKeyDropHandler* CTessaryDlg::keyDropHandler() const { return keyDrops_.get(); }
 

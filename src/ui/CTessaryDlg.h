@@ -2,6 +2,7 @@
 
 #include "app/CLanguage.h"
 #include "keys/CKeyChainList.h"
+#include "keys/StrayKeys.h"
 #include "workbench/AddressList.h"
 #include "workbench/CandidateList.h"
 #include "workbench/WorkbenchSession.h"
@@ -92,6 +93,9 @@ public:
     std::string authenticate(const std::vector<std::string>& keyFiles = {});
     // The outdated-key report, when the key folder holds keys whose expiry has passed.
     void reportOutdatedKeys();
+    // Key files in the key folder tree that no member file lists, offered for
+    // registration (at start and before the batches that read the key folder).
+    void offerStrayKeys();
     IKeyDropHandler* keyDropHandler() const;
 
 signals:
@@ -151,6 +155,7 @@ private:
     BatchProgressBridge* progress_;
     std::unique_ptr<CTessaryDialogMini> mini_;
     std::unique_ptr<MailUsesHandOver> mail_;
+    std::unique_ptr<StrayKeys> strays_;
     std::unique_ptr<WindowAuthentication> authentication_;
     std::unique_ptr<KeyDropRegistration> keyDrops_;
     CKeyChainList* keyChainWindow_ = nullptr;

@@ -5,9 +5,9 @@
 
 namespace mvx::ui {
 
-KeyDropRegistration::KeyDropRegistration(QObject* window, CMessenger& messenger, CKeyManager& keys,
-                                         mvx::CKeyChainList& list)
-    : window_(window), keys_(keys), list_(list), strays_(messenger, keys)
+KeyDropRegistration::KeyDropRegistration(QObject* window, CKeyManager& keys, mvx::CKeyChainList& list,
+                                         StrayKeys& strays)
+    : window_(window), keys_(keys), list_(list), strays_(strays)
 {
 }
 

@@ -15,7 +15,7 @@ namespace mvx::ui {
 // list, on the window's thread (the drop is handled by the batch's worker).
 class KeyDropRegistration : public IKeyDropHandler {
 public:
-    KeyDropRegistration(QObject* window, CMessenger& messenger, CKeyManager& keys, mvx::CKeyChainList& list);
+    KeyDropRegistration(QObject* window, CKeyManager& keys, mvx::CKeyChainList& list, StrayKeys& strays);
 
     void registerPublicKeys(const std::vector<std::string>& keyFiles) override;
     // Key fragments belong to the key backup service, which this program does not include.
@@ -25,7 +25,7 @@ private:
     QObject* window_;
     CKeyManager& keys_;
     mvx::CKeyChainList& list_;
-    StrayKeys strays_;
+    StrayKeys& strays_;
 };
 
 } // namespace mvx::ui

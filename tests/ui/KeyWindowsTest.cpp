@@ -259,6 +259,23 @@ private slots:
         QVERIFY(f.exists(keyFolder + "quinn.kpub"));
     }
 
+    // A batch that reads the key folder first offers the stray keys; a No is
+    // remembered for the session, also by the destination-list window.
+    void strayKeysDeclinedBeforeABatchAreNotOfferedAgain()
+    {
+        WindowFixture& f = *fixture;
+        std::filesystem::copy_file(makeKeySet(f, "sam"), f.session->keys().keyFolder() + "sam.kpub");
+        const std::string question = "登録されていない鍵が1個発見されました。これらの鍵を登録しますか？";
+        f.script.answerYesNo(false);
+        QVERIFY(f.runCommand("actionDecryption"));
+        QVERIFY(shownText(f.script, question));
+        QVERIFY(f.runCommand("actionDecryption"));
+        f.action("actionKeyChainList")->trigger();
+        const auto texts = f.script.texts();
+        QCOMPARE(std::count(texts.begin(), texts.end(), question), 1);
+        QVERIFY(!listTexts(f.window->keyChainWindow()->findChild<QTreeWidget*>("entryList")).contains("sam"));
+    }
+
     // A registered key whose expiry has passed is listed in the report.
     void outdatedKeyReported()
     {
