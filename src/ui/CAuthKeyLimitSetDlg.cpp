@@ -72,8 +72,10 @@ CAuthKeyLimitSetDlg::CAuthKeyLimitSetDlg(mvx::CAuthKeyLimitSetDlg& fields, CMess
     preset_->setChecked(fields.usePreset);
     direct_->setChecked(!fields.usePreset);
     presets_->setCurrentRow(fields.presetIndex);
-    if (fields.calendarDate.isSet())
-        calendar_->setSelectedDate(QDate(fields.calendarDate.year, fields.calendarDate.month, fields.calendarDate.day));
+    // The earliest day accepted is tomorrow; the calendar starts there.
+    calendar_->setSelectedDate(fields.calendarDate.isSet() ? QDate(fields.calendarDate.year, fields.calendarDate.month,
+                                                                    fields.calendarDate.day)
+                                                           : QDate::currentDate().addDays(1));
     for (QRadioButton* button : {noLimit_, setLimit_, preset_, direct_})
         connect(button, &QRadioButton::toggled, this, &CAuthKeyLimitSetDlg::applyEnabling);
     connect(enforce_, &QPushButton::clicked, this, &CAuthKeyLimitSetDlg::accept);
