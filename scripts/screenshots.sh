@@ -5,7 +5,7 @@
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cmake -S "$repo" -B "$repo/build" -G Ninja >/dev/null
-cmake --build "$repo/build" -j "$(nproc)" --target morvanex morvanex-cli >/dev/null
+cmake --build "$repo/build" -j "$(nproc)" --target morvanex morvanex-cli mvx_window_pictures >/dev/null
 cli="$repo/build/src/cli/morvanex-cli"
 window="$repo/build/src/ui/morvanex"
 
@@ -29,18 +29,17 @@ me --yes encrypt "$demo/files/plan.odt" --self >/dev/null 2>&1
 
 mkdir -p "$repo/docs"
 settings="$demo/home/Values.dat"
-shoot() {  # language, mini (0/1), picture, [key window for --show]
+shoot() {  # language, mini (0/1), picture
   sed -i "s/^LanguageSel=.*/LanguageSel=$1/; s/^UseSmallMenu=.*/UseSmallMenu=$2/; s/^SmallMenuPosition=.*/SmallMenuPosition=1/" "$settings"
   HOME="$demo/files" MORVANEX_HOME="$demo/home" XDG_RUNTIME_DIR="$demo" \
-    xvfb-run -a -s "-screen 0 1280x800x24" "$window" --screenshot "$repo/docs/$3" ${4:+--show "$4"}
+    xvfb-run -a -s "-screen 0 1280x800x24" "$window" --screenshot "$repo/docs/$3"
   echo "docs/$3"
 }
 shoot JP 0 main-window-ja.png
 shoot EN 0 main-window-en.png
 shoot JP 1 mini-window-ja.png
 shoot EN 1 mini-window-en.png
-# The destination list and the authentication dialogs.
-for shown in keychainlist keychain authlimit authcomplete; do
-  shoot JP 0 "$shown-ja.png" "$shown"
-  shoot EN 0 "$shown-en.png" "$shown"
+for language in ja en; do
+  HOME="$demo/files" XDG_RUNTIME_DIR="$demo" xvfb-run -a -s "-screen 0 1280x800x24" \
+    "$repo/build/tests/ui/mvx_window_pictures" "$demo/home" "$language" "$repo/docs" | sed "s|^$repo/||"
 done

@@ -57,8 +57,9 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
                         CTessaryDlg::CmdAbout, CTessaryDlg::CmdHelpIndex})
         menu->addAction(main_.action(command));
     menu_->setMenu(menu);
-    // The barcode, the login and the key-pair choice open dialogs that
-    // README.md lists as coming.
+    // A click on the key-name line chooses the key pair by hand.
+    keyName_->installEventFilter(this);
+    // The barcode and the login open dialogs that README.md lists as coming.
     for (QWidget* later : {static_cast<QWidget*>(qrCode_), static_cast<QWidget*>(login_)})
         later->setEnabled(false);
 
@@ -96,6 +97,15 @@ void CTessaryDialogMini::relabel()
     const CKeyManager& keys = session_.keys();
     keyName_->setText(keys.hasOwnKeySet() ? QFileInfo(q(keys.ownPublicKeyPath())).fileName()
                                           : t(Msg::NoKeyFiles));
+}
+
+bool CTessaryDialogMini::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == keyName_ && event->type() == QEvent::MouseButtonRelease) {
+        main_.action(CTessaryDlg::CmdChooseKeyPair)->trigger();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CTessaryDialogMini::showPlaced()

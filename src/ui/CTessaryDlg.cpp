@@ -1,6 +1,7 @@
 #include "ui/CTessaryDlg.h"
 
 #include "app/MainWindowLabels.h"
+#include "app/IFolderFacts.h"
 #include "app/Msg.h"
 #include "net/MailUses.h"
 #include "ui/BatchProgressBridge.h"
@@ -8,6 +9,8 @@
 #include "ui/CKeyChainList.h"
 #include "ui/CKeyChainList_Add.h"
 #include "ui/COutdatedAuthKeyReportDlg.h"
+#include "ui/CKeygenWizard.h"
+#include "ui/COptions.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/KeyDropRegistration.h"
 #include "ui/WindowAuthentication.h"
@@ -20,6 +23,8 @@
 #include "workbench/AppSession.h"
 #include "workbench/DeleteFlows.h"
 #include "workbench/MailUsesHandOver.h"
+#include "workbench/KeyPairChoice.h"
+#include "workbench/OptionsApply.h"
 #include "workbench/ProgressFileCrypto.h"
 #include "workbench/ProgressLine.h"
 #include "workbench/WorkbenchCommands.h"
@@ -99,26 +104,12 @@ constexpr const char* kWebHelpAddress = "https://velquin.example/help/";
 } // namespace
 
 CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
-    : QMainWindow(parent), session_(session),
-      workbench_(std::make_unique<WorkbenchSession>(session.messenger(), session.settings(), session.keys(),
-                                                    session.settingsFound())),
-      keyChainList_(std::make_unique<mvx::CKeyChainList>(session.messenger(), session.keys(),
-                                                         CKeyChainList_Add::opener(session.messenger(), this))),
-      candidates_(std::make_unique<CandidateList>(*keyChainList_)), runner_(new BatchRunner(this)),
-      progress_(new BatchProgressBridge(this)), mail_(std::make_unique<MailUsesHandOver>()),
-      strays_(std::make_unique<StrayKeys>(session.messenger(), session.keys())),
-      authentication_(std::make_unique<WindowAuthentication>(session, *mail_, this)),
-      keyDrops_(std::make_unique<KeyDropRegistration>(this, session.keys(), *keyChainList_, *strays_))
+    : QMainWindow(parent), session_(session), runner_(new BatchRunner(this)), progress_(new BatchProgressBridge(this)),
+      mail_(std::make_unique<MailUsesHandOver>()),
+      authentication_(std::make_unique<WindowAuthentication>(session, *mail_, this))
 {
     setObjectName("CTessaryDlg");
-    chooser_ = std::make_unique<WindowEncryptChooser>(
-        session.messenger(), *keyChainList_, [this] { return session_.settings().deleteCheck1 != 0; }, this);
-    BatchContext& context = workbench_->context();
-    context.chooser = chooser_.get();
-    context.progress = progress_;
-    context.work.setAbortFlag(runner_->abortFlag());
-    context.crypto->setStopFlag(runner_->abortFlag());
-
+    attachKeySet();
     buildMenus();
     buildToolbar();
     auto* splitter = new QSplitter(Qt::Horizontal, this);
@@ -146,6 +137,48 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     showCandidates();
     setMinimumSize(720, 480);
     resize(1100, 720);
+}
+
+// The batch plumbing and the destination list over the session's key set;
+// run again whenever the session has read another key set.
+void CTessaryDlg::attachKeySet()
+{
+    const std::vector<std::string> studio = workbench_ ? workbench_->studio().entries() : std::vector<std::string>();
+    workbench_ = std::make_unique<WorkbenchSession>(session_.messenger(), session_.settings(), session_.keys(),
+                                                    session_.settingsFound());
+    for (const auto& path : studio)
+        workbench_->studio().AddToStudio(path);
+    keyChainList_ = std::make_unique<mvx::CKeyChainList>(session_.messenger(), session_.keys(),
+                                                         CKeyChainList_Add::opener(session_.messenger(), this));
+    candidates_ = std::make_unique<CandidateList>(*keyChainList_);
+    strays_ = std::make_unique<StrayKeys>(session_.messenger(), session_.keys());
+    keyDrops_ = std::make_unique<KeyDropRegistration>(this, session_.keys(), *keyChainList_, *strays_);
+    // The destination-list window is made again over the new list when next opened.
+    if (keyChainWindow_) {
+        keyChainWindow_->hide();
+        keyChainWindow_->deleteLater();
+        keyChainWindow_ = nullptr;
+    }
+    chooser_ = std::make_unique<WindowEncryptChooser>(
+        session_.messenger(), *keyChainList_, [this] { return session_.settings().deleteCheck1 != 0; }, this);
+    BatchContext& context = workbench_->context();
+    context.chooser = chooser_.get();
+    context.progress = progress_;
+    context.work.setAbortFlag(runner_->abortFlag());
+    context.crypto->setStopFlag(runner_->abortFlag());
+}
+
+void CTessaryDlg::useNewKeySet()
+{
+    attachKeySet();
+    addresses_.clear();
+    showAddresses();
+    showKeyName();
+    if (mini_)
+        mini_->relabel();
+    candidateList_->clear();
+    candidateTitle_->clear();
+    showCandidates();
 }
 
 CTessaryDlg::~CTessaryDlg()
@@ -184,7 +217,7 @@ void CTessaryDlg::buildMenus()
     mainMenu_->addAction(addCommand(CmdForwardFile, "actionForwardFile", nullptr));
     mainMenu_->addAction(addCommand(CmdDeleteFiles, "actionDeleteFiles", &CTessaryDlg::deleteStudioFiles));
     mainMenu_->addSeparator();
-    mainMenu_->addAction(addCommand(CmdCreateKey, "actionCreateKey", nullptr));
+    mainMenu_->addAction(addCommand(CmdCreateKey, "actionCreateKey", &CTessaryDlg::createKey));
     mainMenu_->addAction(addCommand(CmdKeyChainList, "actionKeyChainList", &CTessaryDlg::showKeyChainList));
     mainMenu_->addAction(addCommand(CmdAuthentication, "actionAuthentication", &CTessaryDlg::authenticateCommand));
     mainMenu_->addAction(addCommand(CmdSendPublicKey, "actionSendPublicKey", &CTessaryDlg::sendPublicKey));
@@ -192,7 +225,7 @@ void CTessaryDlg::buildMenus()
     mainMenu_->addAction(addCommand(CmdKeyBackup, "actionKeyBackup", nullptr));
     mainMenu_->addAction(addCommand(CmdRequestKeyRepair, "actionRequestKeyRepair", nullptr));
     mainMenu_->addSeparator();
-    mainMenu_->addAction(addCommand(CmdSettings, "actionSettings", nullptr));
+    mainMenu_->addAction(addCommand(CmdSettings, "actionSettings", &CTessaryDlg::showOptions));
     auto* languages = new QActionGroup(this);
     for (QAction* language : {addCommand(CmdJapanese, "actionJapanese", &CTessaryDlg::japanese),
                               addCommand(CmdEnglish, "actionEnglish", &CTessaryDlg::english)}) {
@@ -216,7 +249,7 @@ void CTessaryDlg::buildMenus()
     addCommand(CmdEncryptSelected, "actionEncryptSelected", &CTessaryDlg::encryptSelected);
     addCommand(CmdDecryptSelected, "actionDecryptSelected", &CTessaryDlg::decryptSelected);
     addCommand(CmdDeleteSelected, "actionDeleteSelected", &CTessaryDlg::deleteSelected);
-    addCommand(CmdChooseKeyPair, "actionChooseKeyPair", nullptr);
+    addCommand(CmdChooseKeyPair, "actionChooseKeyPair", &CTessaryDlg::chooseKeyPair);
 }
 
 void CTessaryDlg::buildToolbar()
@@ -342,7 +375,6 @@ QWidget* CTessaryDlg::buildBottom()
     keyNameLabel_->setBuddy(keyName_);
     chooseKeyPair_ = new QPushButton(bar);
     chooseKeyPair_->setObjectName("chooseKeyPair");
-    chooseKeyPair_->setEnabled(false);
     auto* grid = new QGridLayout(bar);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->addWidget(progressText_, 0, 0);
@@ -353,6 +385,7 @@ QWidget* CTessaryDlg::buildBottom()
     grid->addWidget(chooseKeyPair_, 1, 2);
     grid->setColumnStretch(1, 1);
     connect(stop_, &QPushButton::clicked, runner_, &BatchRunner::stop);
+    connect(chooseKeyPair_, &QPushButton::clicked, action(CmdChooseKeyPair), &QAction::trigger);
     statusBar()->setObjectName("statusLine");
     return bar;
 }
@@ -569,6 +602,35 @@ void CTessaryDlg::deleteSelected()
 void CTessaryDlg::deleteStudioFiles()
 {
     runBatch([](BatchContext& context) { DeleteFlows(context).deleteStudioFiles(); });
+}
+
+void CTessaryDlg::createKey()
+{
+    if (runKeySetWizard(this, session_))
+        useNewKeySet();
+}
+
+void CTessaryDlg::chooseKeyPair()
+{
+    if (KeyPairChoice(session_).chooseByHand())
+        useNewKeySet();
+}
+
+void CTessaryDlg::showOptions()
+{
+    const SystemFolderFacts facts;
+    QWidget* parent = mini_ && mini_->isVisible() ? static_cast<QWidget*>(mini_.get()) : this;
+    COptions dialog(OptionsApply::current(session_),
+                    {session_.messenger(), facts, session_.settings().keyPairRoot, session_.folder(),
+                     OptionsApply::ownPublicKeyExists(session_)},
+                    parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const OptionsChange change = OptionsApply::apply(session_, dialog.values());
+    // The batches read the owner's name and the settings when they are built.
+    attachKeySet();
+    showCandidates();
+    emit optionsApplied(change);
 }
 
 void CTessaryDlg::sendPublicKey()

@@ -5,6 +5,7 @@
 #include "keys/StrayKeys.h"
 #include "workbench/AddressList.h"
 #include "workbench/CandidateList.h"
+#include "workbench/OptionsApply.h"
 #include "workbench/WorkbenchSession.h"
 
 #include <QMainWindow>
@@ -86,6 +87,9 @@ public:
     // Runs a job on the batch worker with the window's settings; false when
     // another batch is running.
     bool runBatch(std::function<void(BatchContext&)> job, std::function<void()> done = {});
+    // After the session has taken another key set (a new one, one chosen by
+    // hand, a moved one found): the window encrypts and lists with it.
+    void useNewKeySet();
     // "KeyChain List": the destination-list window (also the toolbar's and the mini window's button).
     void showKeyChainList();
     CKeyChainList* keyChainWindow() const { return keyChainWindow_; }
@@ -100,6 +104,8 @@ public:
 
 signals:
     void batchFinished();
+    // Options confirmed: what the idle timer and the file-manager entries follow.
+    void optionsApplied(const mvx::OptionsChange& change);
     // The window has closed: the program ends.
     void closed();
 
@@ -114,6 +120,7 @@ private:
     QWidget* buildDestinationPane();
     QWidget* buildBottom();
     void connectProgress();
+    void attachKeySet();
     void setBusy(bool busy);
     void showIdleProgress();
 
@@ -130,6 +137,9 @@ private:
     void decryptSelected();
     void deleteSelected();
     void deleteStudioFiles();
+    void createKey();
+    void chooseKeyPair();
+    void showOptions();
     void sendPublicKey();
     void authenticateCommand();
     void help();

@@ -7,7 +7,6 @@
 #include "ui/CTessaryDialogMini.h"
 #include "ui/CTessaryDlg.h"
 #include "ui/FirstPaintProbe.h"
-#include "ui/PictureWindows.h"
 #include "ui/QtInteraction.h"
 #include "ui/UiThreadInteraction.h"
 #include "workbench/AppSession.h"
@@ -41,8 +40,7 @@ int reportNoDisplay()
     return 1;
 }
 
-// "--screenshot FILE" saves the first window shown (with "--show NAME", that
-// key window) as a picture, and
+// "--screenshot FILE" saves the first window shown as a picture, and
 // "--first-paint" prints when it was first painted; both then end the program.
 void probeFirstPaint(const QStringList& arguments, QWidget* window)
 {
@@ -73,13 +71,6 @@ int main(int argc, char** argv)
     dialogs.setParentWindow(&window);
     dialogs.setStatusSink([&window](const QString& text) { window.statusBar()->showMessage(text); });
     QObject::connect(&window, &mvx::ui::CTessaryDlg::closed, &app, &QApplication::quit, Qt::QueuedConnection);
-    const int showArgument = QApplication::arguments().indexOf("--show");
-    if (showArgument > 0 && showArgument + 1 < QApplication::arguments().size()) {
-        window.show();
-        QWidget* shown = mvx::ui::openForPicture(QApplication::arguments()[showArgument + 1], window, session);
-        probeFirstPaint(QApplication::arguments(), shown ? shown : &window);
-        return QApplication::exec();
-    }
     if (session.settings().useSmallMenu) {
         window.showMiniWindow();
         probeFirstPaint(QApplication::arguments(), window.miniWindow());
