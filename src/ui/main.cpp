@@ -12,8 +12,8 @@
 #include "workbench/AppSession.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <cstdlib>
 #include <iostream>
