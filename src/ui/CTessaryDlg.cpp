@@ -612,8 +612,10 @@ void CTessaryDlg::createKey()
 
 void CTessaryDlg::chooseKeyPair()
 {
-    if (KeyPairChoice(session_).chooseByHand())
-        useNewKeySet();
+    if (!KeyPairChoice(session_).chooseByHand())
+        return;
+    useNewKeySet();
+    offerStrayKeys();
 }
 
 void CTessaryDlg::showOptions()
