@@ -16,9 +16,11 @@ partner() { MORVANEX_HOME="$demo/partner-home" "$cli" "$@"; }
 
 me init --key-root "$demo/keys" --key-name tanaka --user "田中 花子" --mail hanako@example.org >/dev/null 2>&1
 partner init --key-root "$demo/partner-keys" --key-name smith --user "John Smith" --mail john@example.com >/dev/null 2>&1
-made="$(partner --yes auth "$demo/keys/tanaka.kpub" 2>/dev/null)"
+made="$(partner --yes auth "$demo/keys/tanaka.kpub" --expires year 2>/dev/null)"
 me --yes keys add "$made" --name "John Smith" --mail john@example.com >/dev/null 2>&1
 me keys mkdir Clients >/dev/null 2>&1
+cp "$demo/partner-keys/smith.kpub" "$demo/keys/"
+me --yes auth "$demo/keys/smith.kpub" --expires month >/dev/null 2>&1
 mkdir -p "$demo/files/Reports"
 printf 'quarterly figures\n' >"$demo/files/report.txt"
 printf 'plan\n' >"$demo/files/plan.odt"

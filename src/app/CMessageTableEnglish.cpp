@@ -99,6 +99,8 @@ const MessageText kTexts[] = {
     {Msg::RenewKeyChainList, "Succeed in Decryption.\nDo you renew KeyChainList?\n\nUserName:%s\nMailAddress:%s"},
     {Msg::DigestAddDataError, "FileDigest ERROR: in CSHA::AddData(), Data Length should be >= 0!"},
     {Msg::DigestFinalDigestError, "FileDigest ERROR: in CSHA::FinalDigest(), No data Added before call!"},
+    {Msg::SendKeyFilesByMail, "Send Key File by E-mail"},
+    {Msg::FolderNameLabel, "Folder name:"},
     {130, ""},
     {Msg::KeyPairMovedQuestion, ""},
     {Msg::ChooseMovedKeyFolder, "Please choose Public/PrivateKey Folder."},

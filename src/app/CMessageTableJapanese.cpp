@@ -105,6 +105,8 @@ const MessageText kTexts[] = {
     {Msg::CryptApiErrorPrefix, "CryptAPIエラー: "},
     {Msg::DigestAddDataError, "FileDigest ERROR: in CSHA::AddData(), Data Length should be >= 0!"},
     {Msg::DigestFinalDigestError, "FileDigest ERROR: in CSHA::FinalDigest(), No data Added before call!"},
+    {Msg::SendKeyFilesByMail, "鍵ファイルをメールで送信"},
+    {Msg::FolderNameLabel, "フォルダ名:"},
     {Msg::KeyPairMovedQuestion, "設定されている鍵ペアが見つかりません。\n鍵ペアを移動したフォルダを指定しますか？"},
     {Msg::ChooseMovedKeyFolder, "公開鍵／秘密鍵のフォルダを選択してください。"},
     {Msg::SelectKeyFolder, "公開鍵／秘密鍵を置くフォルダを選択してください。"},

@@ -106,6 +106,8 @@ enum Id : int {
     CryptApiErrorPrefix = 120, // CryptAPIエラー:  (Japanese in both)
     DigestAddDataError = 121, // FileDigest ERROR: in CSHA::AddData(), Data Length should be >= 0!
     DigestFinalDigestError = 122, // FileDigest ERROR: in CSHA::FinalDigest(), No data Added before call!
+    SendKeyFilesByMail = 127, // Send Key File by E-mail
+    FolderNameLabel = 128, // Folder name:
     KeyPairMovedQuestion = 131, // 設定されている鍵ペアが見つかりません。\n鍵ペアを移動したフォルダを指定しますか？ (empty in English)
     ChooseMovedKeyFolder = 132, // Please choose Public/PrivateKey Folder.
     SelectKeyFolder = 133, // Please select Public/PrivateKey Folder.

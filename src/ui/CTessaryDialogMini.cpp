@@ -59,10 +59,8 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
     menu_->setMenu(menu);
     // A click on the key-name line chooses the key pair by hand.
     keyName_->installEventFilter(this);
-    // The barcode, the destination list and the login open dialogs that
-    // README.md lists as coming.
-    for (QWidget* later : {static_cast<QWidget*>(qrCode_), static_cast<QWidget*>(keyChainList_),
-                           static_cast<QWidget*>(login_)})
+    // The barcode and the login open dialogs that README.md lists as coming.
+    for (QWidget* later : {static_cast<QWidget*>(qrCode_), static_cast<QWidget*>(login_)})
         later->setEnabled(false);
 
     auto* grid = new QGridLayout(this);
@@ -75,6 +73,7 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
     grid->addWidget(menu_, 1, 3);
     connect(encrypt_, &QPushButton::clicked, this, &CTessaryDialogMini::encrypt);
     connect(return_, &QPushButton::clicked, this, &CTessaryDialogMini::returnToMainWindow);
+    connect(keyChainList_, &QPushButton::clicked, &main_, &CTessaryDlg::showKeyChainList);
 
     session_.language().addObserver(this);
     relabel();
@@ -125,14 +124,16 @@ void CTessaryDialogMini::showPlaced()
 
 void CTessaryDialogMini::encrypt()
 {
+    main_.offerStrayKeys();
     main_.runBatch([](BatchContext& context) { WorkbenchCommands(context).miniEncryptButton(); });
 }
 
 void CTessaryDialogMini::dropPaths(const std::vector<std::string>& paths)
 {
     const bool selfEncrypt = session_.settings().ddSelfEncrypt != 0;
-    main_.runBatch([paths, selfEncrypt](BatchContext& context) {
-        WorkbenchCommands(context).dropOnMiniWindow(paths, selfEncrypt, nullptr);
+    IKeyDropHandler* keys = main_.keyDropHandler();
+    main_.runBatch([paths, selfEncrypt, keys](BatchContext& context) {
+        WorkbenchCommands(context).dropOnMiniWindow(paths, selfEncrypt, keys);
     });
 }
 

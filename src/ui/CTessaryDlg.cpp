@@ -6,9 +6,14 @@
 #include "net/MailUses.h"
 #include "ui/BatchProgressBridge.h"
 #include "ui/BatchRunner.h"
+#include "ui/CKeyChainList.h"
+#include "ui/CKeyChainList_Add.h"
+#include "ui/COutdatedAuthKeyReportDlg.h"
 #include "ui/CKeygenWizard.h"
 #include "ui/COptions.h"
 #include "ui/CTessaryDialogMini.h"
+#include "ui/KeyDropRegistration.h"
+#include "ui/WindowAuthentication.h"
 #include "ui/FilePaneView.h"
 #include "ui/ListWidgets.h"
 #include "ui/StudioListWidget.h"
@@ -17,6 +22,7 @@
 #include "ui/WindowIcons.h"
 #include "workbench/AppSession.h"
 #include "workbench/DeleteFlows.h"
+#include "workbench/MailUsesHandOver.h"
 #include "workbench/KeyPairChoice.h"
 #include "workbench/OptionsApply.h"
 #include "workbench/ProgressFileCrypto.h"
@@ -98,7 +104,9 @@ constexpr const char* kWebHelpAddress = "https://velquin.example/help/";
 } // namespace
 
 CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
-    : QMainWindow(parent), session_(session), runner_(new BatchRunner(this)), progress_(new BatchProgressBridge(this))
+    : QMainWindow(parent), session_(session), runner_(new BatchRunner(this)), progress_(new BatchProgressBridge(this)),
+      mail_(std::make_unique<MailUsesHandOver>()),
+      authentication_(std::make_unique<WindowAuthentication>(session, *mail_, this))
 {
     setObjectName("CTessaryDlg");
     attachKeySet();
@@ -140,9 +148,17 @@ void CTessaryDlg::attachKeySet()
                                                     session_.settingsFound());
     for (const auto& path : studio)
         workbench_->studio().AddToStudio(path);
-    keyChainList_ = std::make_unique<CKeyChainList>(session_.messenger(), session_.keys(),
-                                                    [](CKeyChainList::EntryFields&, bool) { return false; });
+    keyChainList_ = std::make_unique<mvx::CKeyChainList>(session_.messenger(), session_.keys(),
+                                                         CKeyChainList_Add::opener(session_.messenger(), this));
     candidates_ = std::make_unique<CandidateList>(*keyChainList_);
+    strays_ = std::make_unique<StrayKeys>(session_.messenger(), session_.keys());
+    keyDrops_ = std::make_unique<KeyDropRegistration>(this, session_.keys(), *keyChainList_, *strays_);
+    // The destination-list window is made again over the new list when next opened.
+    if (keyChainWindow_) {
+        keyChainWindow_->hide();
+        keyChainWindow_->deleteLater();
+        keyChainWindow_ = nullptr;
+    }
     chooser_ = std::make_unique<WindowEncryptChooser>(
         session_.messenger(), *keyChainList_, [this] { return session_.settings().deleteCheck1 != 0; }, this);
     BatchContext& context = workbench_->context();
@@ -202,8 +218,8 @@ void CTessaryDlg::buildMenus()
     mainMenu_->addAction(addCommand(CmdDeleteFiles, "actionDeleteFiles", &CTessaryDlg::deleteStudioFiles));
     mainMenu_->addSeparator();
     mainMenu_->addAction(addCommand(CmdCreateKey, "actionCreateKey", &CTessaryDlg::createKey));
-    mainMenu_->addAction(addCommand(CmdKeyChainList, "actionKeyChainList", nullptr));
-    mainMenu_->addAction(addCommand(CmdAuthentication, "actionAuthentication", nullptr));
+    mainMenu_->addAction(addCommand(CmdKeyChainList, "actionKeyChainList", &CTessaryDlg::showKeyChainList));
+    mainMenu_->addAction(addCommand(CmdAuthentication, "actionAuthentication", &CTessaryDlg::authenticateCommand));
     mainMenu_->addAction(addCommand(CmdSendPublicKey, "actionSendPublicKey", &CTessaryDlg::sendPublicKey));
     mainMenu_->addAction(addCommand(CmdShowQrCode, "actionShowQrCode", nullptr));
     mainMenu_->addAction(addCommand(CmdKeyBackup, "actionKeyBackup", nullptr));
@@ -552,6 +568,7 @@ void CTessaryDlg::encrypt()
         session_.messenger().show(Msg::NotSetUpPartner, MsgIcon::Stop);
         return;
     }
+    offerStrayKeys();
     const auto destinations = addresses_.destinations();
     const bool options = settingForEncryption_->isChecked();
     const bool mail = attachToMail_->isChecked();
@@ -562,17 +579,20 @@ void CTessaryDlg::encrypt()
 
 void CTessaryDlg::decrypt()
 {
+    offerStrayKeys();
     runBatch([](BatchContext& context) { WorkbenchCommands(context).decryptButton(); });
 }
 
 void CTessaryDlg::encryptSelected()
 {
+    offerStrayKeys();
     const auto paths = filePane_->selectedPaths();
     runBatch([paths](BatchContext& context) { WorkbenchCommands(context).encryptForOneself(paths); });
 }
 
 void CTessaryDlg::decryptSelected()
 {
+    offerStrayKeys();
     const std::string folder = filePane_->pane().folder();
     const auto names = filePane_->selectedNames();
     runBatch([=](BatchContext& context) { WorkbenchCommands(context).decryptSelected(folder, names); });
@@ -598,8 +618,10 @@ void CTessaryDlg::createKey()
 
 void CTessaryDlg::chooseKeyPair()
 {
-    if (KeyPairChoice(session_).chooseByHand())
-        useNewKeySet();
+    if (!KeyPairChoice(session_).chooseByHand())
+        return;
+    useNewKeySet();
+    offerStrayKeys();
 }
 
 void CTessaryDlg::showOptions()
@@ -697,6 +719,45 @@ void CTessaryDlg::refreshPanes()
     showStudio();
     showCandidates();
 }
+
+void CTessaryDlg::showKeyChainList()
+{
+    if (batchRunning() || !session_.requireKeySet())
+        return;
+    if (!keyChainWindow_) {
+        CKeyChainList::Hooks hooks;
+        hooks.encrypt = [this](const EncryptChoices& choices, const std::vector<std::string>& files) {
+            if (batchRunning())
+                return false;
+            chooser_->setDestinationListSelection(choices);
+            return runBatch([files](BatchContext& context) { WorkbenchCommands(context).encryptFromDestinationList(files); });
+        };
+        hooks.authenticate = [this](const std::vector<std::string>& keyFiles) { authenticate(keyFiles); };
+        keyChainWindow_ = new CKeyChainList(session_, *keyChainList_, *strays_, *mail_, std::move(hooks), this);
+        connect(keyChainWindow_, &QDialog::finished, this, [this] { showCandidates(); });
+        // The list waits while a batch uses the key folder.
+        connect(runner_, &BatchRunner::busyChanged, keyChainWindow_, &QWidget::setDisabled);
+        connect(this, &CTessaryDlg::batchFinished, keyChainWindow_, &CKeyChainList::refresh);
+    }
+    keyChainWindow_->showOnKeyFolder();
+}
+
+std::string CTessaryDlg::authenticate(const std::vector<std::string>& keyFiles)
+{
+    return authentication_->run(keyFiles);
+}
+
+void CTessaryDlg::authenticateCommand() { authenticate(); }
+
+void CTessaryDlg::reportOutdatedKeys() { COutdatedAuthKeyReportDlg::showIfAny(session_.messenger(), session_.keys(), this); }
+
+void CTessaryDlg::offerStrayKeys()
+{
+    if (!batchRunning() && session_.keys().hasOwnKeySet() && strays_->offer() > 0)
+        showCandidates();
+}
+
+IKeyDropHandler* CTessaryDlg::keyDropHandler() const { return keyDrops_.get(); }
 
 void CTessaryDlg::showMiniWindow()
 {

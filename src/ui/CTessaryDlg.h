@@ -2,6 +2,7 @@
 
 #include "app/CLanguage.h"
 #include "keys/CKeyChainList.h"
+#include "keys/StrayKeys.h"
 #include "workbench/AddressList.h"
 #include "workbench/CandidateList.h"
 #include "workbench/OptionsApply.h"
@@ -23,12 +24,17 @@ class QTreeWidget;
 
 namespace mvx {
 class AppSession;
+class IKeyDropHandler;
+class MailUsesHandOver;
 }
 
 namespace mvx::ui {
 
 class BatchProgressBridge;
 class BatchRunner;
+class CKeyChainList;
+class KeyDropRegistration;
+class WindowAuthentication;
 class CTessaryDialogMini;
 class FilePaneView;
 class StudioListWidget;
@@ -88,6 +94,17 @@ public:
     // After the session has taken another key set (a new one, one chosen by
     // hand, a moved one found): the window encrypts and lists with it.
     void useNewKeySet();
+    // "KeyChain List": the destination-list window (also the toolbar's and the mini window's button).
+    void showKeyChainList();
+    CKeyChainList* keyChainWindow() const { return keyChainWindow_; }
+    // "Authentication of Public Key"; with key files handed in, no key selection.
+    std::string authenticate(const std::vector<std::string>& keyFiles = {});
+    // The outdated-key report, when the key folder holds keys whose expiry has passed.
+    void reportOutdatedKeys();
+    // Key files in the key folder tree that no member file lists, offered for
+    // registration (at start and before the batches that read the key folder).
+    void offerStrayKeys();
+    IKeyDropHandler* keyDropHandler() const;
 
 signals:
     void batchFinished();
@@ -128,6 +145,7 @@ private:
     void chooseKeyPair();
     void showOptions();
     void sendPublicKey();
+    void authenticateCommand();
     void help();
     void about();
     void japanese();
@@ -143,13 +161,18 @@ private:
 
     AppSession& session_;
     std::unique_ptr<WorkbenchSession> workbench_;
-    std::unique_ptr<CKeyChainList> keyChainList_;
+    std::unique_ptr<mvx::CKeyChainList> keyChainList_;
     std::unique_ptr<CandidateList> candidates_;
     AddressList addresses_;
     std::unique_ptr<WindowEncryptChooser> chooser_;
     BatchRunner* runner_;
     BatchProgressBridge* progress_;
     std::unique_ptr<CTessaryDialogMini> mini_;
+    std::unique_ptr<MailUsesHandOver> mail_;
+    std::unique_ptr<StrayKeys> strays_;
+    std::unique_ptr<WindowAuthentication> authentication_;
+    std::unique_ptr<KeyDropRegistration> keyDrops_;
+    CKeyChainList* keyChainWindow_ = nullptr;
 
     std::map<int, QAction*> actions_;
     std::map<int, QAction*> toolActions_;

@@ -10,6 +10,7 @@
 #include <QApplication>
 
 #include <QStatusBar>
+#include <QTimer>
 
 #include <utility>
 
@@ -33,6 +34,11 @@ CTessaryDlg& QtAppFrame::makeWindow()
     QObject::connect(window, &CTessaryDlg::closed, window, [this] { closed_(); }, Qt::QueuedConnection);
     if (!studioPaths_.empty())
         window->addToStudio(std::exchange(studioPaths_, {}));
+    if (reportKeys_)
+        QTimer::singleShot(0, window, [window] {
+            window->reportOutdatedKeys();
+            window->offerStrayKeys();
+        });
     return *window;
 }
 
@@ -77,6 +83,8 @@ bool QtAppFrame::serveShellRequest(CommandLine::Switch kind, const std::vector<s
 void QtAppFrame::offerKeySetWizard() { runKeySetWizard(nullptr, session_); }
 
 void QtAppFrame::locateMovedKeySet() { KeyPairChoice(session_).locateMovedKeyPair(); }
+
+void QtAppFrame::reportOutdatedKeys() { reportKeys_ = true; }
 
 void QtAppFrame::showMainWindow() { makeWindow().show(); }
 

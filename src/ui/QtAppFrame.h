@@ -26,8 +26,8 @@ public:
 
     void offerKeySetWizard() override;
     void locateMovedKeySet() override;
-    // The outdated-key report window is connected here.
-    void reportOutdatedKeys() override {}
+    // With the stray keys of the key folder, once the main window shows.
+    void reportOutdatedKeys() override;
     void showMainWindow() override;
     void showMiniWindow() override;
     void bringToFront() override;
@@ -48,6 +48,7 @@ private:
     std::function<void()> closed_;
     std::unique_ptr<CTessaryDlg> window_;
     std::vector<std::string> studioPaths_;
+    bool reportKeys_ = false;
 };
 
 } // namespace mvx::ui

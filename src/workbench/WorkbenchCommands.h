@@ -39,6 +39,9 @@ public:
     // "Decryption" (kind 1) on the selected items of the current folder.
     DecryptOutcome decryptSelected(const std::string& folder, const std::vector<std::string>& names);
 
+    // "Create Encrypt File" of the destination-list window (kind 2): the
+    // files chosen there; destinations and options come from the chooser.
+    EncryptOutcome encryptFromDestinationList(const std::vector<std::string>& plainFiles);
     // The mini window's Encrypt button: files chosen in a file dialog, kind 0.
     EncryptOutcome miniEncryptButton();
     // Paths dropped on the mini window; a folder counts with the files

@@ -120,12 +120,19 @@ private slots:
         fixture = std::make_unique<WindowFixture>();
         WindowFixture& f = *fixture;
         ScriptedInteraction quiet;
-        mvx::AppSession(quiet, f.temp.file("other-home"), "en")
-            .makeKeySet({f.temp.file("other/"), "other", "Other", "other@example.org"});
+        mvx::AppSession other(quiet, f.temp.file("other-home"), "en");
+        other.makeKeySet({f.temp.file("other/"), "other", "Other", "other@example.org"});
+        // A key lying unlisted in the chosen set's key folder is offered at once.
+        std::filesystem::copy_file(f.temp.file("keys/me.kpub"), other.keys().keyFolder() + "stray.kpub");
         f.script.answerFiles(std::vector<std::string>{f.temp.file("other/otherPrivate.kpri")});
         f.script.answerFiles(std::vector<std::string>{f.temp.file("other/other.kpub")});
+        f.script.answerYesNo(false);
         f.clickButton("chooseKeyPair");
         QCOMPARE(f.script.last().text,
+                 f.session->messenger().format(Msg::StrayKeysFound, 1LL));
+        const auto& shown = f.script.shown();
+        QVERIFY(shown.size() >= 2);
+        QCOMPARE(shown[shown.size() - 2].text,
                  f.session->messenger().format(Msg::KeyPairChanged, f.temp.file("other/other.kpub"),
                                                f.temp.file("other/otherPrivate.kpri")));
         QCOMPARE(f.find<QLineEdit>("keyName")->text(), QString("other.kpub"));

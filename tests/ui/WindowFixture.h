@@ -79,7 +79,8 @@ void whenModalShows(std::function<void(T*)> handle)
 {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (dialog && dialog->isVisible()) {
             timer->stop();
             timer->deleteLater();
             if (!QTest::qWaitForWindowExposed(dialog))
