@@ -112,6 +112,12 @@ enum Id : int {
     KeyPairChanged = 137, // PublicKey: %s\nPrivateKey: %s\n  changed.
     FileWasNotFound = 138, // %s was not found.
     AutoCloseFileStillOpen = 145, // In selected folder,there has already opened file.\nAfter closing fi...
+    ContainerAlreadyOpenInPlace = 150, // %s is already open in its program. Close that program before opening it again.
+    MailProgramFailed = 153, // The mail program could not be started, so no mail was made.\nThe files to attach are in:\n%s
+    BarcodeSaveTitle = 155, // Save the QR code
+    BarcodeDefaultFileName = 156, // QRCode.bmp
+    ReplaceExistingFile = 157, // %s already exists.\nDo you want to replace it?
+    BarcodeZoom = 159, // Zoom
     PublicKeyFileNotFound = 161, // Public Key File is not found.
     PrivateKeyFileNotFound = 162, // Private Key File is not found.
     FirstTimeCreateKeySet = 163, // The first time,You must create key set.\nPlease create key set.

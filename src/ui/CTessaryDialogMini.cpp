@@ -57,10 +57,9 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
                         CTessaryDlg::CmdAbout, CTessaryDlg::CmdHelpIndex})
         menu->addAction(main_.action(command));
     menu_->setMenu(menu);
-    // The barcode, the destination list, the login and the key-pair choice
-    // open dialogs that README.md lists as coming.
-    for (QWidget* later : {static_cast<QWidget*>(qrCode_), static_cast<QWidget*>(keyChainList_),
-                           static_cast<QWidget*>(login_)})
+    // The destination list, the login and the key-pair choice open dialogs
+    // that README.md lists as coming.
+    for (QWidget* later : {static_cast<QWidget*>(keyChainList_), static_cast<QWidget*>(login_)})
         later->setEnabled(false);
 
     auto* grid = new QGridLayout(this);
@@ -72,6 +71,7 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
     grid->addWidget(login_, 1, 2);
     grid->addWidget(menu_, 1, 3);
     connect(encrypt_, &QPushButton::clicked, this, &CTessaryDialogMini::encrypt);
+    connect(qrCode_, &QPushButton::clicked, main_.action(CTessaryDlg::CmdShowQrCode), &QAction::trigger);
     connect(return_, &QPushButton::clicked, this, &CTessaryDialogMini::returnToMainWindow);
 
     session_.language().addObserver(this);

@@ -5,15 +5,26 @@
 #include "net/MailUses.h"
 #include "ui/BatchProgressBridge.h"
 #include "ui/BatchRunner.h"
+#include "ui/CHistoryFileSelector.h"
+#include "ui/CKlxHistoryViewDlg.h"
+#include "ui/CKlxSetAdrsViewDlg.h"
+#include "ui/CQrcodeViewDlg.h"
+#include "ui/CTransportKlxSelDlg.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/FilePaneView.h"
+#include "ui/InPlaceOpener.h"
 #include "ui/ListWidgets.h"
 #include "ui/StudioListWidget.h"
 #include "ui/UiThread.h"
 #include "ui/WindowEncryptChooser.h"
 #include "ui/WindowIcons.h"
 #include "workbench/AppSession.h"
+#include "workbench/BatchFiles.h"
 #include "workbench/DeleteFlows.h"
+#include "workbench/ForwardFile.h"
+#include "workbench/HistoryViewer.h"
+#include "workbench/MailUsesHandOver.h"
+#include "workbench/InPlaceOpenings.h"
 #include "workbench/ProgressFileCrypto.h"
 #include "workbench/ProgressLine.h"
 #include "workbench/WorkbenchCommands.h"
@@ -99,7 +110,9 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
       keyChainList_(std::make_unique<CKeyChainList>(session.messenger(), session.keys(),
                                                     [](CKeyChainList::EntryFields&, bool) { return false; })),
       candidates_(std::make_unique<CandidateList>(*keyChainList_)), runner_(new BatchRunner(this)),
-      progress_(new BatchProgressBridge(this))
+      progress_(new BatchProgressBridge(this)),
+      openings_(std::make_unique<InPlaceOpenings>(session.messenger(), session.keys())),
+      opener_(new InPlaceOpener(*openings_, this))
 {
     setObjectName("CTessaryDlg");
     chooser_ = std::make_unique<WindowEncryptChooser>(
@@ -131,6 +144,14 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     connectProgress();
     connect(filePane_, &FilePaneView::refreshRequested, this, &CTessaryDlg::refreshPanes);
     connect(runner_, &BatchRunner::busyChanged, this, &CTessaryDlg::setBusy);
+    connect(filePane_, &FilePaneView::fileActivated, this, [this](const QString& path) {
+        if (BatchFiles::endsWithLower(path.toStdString(), ".klx"))
+            openInPlace(path.toStdString());
+    });
+    connect(opener_, &InPlaceOpener::opened, this, [this](const QString& path, int result) {
+        filePane_->refresh();
+        emit openedInPlace(path, result);
+    });
 
     session_.language().addObserver(this);
     relabel();
@@ -142,6 +163,7 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
 CTessaryDlg::~CTessaryDlg()
 {
     runner_->waitForIdle();
+    opener_->waitForAll();
     session_.language().removeObserver(this);
 }
 
@@ -171,15 +193,15 @@ void CTessaryDlg::buildMenus()
     mainMenu_->addAction(addCommand(CmdEncryption, "actionEncryption", &CTessaryDlg::encrypt));
     mainMenu_->addAction(addCommand(CmdDecryption, "actionDecryption", &CTessaryDlg::decrypt));
     mainMenu_->addSeparator();
-    mainMenu_->addAction(addCommand(CmdShowFileLogs, "actionShowFileLogs", nullptr));
-    mainMenu_->addAction(addCommand(CmdForwardFile, "actionForwardFile", nullptr));
+    mainMenu_->addAction(addCommand(CmdShowFileLogs, "actionShowFileLogs", &CTessaryDlg::showStudioFileLogs));
+    mainMenu_->addAction(addCommand(CmdForwardFile, "actionForwardFile", &CTessaryDlg::forwardStudioFiles));
     mainMenu_->addAction(addCommand(CmdDeleteFiles, "actionDeleteFiles", &CTessaryDlg::deleteStudioFiles));
     mainMenu_->addSeparator();
     mainMenu_->addAction(addCommand(CmdCreateKey, "actionCreateKey", nullptr));
     mainMenu_->addAction(addCommand(CmdKeyChainList, "actionKeyChainList", nullptr));
     mainMenu_->addAction(addCommand(CmdAuthentication, "actionAuthentication", nullptr));
     mainMenu_->addAction(addCommand(CmdSendPublicKey, "actionSendPublicKey", &CTessaryDlg::sendPublicKey));
-    mainMenu_->addAction(addCommand(CmdShowQrCode, "actionShowQrCode", nullptr));
+    mainMenu_->addAction(addCommand(CmdShowQrCode, "actionShowQrCode", &CTessaryDlg::showQrCode));
     mainMenu_->addAction(addCommand(CmdKeyBackup, "actionKeyBackup", nullptr));
     mainMenu_->addAction(addCommand(CmdRequestKeyRepair, "actionRequestKeyRepair", nullptr));
     mainMenu_->addSeparator();
@@ -445,6 +467,12 @@ void CTessaryDlg::runWithByteProgress(BatchContext& context, const std::function
     progress_->setRangeHook({});
 }
 
+void CTessaryDlg::openInPlace(const std::string& containerPath)
+{
+    if (session_.requireKeySet())
+        opener_->open(q(containerPath));
+}
+
 void CTessaryDlg::afterBatch()
 {
     workbench_->context().settings.storeNoticeStates(session_.settings());
@@ -562,7 +590,60 @@ void CTessaryDlg::sendPublicKey()
 {
     if (!session_.requireKeySet())
         return;
-    net::CMailUses::Send(net::CMailUses::OwnPublicKey(session_.table(), session_.keys().ownPublicKeyPath()));
+    const auto draft = net::CMailUses::OwnPublicKey(session_.table(), session_.keys().ownPublicKeyPath());
+    MailUsesHandOver(&session_.messenger()).send({draft.to, draft.attachments, draft.subject, draft.body});
+}
+
+void CTessaryDlg::showQrCode()
+{
+    CQrcodeViewDlg barcode(session_, {}, this);
+    if (barcode.ready())
+        barcode.exec();
+}
+
+std::vector<std::string> CTessaryDlg::studioFiles()
+{
+    WorkList& work = workbench_->work();
+    work.rebuildFrom(workbench_->studio());
+    std::vector<std::string> files = work.files();
+    work.clear();
+    return files;
+}
+
+void CTessaryDlg::showStudioFileLogs() { showFileLogs(studioFiles()); }
+
+void CTessaryDlg::forwardStudioFiles() { forwardFiles(studioFiles()); }
+
+void CTessaryDlg::showFileLogs(const std::vector<std::string>& files)
+{
+    if (!session_.requireKeySet())
+        return;
+    const CMessageTable& table = session_.table();
+    HistoryViewer viewer(session_.messenger(), session_.keys().ownPublicKeyPath(), session_.keys().ownPrivateKeyPath(),
+                         [this, &table](const std::vector<ContainerRow>& rows) {
+                             return CHistoryFileSelector(table, rows, this).choose();
+                         });
+    if (const auto view = viewer.run(files))
+        CKlxHistoryViewDlg(table, *view, this).exec();
+}
+
+void CTessaryDlg::forwardFiles(const std::vector<std::string>& files)
+{
+    if (!session_.requireKeySet())
+        return;
+    const CMessageTable& table = session_.table();
+    MailUsesHandOver mail(&session_.messenger());
+    ForwardFile forward(
+        session_.messenger(), session_.keys().ownPublicKeyPath(), session_.keys().ownPrivateKeyPath(),
+        [this, &table](const std::vector<ContainerRow>& rows) { return CTransportKlxSelDlg(table, rows, this).choose(); },
+        [this, &table](const std::vector<CArchiveHistoryMan::NameEntry>& addresses) {
+            return CKlxSetAdrsViewDlg(table, addresses, this).choose();
+        },
+        mail);
+    if (!forward.run(files))
+        return;
+    workbench_->studio().clear();
+    showStudio();
 }
 
 void CTessaryDlg::help()

@@ -22,6 +22,7 @@ class QTreeWidget;
 
 namespace mvx {
 class AppSession;
+class InPlaceOpenings;
 }
 
 namespace mvx::ui {
@@ -30,6 +31,7 @@ class BatchProgressBridge;
 class BatchRunner;
 class CTessaryDialogMini;
 class FilePaneView;
+class InPlaceOpener;
 class StudioListWidget;
 class WindowEncryptChooser;
 
@@ -80,9 +82,18 @@ public:
     // Runs a job on the batch worker with the window's settings; false when
     // another batch is running.
     bool runBatch(std::function<void(BatchContext&)> job, std::function<void()> done = {});
+    // Opens a container with its program (a container given at start, or
+    // double-clicked in the file pane); the window stays usable meanwhile.
+    void openInPlace(const std::string& containerPath);
+    // "Show File Logs" and "Forward File" on the files given (the studio
+    // list's files from the commands, or a container given at start).
+    void showFileLogs(const std::vector<std::string>& files);
+    void forwardFiles(const std::vector<std::string>& files);
 
 signals:
     void batchFinished();
+    // An open in place has ended with OpenInPlace's result.
+    void openedInPlace(const QString& containerPath, int result);
     // The window has closed: the program ends.
     void closed();
 
@@ -114,6 +125,10 @@ private:
     void deleteSelected();
     void deleteStudioFiles();
     void sendPublicKey();
+    void showQrCode();
+    void showStudioFileLogs();
+    void forwardStudioFiles();
+    std::vector<std::string> studioFiles();
     void help();
     void about();
     void japanese();
@@ -135,6 +150,8 @@ private:
     std::unique_ptr<WindowEncryptChooser> chooser_;
     BatchRunner* runner_;
     BatchProgressBridge* progress_;
+    std::unique_ptr<InPlaceOpenings> openings_;
+    InPlaceOpener* opener_;
     std::unique_ptr<CTessaryDialogMini> mini_;
 
     std::map<int, QAction*> actions_;
