@@ -6,9 +6,14 @@
 #include "ui/CHistoryFileSelector.h"
 #include "ui/CKlxHistoryViewDlg.h"
 #include "ui/CKlxSetAdrsViewDlg.h"
+#include "ui/CQrcodeViewDlg.h"
 #include "ui/CTransportKlxSelDlg.h"
 #include "workbench/BatchContext.h"
 #include "workbench/OpenInPlace.h"
+#include "workbench/RegistrationSymbol.h"
+
+#include <QClipboard>
+#include <QLabel>
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +21,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -56,6 +63,20 @@ std::string script(const WindowFixture& f, const std::string& name, const std::s
     const std::string path = f.write(name, "#!/bin/sh\n" + body);
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
     return path;
+}
+
+// The bytes of the one QR symbol zbarimg reads in an image file; empty when none.
+std::string zbarRead(const std::string& imagePath)
+{
+    const std::string command = "zbarimg -q --nodbus -Sdisable -Sqrcode.enable -Sbinary '" + imagePath + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::string output;
+    std::array<char, 4096> buffer{};
+    for (size_t n = 0; pipe && (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+        output.append(buffer.data(), n);
+    if (pipe)
+        ::pclose(pipe);
+    return output;
 }
 
 } // namespace
@@ -168,6 +189,37 @@ private slots:
         });
         f.window->showFileLogs({container});
         QCOMPARE(operations, (QStringList{"新規作成", "閲覧"}));
+    }
+
+    // The barcode window: one pixel per module, the copied picture and the
+    // saved file both read back to the registration content, and an
+    // existing file is replaced only after Yes.
+    void barcodeWindowSavesAndCopiesTheRegistrationSymbol()
+    {
+        WindowFixture& f = *fixture;
+        const std::string content = *mvx::RegistrationSymbol{}.content(*f.session);
+        const std::string saved = f.write("qr.bmp", "older picture");
+        f.script.answerSavePath(f.temp.file("qr"));  // ".bmp" is added
+        f.script.answerYesNo(false);
+        f.script.answerSavePath(saved);
+        f.script.answerYesNo(true);
+        QSize shown;
+        whenModalShows<mvx::ui::CQrcodeViewDlg>([&](mvx::ui::CQrcodeViewDlg* barcode) {
+            shown = barcode->findChild<QLabel*>("symbol")->pixmap().size();
+            QTest::mouseClick(barcode->findChild<QPushButton*>("copy"), Qt::LeftButton);
+            QTest::mouseClick(barcode->findChild<QPushButton*>("save"), Qt::LeftButton);
+            QCOMPARE(f.read(saved), std::string("older picture"));
+            QTest::mouseClick(barcode->findChild<QPushButton*>("save"), Qt::LeftButton);
+            QTest::mouseClick(barcode->findChild<QPushButton*>("close"), Qt::LeftButton);
+        });
+        f.action("actionShowQrCode")->trigger();
+
+        const QImage copied = QApplication::clipboard()->image();
+        QCOMPARE(copied.size(), shown * 2);
+        const std::string pasted = f.temp.file("pasted.png");
+        QVERIFY(copied.save(QString::fromStdString(pasted)));
+        QCOMPARE(zbarRead(pasted), content);
+        QCOMPARE(zbarRead(saved), content);
     }
 
 private:
