@@ -118,6 +118,9 @@ enum Id : int {
     BarcodeDefaultFileName = 156, // QRCode.bmp
     ReplaceExistingFile = 157, // %s already exists.\nDo you want to replace it?
     BarcodeZoom = 159, // Zoom
+    ServiceLoggedIn = 160, // You are logged in to Velquin.
+    ServiceKeyRegistered = 164, // Your public key has been registered with Velquin.
+    ServiceFilesSent = 165, // The files have been sent.
     PublicKeyFileNotFound = 161, // Public Key File is not found.
     PrivateKeyFileNotFound = 162, // Private Key File is not found.
     FirstTimeCreateKeySet = 163, // The first time,You must create key set.\nPlease create key set.

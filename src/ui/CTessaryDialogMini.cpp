@@ -57,10 +57,9 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
                         CTessaryDlg::CmdAbout, CTessaryDlg::CmdHelpIndex})
         menu->addAction(main_.action(command));
     menu_->setMenu(menu);
-    // The destination list, the login and the key-pair choice open dialogs
-    // that README.md lists as coming.
-    for (QWidget* later : {static_cast<QWidget*>(keyChainList_), static_cast<QWidget*>(login_)})
-        later->setEnabled(false);
+    // The destination list and the key-pair choice open dialogs that
+    // README.md lists as coming.
+    keyChainList_->setEnabled(false);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(encrypt_, 0, 0);
@@ -72,6 +71,7 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
     grid->addWidget(menu_, 1, 3);
     connect(encrypt_, &QPushButton::clicked, this, &CTessaryDialogMini::encrypt);
     connect(qrCode_, &QPushButton::clicked, main_.action(CTessaryDlg::CmdShowQrCode), &QAction::trigger);
+    connect(login_, &QPushButton::clicked, &main_, &CTessaryDlg::loginToService);
     connect(return_, &QPushButton::clicked, this, &CTessaryDialogMini::returnToMainWindow);
 
     session_.language().addObserver(this);

@@ -10,6 +10,7 @@
 #include "ui/CKlxSetAdrsViewDlg.h"
 #include "ui/CQrcodeViewDlg.h"
 #include "ui/CTransportKlxSelDlg.h"
+#include "ui/CVelquinLoginDiag.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/FilePaneView.h"
 #include "ui/InPlaceOpener.h"
@@ -596,9 +597,35 @@ void CTessaryDlg::sendPublicKey()
 
 void CTessaryDlg::showQrCode()
 {
-    CQrcodeViewDlg barcode(session_, {}, this);
+    CQrcodeViewDlg barcode(session_, [this] { registerOwnKey(); }, this);
     if (barcode.ready())
         barcode.exec();
+}
+
+bool CTessaryDlg::runServiceRequest(ServiceAction::Request request, int doneSlot)
+{
+    if (!session_.requireKeySet())
+        return false;
+    CVelquinLoginDiag login(session_, std::move(request), QApplication::activeWindow());
+    if (login.exec() != QDialog::Accepted)
+        return false;
+    session_.messenger().show(doneSlot, MsgIcon::Information);
+    return true;
+}
+
+void CTessaryDlg::loginToService()
+{
+    ServiceAction::Request login;
+    login.action = "login";
+    runServiceRequest(login, Msg::ServiceLoggedIn);
+}
+
+void CTessaryDlg::registerOwnKey()
+{
+    ServiceAction::Request registration;
+    registration.action = "register";
+    registration.keyFile = session_.keys().ownPublicKeyPath();
+    runServiceRequest(registration, Msg::ServiceKeyRegistered);
 }
 
 std::vector<std::string> CTessaryDlg::studioFiles()

@@ -4,6 +4,7 @@
 #include "keys/CKeyChainList.h"
 #include "workbench/AddressList.h"
 #include "workbench/CandidateList.h"
+#include "workbench/ServiceAction.h"
 #include "workbench/WorkbenchSession.h"
 
 #include <QMainWindow>
@@ -89,6 +90,10 @@ public:
     // list's files from the commands, or a container given at start).
     void showFileLogs(const std::vector<std::string>& files);
     void forwardFiles(const std::vector<std::string>& files);
+    // The login dialog (the mini window's login button) and the registration
+    // of the own public key (the barcode window's Register).
+    void loginToService();
+    void registerOwnKey();
 
 signals:
     void batchFinished();
@@ -129,6 +134,8 @@ private:
     void showStudioFileLogs();
     void forwardStudioFiles();
     std::vector<std::string> studioFiles();
+    // Asks the password and runs the request; true (and its message shown) when it succeeded.
+    bool runServiceRequest(ServiceAction::Request request, int doneSlot);
     void help();
     void about();
     void japanese();
