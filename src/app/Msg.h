@@ -121,6 +121,17 @@ enum Id : int {
     ServiceLoggedIn = 160, // You are logged in to Velquin.
     ServiceKeyRegistered = 164, // Your public key has been registered with Velquin.
     ServiceFilesSent = 165, // The files have been sent.
+    ServiceAddressesMissing = 166, // Enter the mail addresses to send to.
+    ServiceSubject = 170, // Subject
+    ServiceMessage = 171, // Message
+    ServiceAddresses = 178, // Addresses (one a line)
+    ServiceUploadCaption = 179, // Upload to My Folder
+    ServiceEasySendCaption = 192, // Send through Velquin
+    ServiceTransferCaption = 193, // Send Encrypted through Velquin
+    ChooseReceivedContainers = 194, // Choose the encrypted files received from Velquin
+    EncryptedFilesFilter = 195, // Encrypted files(*.klx)|*.klx|
+    ServiceSend = 196, // Send
+    DecryptReceivedFiles = 197, // Decrypt Received Files
     PublicKeyFileNotFound = 161, // Public Key File is not found.
     PrivateKeyFileNotFound = 162, // Private Key File is not found.
     FirstTimeCreateKeySet = 163, // The first time,You must create key set.\nPlease create key set.

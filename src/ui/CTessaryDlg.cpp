@@ -11,6 +11,7 @@
 #include "ui/CQrcodeViewDlg.h"
 #include "ui/CTransportKlxSelDlg.h"
 #include "ui/CVelquinLoginDiag.h"
+#include "ui/CVelquinSendDlg.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/FilePaneView.h"
 #include "ui/InPlaceOpener.h"
@@ -69,6 +70,10 @@ const std::map<int, int> kExtraCommandSlots = {
     {CTessaryDlg::CmdDecryptSelected, Msg::ToolDecryption},
     {CTessaryDlg::CmdDeleteSelected, Msg::Delete},
     {CTessaryDlg::CmdChooseKeyPair, Msg::MenuSelectKey},
+    {CTessaryDlg::CmdUploadToMyFolder, Msg::ServiceUploadCaption},
+    {CTessaryDlg::CmdEasySend, Msg::ServiceEasySendCaption},
+    {CTessaryDlg::CmdTransferEncrypted, Msg::ServiceTransferCaption},
+    {CTessaryDlg::CmdDecryptReceived, Msg::DecryptReceivedFiles},
 };
 
 // Toolbar buttons that share another command's operation.
@@ -203,6 +208,10 @@ void CTessaryDlg::buildMenus()
     mainMenu_->addAction(addCommand(CmdAuthentication, "actionAuthentication", nullptr));
     mainMenu_->addAction(addCommand(CmdSendPublicKey, "actionSendPublicKey", &CTessaryDlg::sendPublicKey));
     mainMenu_->addAction(addCommand(CmdShowQrCode, "actionShowQrCode", &CTessaryDlg::showQrCode));
+    mainMenu_->addAction(addCommand(CmdUploadToMyFolder, "actionUploadToMyFolder", &CTessaryDlg::uploadToMyFolder));
+    mainMenu_->addAction(addCommand(CmdEasySend, "actionEasySend", &CTessaryDlg::easySend));
+    mainMenu_->addAction(addCommand(CmdTransferEncrypted, "actionTransferEncrypted", &CTessaryDlg::transferEncrypted));
+    mainMenu_->addAction(addCommand(CmdDecryptReceived, "actionDecryptReceived", &CTessaryDlg::decryptReceived));
     mainMenu_->addAction(addCommand(CmdKeyBackup, "actionKeyBackup", nullptr));
     mainMenu_->addAction(addCommand(CmdRequestKeyRepair, "actionRequestKeyRepair", nullptr));
     mainMenu_->addSeparator();
@@ -626,6 +635,34 @@ void CTessaryDlg::registerOwnKey()
     registration.action = "register";
     registration.keyFile = session_.keys().ownPublicKeyPath();
     runServiceRequest(registration, Msg::ServiceKeyRegistered);
+}
+
+void CTessaryDlg::uploadToMyFolder() { sendThroughService(ServiceSendForm::Mode::Upload); }
+
+void CTessaryDlg::easySend() { sendThroughService(ServiceSendForm::Mode::EasySend); }
+
+void CTessaryDlg::transferEncrypted() { sendThroughService(ServiceSendForm::Mode::Transfer); }
+
+// The studio list's files go; sent files leave the list.
+void CTessaryDlg::sendThroughService(ServiceSendForm::Mode mode)
+{
+    if (!session_.requireKeySet())
+        return;
+    const auto files = studioFiles();
+    if (files.empty()) {
+        session_.messenger().show(Msg::NoFileSelected, MsgIcon::Exclamation);
+        return;
+    }
+    CVelquinSendDlg dialog(session_, mode, files, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.sent())
+        return;
+    workbench_->studio().clear();
+    showStudio();
+}
+
+void CTessaryDlg::decryptReceived()
+{
+    runBatch([](BatchContext& context) { WorkbenchCommands(context).decryptReceived(); });
 }
 
 std::vector<std::string> CTessaryDlg::studioFiles()

@@ -5,6 +5,7 @@
 #include "workbench/AddressList.h"
 #include "workbench/CandidateList.h"
 #include "workbench/ServiceAction.h"
+#include "workbench/ServiceSendForm.h"
 #include "workbench/WorkbenchSession.h"
 
 #include <QMainWindow>
@@ -68,6 +69,11 @@ public:
         CmdDecryptSelected = 205,
         CmdDeleteSelected = 218,
         CmdChooseKeyPair = 219,
+        // This program's own commands of the web service.
+        CmdUploadToMyFolder = 40001,
+        CmdEasySend = 40002,
+        CmdTransferEncrypted = 40003,
+        CmdDecryptReceived = 40004,
     };
 
     explicit CTessaryDlg(AppSession& session, QWidget* parent = nullptr);
@@ -131,6 +137,11 @@ private:
     void deleteStudioFiles();
     void sendPublicKey();
     void showQrCode();
+    void uploadToMyFolder();
+    void easySend();
+    void transferEncrypted();
+    void sendThroughService(ServiceSendForm::Mode mode);
+    void decryptReceived();
     void showStudioFileLogs();
     void forwardStudioFiles();
     std::vector<std::string> studioFiles();

@@ -38,6 +38,10 @@ public:
     // "Decryption" (kind 1) on the selected items of the current folder.
     DecryptOutcome decryptSelected(const std::string& folder, const std::vector<std::string>& names);
 
+    // Containers received from the web service (kind 5): chosen in a file
+    // dialog, decrypted without questions, removed unless "KlxKeep".
+    DecryptOutcome decryptReceived();
+
     // The mini window's Encrypt button: files chosen in a file dialog, kind 0.
     EncryptOutcome miniEncryptButton();
     // Paths dropped on the mini window; a folder counts with the files

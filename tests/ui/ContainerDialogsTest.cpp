@@ -222,6 +222,19 @@ private slots:
         QCOMPARE(zbarRead(saved), content);
     }
 
+    // Containers received from the service decrypt without questions and
+    // are removed afterwards.
+    void receivedContainersAreDecryptedAndRemoved()
+    {
+        WindowFixture& f = *fixture;
+        const std::string container = makeContainer("inbox/e.txt");
+        f.script.answerFiles({container});
+        QVERIFY(f.runCommand("actionDecryptReceived"));
+        QCOMPARE(f.read(f.temp.file("inbox/e.txt")), std::string("text of inbox/e.txt"));
+        QVERIFY(!f.exists(container));
+        QVERIFY(!shownText(f.script, "1 Files succeed in decryption."));
+    }
+
 private:
     // A container of name for me alone, recording Me and Pat in its history.
     std::string makeContainer(const std::string& name)

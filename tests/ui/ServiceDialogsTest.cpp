@@ -5,6 +5,10 @@
 #include "ui/CProgressDiag.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/CVelquinLoginDiag.h"
+#include "ui/CVelquinSendDlg.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -81,6 +85,49 @@ private slots:
         QVERIFY(shownText(f.script, messenger.text(mvx::Msg::WrongMailOrPassword)));
         QVERIFY(shownText(f.script, messenger.text(mvx::Msg::ServiceLoggedIn)));
         QVERIFY(f.settingsText().find("pw") == std::string::npos);
+    }
+
+    // The studio list's file goes to the own folder with its subject after
+    // the password; easy send without an address is refused first.
+    void uploadAndEasySendFromTheStudioList()
+    {
+        WindowFixture& f = *fixture;
+        const std::string file = f.write("up/plan.txt", "the plan");
+        f.showFolder(f.temp.file("up"));
+        f.click(f.find<QTreeWidget>("fileList"), "plan.txt");
+        f.clickButton("addToStudio");
+        bool refused = false;
+        whenModalShows<mvx::ui::CVelquinSendDlg>([&](mvx::ui::CVelquinSendDlg* dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>("send"), Qt::LeftButton);
+            refused = dialog->isVisible() &&
+                      shownText(f.script, f.session->messenger().text(mvx::Msg::ServiceAddressesMissing));
+            QTest::keyClicks(dialog->findChild<QLineEdit*>("subject"), "Plan");
+            auto* addresses = dialog->findChild<QPlainTextEdit*>("addresses");
+            QTest::keyClicks(addresses, "pat@example.org");
+            QTest::keyClick(addresses, Qt::Key_Return);
+            QTest::keyClicks(addresses, "pat@example.org");
+            QTest::mouseClick(dialog->findChild<QPushButton*>("send"), Qt::LeftButton);
+        });
+        f.action("actionEasySend")->trigger();
+        QVERIFY(refused);
+        const auto form = TestWebService::shared().requests().back()["form"];
+        QCOMPARE(form["sendto_adrs[]"].size(), size_t(1));
+        QCOMPARE(form["subject"][0].get<std::string>(), std::string("Plan"));
+        QCOMPARE(f.find<QListWidget>("studioList")->count(), 0);
+
+        f.clickButton("addToStudio");
+        whenModalShows<mvx::ui::CVelquinSendDlg>([](mvx::ui::CVelquinSendDlg* dialog) {
+            QVERIFY(!dialog->findChild<QPlainTextEdit*>("addresses")->isVisible());
+            whenModalShows<mvx::ui::CVelquinLoginDiag>(
+                [](mvx::ui::CVelquinLoginDiag* login) { enterPasswordAndLogin(login, "pw"); });
+            QTest::keyClicks(dialog->findChild<QLineEdit*>("subject"), "Mine");
+            QTest::mouseClick(dialog->findChild<QPushButton*>("send"), Qt::LeftButton);
+        });
+        f.action("actionUploadToMyFolder")->trigger();
+        const auto parts = TestWebService::shared().requests().back()["multipart"]["parts"];
+        QCOMPARE(parts[3]["value"].get<std::string>(), std::string("Mine"));
+        QCOMPARE(TestWebService::readFile(parts[5]["stored"]), std::string("the plan"));
+        QVERIFY(shownText(f.script, f.session->messenger().text(mvx::Msg::ServiceFilesSent)));
     }
 
     // A service that drops the connection in the middle of an upload: the
