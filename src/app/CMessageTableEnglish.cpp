@@ -109,6 +109,7 @@ const MessageText kTexts[] = {
     {149, ""},
     {Msg::ContainerAlreadyOpenInPlace, "%s is already open in its program. Close that program before opening it again."},
     {Msg::MailProgramFailed, "The mail program could not be started, so no mail was made.\nThe files to attach are in:\n%s"},
+    {Msg::ServiceWorking, "Working with Velquin..."},
     {Msg::BarcodeSaveTitle, "Save the QR code"},
     {Msg::BarcodeDefaultFileName, "QRCode.bmp"},
     {Msg::ReplaceExistingFile, "%s already exists.\nDo you want to replace it?"},

@@ -113,6 +113,7 @@ const MessageText kTexts[] = {
     {Msg::AutoCloseFileStillOpen, "選択されたフォルダ内に、既に開かれているファイルがあります。\nファイルを閉じてから、このソフトを終了してください。"},
     {Msg::ContainerAlreadyOpenInPlace, "%sは既にプログラムで開かれています。そのプログラムを閉じてから、もう一度開いてください。"},
     {Msg::MailProgramFailed, "メールソフトを起動できなかったため、メールは作成されませんでした。\n添付するファイルは次のフォルダにあります。\n%s"},
+    {Msg::ServiceWorking, "Velquinと通信中です..."},
     {Msg::BarcodeSaveTitle, "2次元バーコードの保存"},
     {Msg::BarcodeDefaultFileName, "QRCode.bmp"},
     {Msg::ReplaceExistingFile, "%sは既に存在します。\n置き換えますか？"},

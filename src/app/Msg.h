@@ -114,6 +114,7 @@ enum Id : int {
     AutoCloseFileStillOpen = 145, // In selected folder,there has already opened file.\nAfter closing fi...
     ContainerAlreadyOpenInPlace = 150, // %s is already open in its program. Close that program before opening it again.
     MailProgramFailed = 153, // The mail program could not be started, so no mail was made.\nThe files to attach are in:\n%s
+    ServiceWorking = 154, // Working with Velquin...
     BarcodeSaveTitle = 155, // Save the QR code
     BarcodeDefaultFileName = 156, // QRCode.bmp
     ReplaceExistingFile = 157, // %s already exists.\nDo you want to replace it?

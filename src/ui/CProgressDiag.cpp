@@ -46,7 +46,7 @@ CProgressDiag::~CProgressDiag()
 void CProgressDiag::relabel()
 {
     setWindowTitle(QString::fromStdString(session_.messenger().text(Msg::AppCaption)));
-    stage_->setText(QString::fromStdString(session_.messenger().text(Msg::WebStarting)));
+    showStage(session_.messenger().text(Msg::WebStarting));
     cancel_->setText(QString::fromStdString(session_.messenger().text(Msg::Cancel)));
 }
 
@@ -77,14 +77,18 @@ void CProgressDiag::refresh()
         std::lock_guard lock(lock_);
         snapshot = latest_;
     }
-    const std::string& line = snapshot.fileLine.empty() ? snapshot.stageText : snapshot.fileLine;
-    if (!line.empty())
-        stage_->setText(QString::fromStdString(line));
+    showStage(snapshot.fileLine.empty() ? snapshot.stageText : snapshot.fileLine);
     if (snapshot.totalBytes == 0)
         return;
     bar_->setRange(0, 1000);
     bar_->setValue(static_cast<int>(std::min<uint64_t>(snapshot.postedBytes, snapshot.totalBytes) * 1000 /
                                     snapshot.totalBytes));
+}
+
+// The stage lines have Japanese texts only; in English the window says that it works.
+void CProgressDiag::showStage(const std::string& line)
+{
+    stage_->setText(QString::fromStdString(line.empty() ? session_.messenger().text(Msg::ServiceWorking) : line));
 }
 
 void CProgressDiag::reject()

@@ -36,6 +36,7 @@ public:
 
 private:
     void refresh();
+    void showStage(const std::string& line);
     void relabel();
 
     AppSession& session_;

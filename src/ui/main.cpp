@@ -4,6 +4,7 @@
 #include "app/CSettingsStore.h"
 #include "app/Msg.h"
 #include "app/ProgramFolder.h"
+#include "ui/CProgressDiag.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/CTessaryDlg.h"
 #include "ui/FirstPaintProbe.h"
@@ -12,7 +13,9 @@
 #include "workbench/AppSession.h"
 
 #include <QApplication>
+#include <QPixmap>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <cstdlib>
 #include <iostream>
@@ -50,6 +53,44 @@ void probeFirstPaint(const QStringList& arguments, QWidget* window)
         new mvx::ui::FirstPaintProbe(window, picture, printTime);
 }
 
+// "--screenshot FILE --show-dialog history:CONTAINER|barcode|progress" (the
+// screenshot script): opens that dialog over the main window, saves a picture
+// of it and ends the program at once (a progress window's request is left
+// unfinished).
+bool showDialogForPicture(const QStringList& arguments, mvx::AppSession& session, mvx::ui::CTessaryDlg& window)
+{
+    const int at = arguments.indexOf("--show-dialog");
+    const int screenshot = arguments.indexOf("--screenshot");
+    if (at < 0 || at + 1 >= arguments.size() || screenshot < 0 || screenshot + 1 >= arguments.size())
+        return false;
+    const QString dialog = arguments[at + 1];
+    const QString picture = arguments[screenshot + 1];
+    auto* poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, [poll, picture] {
+        QWidget* shown = QApplication::activeModalWidget();
+        if (!shown)
+            return;
+        poll->stop();
+        QTimer::singleShot(600, shown, [shown, picture] {
+            shown->grab().save(picture);
+            std::_Exit(0);
+        });
+    });
+    poll->start(50);
+    QTimer::singleShot(0, &window, [dialog, &session, &window] {
+        if (dialog.startsWith("history:")) {
+            window.showFileLogs({dialog.mid(8).toStdString()});
+        } else if (dialog == "barcode") {
+            window.action(mvx::ui::CTessaryDlg::CmdShowQrCode)->trigger();
+        } else {
+            mvx::ServiceAction::Request connect;
+            connect.action = "connect";
+            mvx::ui::CProgressDiag(session, connect, &window).run();
+        }
+    });
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -73,6 +114,8 @@ int main(int argc, char** argv)
     if (session.settings().useSmallMenu) {
         window.showMiniWindow();
         probeFirstPaint(QApplication::arguments(), window.miniWindow());
+    } else if (showDialogForPicture(QApplication::arguments(), session, window)) {
+        window.show();
     } else {
         probeFirstPaint(QApplication::arguments(), &window);
         window.show();

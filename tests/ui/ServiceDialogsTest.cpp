@@ -142,7 +142,10 @@ private slots:
         QVERIFY(!result.ok);
         QVERIFY(!progress.isVisible());
         QVERIFY(result.networkFailure);
-        QVERIFY(result.networkFailure->find(f.session->messenger().text(mvx::Msg::WebNetworkUnavailable)) == 0);
+        const std::string message = f.session->messenger().text(mvx::Msg::NetworkFailedBecause);
+        const std::string lead = message.substr(0, message.find("(%s)"));
+        QVERIFY(result.networkFailure->size() > lead.size() + 2);
+        QCOMPARE(result.networkFailure->substr(0, lead.size()), lead);
     }
 
     // Cancel ends a request the service answers only slowly.
