@@ -70,6 +70,8 @@ void CVelquinLoginDiag::login()
     result_ = progress.run();
     if (progress.cancelled())
         return;
+    if (!result_.ok && !result_.networkFailure && result_.failureSlot == ServiceAction::kNoFurtherMessage)
+        return reject();  // the request went through in part; its messages are shown already
     if (!result_.ok) {
         ServiceAction::showFailure(session_.messenger(), result_);
         return;
