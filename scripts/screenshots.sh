@@ -5,7 +5,7 @@
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cmake -S "$repo" -B "$repo/build" -G Ninja >/dev/null
-cmake --build "$repo/build" -j "$(nproc)" --target morvanex morvanex-cli >/dev/null
+cmake --build "$repo/build" -j "$(nproc)" --target morvanex morvanex-cli mvx_window_pictures >/dev/null
 cli="$repo/build/src/cli/morvanex-cli"
 window="$repo/build/src/ui/morvanex"
 
@@ -16,9 +16,11 @@ partner() { MORVANEX_HOME="$demo/partner-home" "$cli" "$@"; }
 
 me init --key-root "$demo/keys" --key-name tanaka --user "田中 花子" --mail hanako@example.org >/dev/null 2>&1
 partner init --key-root "$demo/partner-keys" --key-name smith --user "John Smith" --mail john@example.com >/dev/null 2>&1
-made="$(partner --yes auth "$demo/keys/tanaka.kpub" 2>/dev/null)"
+made="$(partner --yes auth "$demo/keys/tanaka.kpub" --expires year 2>/dev/null)"
 me --yes keys add "$made" --name "John Smith" --mail john@example.com >/dev/null 2>&1
 me keys mkdir Clients >/dev/null 2>&1
+cp "$demo/partner-keys/smith.kpub" "$demo/keys/"
+me --yes auth "$demo/keys/smith.kpub" --expires month >/dev/null 2>&1
 mkdir -p "$demo/files/Reports"
 printf 'quarterly figures\n' >"$demo/files/report.txt"
 printf 'plan\n' >"$demo/files/plan.odt"
@@ -41,6 +43,10 @@ shoot JP 0 main-window-ja.png
 shoot EN 0 main-window-en.png
 shoot JP 1 mini-window-ja.png
 shoot EN 1 mini-window-en.png
+for language in ja en; do
+  HOME="$demo/files" XDG_RUNTIME_DIR="$demo" xvfb-run -a -s "-screen 0 1280x800x24" \
+    "$repo/build/tests/ui/mvx_window_pictures" "$demo/home" "$language" "$repo/docs" | sed "s|^$repo/||"
+done
 for lang in JP EN; do
   suffix="$(echo "$lang" | tr 'A-Z' 'a-z' | sed 's/jp/ja/')"
   shoot "$lang" 0 "history-viewer-$suffix.png" --show-dialog "history:$demo/files/budget.ods.klx"

@@ -72,6 +72,9 @@ enum Id : int {
     NotRegularFile = 82, // %s is not a regular file and was left alone.
     NetworkFailedBecause = 83, // The web service could not be reached.\nCheck the network settings.\n(%s)
     FolderIsNotEncrypted = 84, // %s is a folder; only files are encrypted. It was left out.
+    KeySetSummary = 85, // These key files will be made:\n\n%s\n    the public key: send it to your partners...
+    KeyPairMovedQuestionEnglish = 86, // The key pair named in the settings was not found.\nDo you choose the fo...
+    PrivateKeyFileFilter = 87, // Private Key File(*.kpri)|*.kpri|
     FatalErrorClosing = 90, // \n\nMORVANEX closes now.Sorry.\n
     FatalErrorCaption = 91, // MORVANEX Error Report
     SharedMemoryCreateFailed = 92, // 共有メモリ確保に失敗しました (Japanese in both)
@@ -103,6 +106,8 @@ enum Id : int {
     CryptApiErrorPrefix = 120, // CryptAPIエラー:  (Japanese in both)
     DigestAddDataError = 121, // FileDigest ERROR: in CSHA::AddData(), Data Length should be >= 0!
     DigestFinalDigestError = 122, // FileDigest ERROR: in CSHA::FinalDigest(), No data Added before call!
+    SendKeyFilesByMail = 127, // Send Key File by E-mail
+    FolderNameLabel = 128, // Folder name:
     KeyPairMovedQuestion = 131, // 設定されている鍵ペアが見つかりません。\n鍵ペアを移動したフォルダを指定しますか？ (empty in English)
     ChooseMovedKeyFolder = 132, // Please choose Public/PrivateKey Folder.
     SelectKeyFolder = 133, // Please select Public/PrivateKey Folder.

@@ -57,9 +57,8 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
                         CTessaryDlg::CmdAbout, CTessaryDlg::CmdHelpIndex})
         menu->addAction(main_.action(command));
     menu_->setMenu(menu);
-    // The destination list and the key-pair choice open dialogs that
-    // README.md lists as coming.
-    keyChainList_->setEnabled(false);
+    // A click on the key-name line chooses the key pair by hand.
+    keyName_->installEventFilter(this);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(encrypt_, 0, 0);
@@ -73,6 +72,7 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
     connect(qrCode_, &QPushButton::clicked, main_.action(CTessaryDlg::CmdShowQrCode), &QAction::trigger);
     connect(login_, &QPushButton::clicked, &main_, &CTessaryDlg::loginToService);
     connect(return_, &QPushButton::clicked, this, &CTessaryDialogMini::returnToMainWindow);
+    connect(keyChainList_, &QPushButton::clicked, &main_, &CTessaryDlg::showKeyChainList);
 
     session_.language().addObserver(this);
     relabel();
@@ -98,6 +98,15 @@ void CTessaryDialogMini::relabel()
                                           : t(Msg::NoKeyFiles));
 }
 
+bool CTessaryDialogMini::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == keyName_ && event->type() == QEvent::MouseButtonRelease) {
+        main_.action(CTessaryDlg::CmdChooseKeyPair)->trigger();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void CTessaryDialogMini::showPlaced()
 {
     const Settings& settings = session_.settings();
@@ -114,14 +123,16 @@ void CTessaryDialogMini::showPlaced()
 
 void CTessaryDialogMini::encrypt()
 {
+    main_.offerStrayKeys();
     main_.runBatch([](BatchContext& context) { WorkbenchCommands(context).miniEncryptButton(); });
 }
 
 void CTessaryDialogMini::dropPaths(const std::vector<std::string>& paths)
 {
     const bool selfEncrypt = session_.settings().ddSelfEncrypt != 0;
-    main_.runBatch([paths, selfEncrypt](BatchContext& context) {
-        WorkbenchCommands(context).dropOnMiniWindow(paths, selfEncrypt, nullptr);
+    IKeyDropHandler* keys = main_.keyDropHandler();
+    main_.runBatch([paths, selfEncrypt, keys](BatchContext& context) {
+        WorkbenchCommands(context).dropOnMiniWindow(paths, selfEncrypt, keys);
     });
 }
 

@@ -33,6 +33,7 @@ public:
     void dropPaths(const std::vector<std::string>& paths);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void done(int result) override;

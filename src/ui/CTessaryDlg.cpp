@@ -1,6 +1,7 @@
 #include "ui/CTessaryDlg.h"
 
 #include "app/MainWindowLabels.h"
+#include "app/IFolderFacts.h"
 #include "app/Msg.h"
 #include "net/MailUses.h"
 #include "ui/BatchProgressBridge.h"
@@ -12,7 +13,14 @@
 #include "ui/CTransportKlxSelDlg.h"
 #include "ui/CVelquinLoginDiag.h"
 #include "ui/CVelquinSendDlg.h"
+#include "ui/CKeyChainList.h"
+#include "ui/CKeyChainList_Add.h"
+#include "ui/COutdatedAuthKeyReportDlg.h"
+#include "ui/CKeygenWizard.h"
+#include "ui/COptions.h"
 #include "ui/CTessaryDialogMini.h"
+#include "ui/KeyDropRegistration.h"
+#include "ui/WindowAuthentication.h"
 #include "ui/FilePaneView.h"
 #include "ui/InPlaceOpener.h"
 #include "ui/ListWidgets.h"
@@ -27,6 +35,8 @@
 #include "workbench/HistoryViewer.h"
 #include "workbench/MailUsesHandOver.h"
 #include "workbench/InPlaceOpenings.h"
+#include "workbench/KeyPairChoice.h"
+#include "workbench/OptionsApply.h"
 #include "workbench/ProgressFileCrypto.h"
 #include "workbench/ProgressLine.h"
 #include "workbench/WorkbenchCommands.h"
@@ -110,25 +120,13 @@ constexpr const char* kWebHelpAddress = "https://velquin.example/help/";
 } // namespace
 
 CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
-    : QMainWindow(parent), session_(session),
-      workbench_(std::make_unique<WorkbenchSession>(session.messenger(), session.settings(), session.keys(),
-                                                    session.settingsFound())),
-      keyChainList_(std::make_unique<CKeyChainList>(session.messenger(), session.keys(),
-                                                    [](CKeyChainList::EntryFields&, bool) { return false; })),
-      candidates_(std::make_unique<CandidateList>(*keyChainList_)), runner_(new BatchRunner(this)),
-      progress_(new BatchProgressBridge(this)),
-      openings_(std::make_unique<InPlaceOpenings>(session.messenger(), session.keys())),
-      opener_(new InPlaceOpener(*openings_, this))
+    : QMainWindow(parent), session_(session), runner_(new BatchRunner(this)), progress_(new BatchProgressBridge(this)),
+      openings_(std::make_unique<InPlaceOpenings>(session)),
+      opener_(new InPlaceOpener(*openings_, this)), mail_(std::make_unique<MailUsesHandOver>(&session.messenger())),
+      authentication_(std::make_unique<WindowAuthentication>(session, *mail_, this))
 {
     setObjectName("CTessaryDlg");
-    chooser_ = std::make_unique<WindowEncryptChooser>(
-        session.messenger(), *keyChainList_, [this] { return session_.settings().deleteCheck1 != 0; }, this);
-    BatchContext& context = workbench_->context();
-    context.chooser = chooser_.get();
-    context.progress = progress_;
-    context.work.setAbortFlag(runner_->abortFlag());
-    context.crypto->setStopFlag(runner_->abortFlag());
-
+    attachKeySet();
     buildMenus();
     buildToolbar();
     auto* splitter = new QSplitter(Qt::Horizontal, this);
@@ -164,6 +162,48 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     showCandidates();
     setMinimumSize(720, 480);
     resize(1100, 720);
+}
+
+// The batch plumbing and the destination list over the session's key set;
+// run again whenever the session has read another key set.
+void CTessaryDlg::attachKeySet()
+{
+    const std::vector<std::string> studio = workbench_ ? workbench_->studio().entries() : std::vector<std::string>();
+    workbench_ = std::make_unique<WorkbenchSession>(session_.messenger(), session_.settings(), session_.keys(),
+                                                    session_.settingsFound());
+    for (const auto& path : studio)
+        workbench_->studio().AddToStudio(path);
+    keyChainList_ = std::make_unique<mvx::CKeyChainList>(session_.messenger(), session_.keys(),
+                                                         CKeyChainList_Add::opener(session_.messenger(), this));
+    candidates_ = std::make_unique<CandidateList>(*keyChainList_);
+    strays_ = std::make_unique<StrayKeys>(session_.messenger(), session_.keys());
+    keyDrops_ = std::make_unique<KeyDropRegistration>(this, session_.keys(), *keyChainList_, *strays_);
+    // The destination-list window is made again over the new list when next opened.
+    if (keyChainWindow_) {
+        keyChainWindow_->hide();
+        keyChainWindow_->deleteLater();
+        keyChainWindow_ = nullptr;
+    }
+    chooser_ = std::make_unique<WindowEncryptChooser>(
+        session_.messenger(), *keyChainList_, [this] { return session_.settings().deleteCheck1 != 0; }, this);
+    BatchContext& context = workbench_->context();
+    context.chooser = chooser_.get();
+    context.progress = progress_;
+    context.work.setAbortFlag(runner_->abortFlag());
+    context.crypto->setStopFlag(runner_->abortFlag());
+}
+
+void CTessaryDlg::useNewKeySet()
+{
+    attachKeySet();
+    addresses_.clear();
+    showAddresses();
+    showKeyName();
+    if (mini_)
+        mini_->relabel();
+    candidateList_->clear();
+    candidateTitle_->clear();
+    showCandidates();
 }
 
 CTessaryDlg::~CTessaryDlg()
@@ -203,9 +243,9 @@ void CTessaryDlg::buildMenus()
     mainMenu_->addAction(addCommand(CmdForwardFile, "actionForwardFile", &CTessaryDlg::forwardStudioFiles));
     mainMenu_->addAction(addCommand(CmdDeleteFiles, "actionDeleteFiles", &CTessaryDlg::deleteStudioFiles));
     mainMenu_->addSeparator();
-    mainMenu_->addAction(addCommand(CmdCreateKey, "actionCreateKey", nullptr));
-    mainMenu_->addAction(addCommand(CmdKeyChainList, "actionKeyChainList", nullptr));
-    mainMenu_->addAction(addCommand(CmdAuthentication, "actionAuthentication", nullptr));
+    mainMenu_->addAction(addCommand(CmdCreateKey, "actionCreateKey", &CTessaryDlg::createKey));
+    mainMenu_->addAction(addCommand(CmdKeyChainList, "actionKeyChainList", &CTessaryDlg::showKeyChainList));
+    mainMenu_->addAction(addCommand(CmdAuthentication, "actionAuthentication", &CTessaryDlg::authenticateCommand));
     mainMenu_->addAction(addCommand(CmdSendPublicKey, "actionSendPublicKey", &CTessaryDlg::sendPublicKey));
     mainMenu_->addAction(addCommand(CmdShowQrCode, "actionShowQrCode", &CTessaryDlg::showQrCode));
     mainMenu_->addAction(addCommand(CmdUploadToMyFolder, "actionUploadToMyFolder", &CTessaryDlg::uploadToMyFolder));
@@ -215,7 +255,7 @@ void CTessaryDlg::buildMenus()
     mainMenu_->addAction(addCommand(CmdKeyBackup, "actionKeyBackup", nullptr));
     mainMenu_->addAction(addCommand(CmdRequestKeyRepair, "actionRequestKeyRepair", nullptr));
     mainMenu_->addSeparator();
-    mainMenu_->addAction(addCommand(CmdSettings, "actionSettings", nullptr));
+    mainMenu_->addAction(addCommand(CmdSettings, "actionSettings", &CTessaryDlg::showOptions));
     auto* languages = new QActionGroup(this);
     for (QAction* language : {addCommand(CmdJapanese, "actionJapanese", &CTessaryDlg::japanese),
                               addCommand(CmdEnglish, "actionEnglish", &CTessaryDlg::english)}) {
@@ -239,7 +279,7 @@ void CTessaryDlg::buildMenus()
     addCommand(CmdEncryptSelected, "actionEncryptSelected", &CTessaryDlg::encryptSelected);
     addCommand(CmdDecryptSelected, "actionDecryptSelected", &CTessaryDlg::decryptSelected);
     addCommand(CmdDeleteSelected, "actionDeleteSelected", &CTessaryDlg::deleteSelected);
-    addCommand(CmdChooseKeyPair, "actionChooseKeyPair", nullptr);
+    addCommand(CmdChooseKeyPair, "actionChooseKeyPair", &CTessaryDlg::chooseKeyPair);
 }
 
 void CTessaryDlg::buildToolbar()
@@ -365,7 +405,6 @@ QWidget* CTessaryDlg::buildBottom()
     keyNameLabel_->setBuddy(keyName_);
     chooseKeyPair_ = new QPushButton(bar);
     chooseKeyPair_->setObjectName("chooseKeyPair");
-    chooseKeyPair_->setEnabled(false);
     auto* grid = new QGridLayout(bar);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->addWidget(progressText_, 0, 0);
@@ -376,6 +415,7 @@ QWidget* CTessaryDlg::buildBottom()
     grid->addWidget(chooseKeyPair_, 1, 2);
     grid->setColumnStretch(1, 1);
     connect(stop_, &QPushButton::clicked, runner_, &BatchRunner::stop);
+    connect(chooseKeyPair_, &QPushButton::clicked, action(CmdChooseKeyPair), &QAction::trigger);
     statusBar()->setObjectName("statusLine");
     return bar;
 }
@@ -558,6 +598,7 @@ void CTessaryDlg::encrypt()
         session_.messenger().show(Msg::NotSetUpPartner, MsgIcon::Stop);
         return;
     }
+    offerStrayKeys();
     const auto destinations = addresses_.destinations();
     const bool options = settingForEncryption_->isChecked();
     const bool mail = attachToMail_->isChecked();
@@ -568,17 +609,20 @@ void CTessaryDlg::encrypt()
 
 void CTessaryDlg::decrypt()
 {
+    offerStrayKeys();
     runBatch([](BatchContext& context) { WorkbenchCommands(context).decryptButton(); });
 }
 
 void CTessaryDlg::encryptSelected()
 {
+    offerStrayKeys();
     const auto paths = filePane_->selectedPaths();
     runBatch([paths](BatchContext& context) { WorkbenchCommands(context).encryptForOneself(paths); });
 }
 
 void CTessaryDlg::decryptSelected()
 {
+    offerStrayKeys();
     const std::string folder = filePane_->pane().folder();
     const auto names = filePane_->selectedNames();
     runBatch([=](BatchContext& context) { WorkbenchCommands(context).decryptSelected(folder, names); });
@@ -596,12 +640,43 @@ void CTessaryDlg::deleteStudioFiles()
     runBatch([](BatchContext& context) { DeleteFlows(context).deleteStudioFiles(); });
 }
 
+void CTessaryDlg::createKey()
+{
+    if (runKeySetWizard(this, session_))
+        useNewKeySet();
+}
+
+void CTessaryDlg::chooseKeyPair()
+{
+    if (!KeyPairChoice(session_).chooseByHand())
+        return;
+    useNewKeySet();
+    offerStrayKeys();
+}
+
+void CTessaryDlg::showOptions()
+{
+    const SystemFolderFacts facts;
+    QWidget* parent = mini_ && mini_->isVisible() ? static_cast<QWidget*>(mini_.get()) : this;
+    COptions dialog(OptionsApply::current(session_),
+                    {session_.messenger(), facts, session_.settings().keyPairRoot, session_.folder(),
+                     OptionsApply::ownPublicKeyExists(session_)},
+                    parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const OptionsChange change = OptionsApply::apply(session_, dialog.values());
+    // The batches read the owner's name and the settings when they are built.
+    attachKeySet();
+    showCandidates();
+    emit optionsApplied(change);
+}
+
 void CTessaryDlg::sendPublicKey()
 {
     if (!session_.requireKeySet())
         return;
     const auto draft = net::CMailUses::OwnPublicKey(session_.table(), session_.keys().ownPublicKeyPath());
-    MailUsesHandOver(&session_.messenger()).send({draft.to, draft.attachments, draft.subject, draft.body});
+    mail_->send({draft.to, draft.attachments, draft.subject, draft.body});
 }
 
 void CTessaryDlg::showQrCode()
@@ -696,14 +771,13 @@ void CTessaryDlg::forwardFiles(const std::vector<std::string>& files)
     if (!session_.requireKeySet())
         return;
     const CMessageTable& table = session_.table();
-    MailUsesHandOver mail(&session_.messenger());
     ForwardFile forward(
         session_.messenger(), session_.keys().ownPublicKeyPath(), session_.keys().ownPrivateKeyPath(),
         [this, &table](const std::vector<ContainerRow>& rows) { return CTransportKlxSelDlg(table, rows, this).choose(); },
         [this, &table](const std::vector<CArchiveHistoryMan::NameEntry>& addresses) {
             return CKlxSetAdrsViewDlg(table, addresses, this).choose();
         },
-        mail);
+        *mail_);
     if (!forward.run(files))
         return;
     workbench_->studio().clear();
@@ -781,6 +855,45 @@ void CTessaryDlg::refreshPanes()
     showStudio();
     showCandidates();
 }
+
+void CTessaryDlg::showKeyChainList()
+{
+    if (batchRunning() || !session_.requireKeySet())
+        return;
+    if (!keyChainWindow_) {
+        CKeyChainList::Hooks hooks;
+        hooks.encrypt = [this](const EncryptChoices& choices, const std::vector<std::string>& files) {
+            if (batchRunning())
+                return false;
+            chooser_->setDestinationListSelection(choices);
+            return runBatch([files](BatchContext& context) { WorkbenchCommands(context).encryptFromDestinationList(files); });
+        };
+        hooks.authenticate = [this](const std::vector<std::string>& keyFiles) { authenticate(keyFiles); };
+        keyChainWindow_ = new CKeyChainList(session_, *keyChainList_, *strays_, *mail_, std::move(hooks), this);
+        connect(keyChainWindow_, &QDialog::finished, this, [this] { showCandidates(); });
+        // The list waits while a batch uses the key folder.
+        connect(runner_, &BatchRunner::busyChanged, keyChainWindow_, &QWidget::setDisabled);
+        connect(this, &CTessaryDlg::batchFinished, keyChainWindow_, &CKeyChainList::refresh);
+    }
+    keyChainWindow_->showOnKeyFolder();
+}
+
+std::string CTessaryDlg::authenticate(const std::vector<std::string>& keyFiles)
+{
+    return authentication_->run(keyFiles);
+}
+
+void CTessaryDlg::authenticateCommand() { authenticate(); }
+
+void CTessaryDlg::reportOutdatedKeys() { COutdatedAuthKeyReportDlg::showIfAny(session_.messenger(), session_.keys(), this); }
+
+void CTessaryDlg::offerStrayKeys()
+{
+    if (!batchRunning() && session_.keys().hasOwnKeySet() && strays_->offer() > 0)
+        showCandidates();
+}
+
+IKeyDropHandler* CTessaryDlg::keyDropHandler() const { return keyDrops_.get(); }
 
 void CTessaryDlg::showMiniWindow()
 {

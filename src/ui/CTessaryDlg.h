@@ -2,10 +2,12 @@
 
 #include "app/CLanguage.h"
 #include "keys/CKeyChainList.h"
+#include "keys/StrayKeys.h"
 #include "workbench/AddressList.h"
 #include "workbench/CandidateList.h"
 #include "workbench/ServiceAction.h"
 #include "workbench/ServiceSendForm.h"
+#include "workbench/OptionsApply.h"
 #include "workbench/WorkbenchSession.h"
 
 #include <QMainWindow>
@@ -25,12 +27,17 @@ class QTreeWidget;
 namespace mvx {
 class AppSession;
 class InPlaceOpenings;
+class IKeyDropHandler;
+class MailUsesHandOver;
 }
 
 namespace mvx::ui {
 
 class BatchProgressBridge;
 class BatchRunner;
+class CKeyChainList;
+class KeyDropRegistration;
+class WindowAuthentication;
 class CTessaryDialogMini;
 class FilePaneView;
 class InPlaceOpener;
@@ -101,10 +108,27 @@ public:
     void loginToService();
     void registerOwnKey();
 
+    // After the session has taken another key set (a new one, one chosen by
+    // hand, a moved one found): the window encrypts and lists with it.
+    void useNewKeySet();
+    // "KeyChain List": the destination-list window (also the toolbar's and the mini window's button).
+    void showKeyChainList();
+    CKeyChainList* keyChainWindow() const { return keyChainWindow_; }
+    // "Authentication of Public Key"; with key files handed in, no key selection.
+    std::string authenticate(const std::vector<std::string>& keyFiles = {});
+    // The outdated-key report, when the key folder holds keys whose expiry has passed.
+    void reportOutdatedKeys();
+    // Key files in the key folder tree that no member file lists, offered for
+    // registration (at start and before the batches that read the key folder).
+    void offerStrayKeys();
+    IKeyDropHandler* keyDropHandler() const;
+
 signals:
     void batchFinished();
     // An open in place has ended with OpenInPlace's result.
     void openedInPlace(const QString& containerPath, int result);
+    // Options confirmed: what the idle timer and the file-manager entries follow.
+    void optionsApplied(const mvx::OptionsChange& change);
     // The window has closed: the program ends.
     void closed();
 
@@ -119,6 +143,7 @@ private:
     QWidget* buildDestinationPane();
     QWidget* buildBottom();
     void connectProgress();
+    void attachKeySet();
     void setBusy(bool busy);
     void showIdleProgress();
 
@@ -135,6 +160,9 @@ private:
     void decryptSelected();
     void deleteSelected();
     void deleteStudioFiles();
+    void createKey();
+    void chooseKeyPair();
+    void showOptions();
     void sendPublicKey();
     void showQrCode();
     void uploadToMyFolder();
@@ -147,6 +175,7 @@ private:
     std::vector<std::string> studioFiles();
     // Asks the password and runs the request; true (and its message shown) when it succeeded.
     bool runServiceRequest(ServiceAction::Request request, int doneSlot);
+    void authenticateCommand();
     void help();
     void about();
     void japanese();
@@ -162,7 +191,7 @@ private:
 
     AppSession& session_;
     std::unique_ptr<WorkbenchSession> workbench_;
-    std::unique_ptr<CKeyChainList> keyChainList_;
+    std::unique_ptr<mvx::CKeyChainList> keyChainList_;
     std::unique_ptr<CandidateList> candidates_;
     AddressList addresses_;
     std::unique_ptr<WindowEncryptChooser> chooser_;
@@ -171,6 +200,11 @@ private:
     std::unique_ptr<InPlaceOpenings> openings_;
     InPlaceOpener* opener_;
     std::unique_ptr<CTessaryDialogMini> mini_;
+    std::unique_ptr<MailUsesHandOver> mail_;
+    std::unique_ptr<StrayKeys> strays_;
+    std::unique_ptr<WindowAuthentication> authentication_;
+    std::unique_ptr<KeyDropRegistration> keyDrops_;
+    CKeyChainList* keyChainWindow_ = nullptr;
 
     std::map<int, QAction*> actions_;
     std::map<int, QAction*> toolActions_;

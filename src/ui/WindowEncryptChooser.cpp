@@ -5,9 +5,11 @@
 #include "ui/UiThread.h"
 #include "workbench/CandidateList.h"
 
+#include <utility>
+
 namespace mvx::ui {
 
-WindowEncryptChooser::WindowEncryptChooser(CMessenger& messenger, CKeyChainList& keyChainList,
+WindowEncryptChooser::WindowEncryptChooser(CMessenger& messenger, mvx::CKeyChainList& keyChainList,
                                            std::function<bool()> deleteCheck1, QWidget* parentWindow)
     : messenger_(messenger), keyChainList_(keyChainList), deleteCheck1_(std::move(deleteCheck1)),
       parent_(parentWindow)
@@ -27,6 +29,13 @@ std::optional<EncryptChoices> WindowEncryptChooser::chooseDestinations(const std
         return selection.choices();
     });
 }
+
+std::optional<EncryptChoices> WindowEncryptChooser::destinationListSelection()
+{
+    return onThreadOf(this, [this] { return std::exchange(listSelection_, std::nullopt); });
+}
+
+void WindowEncryptChooser::setDestinationListSelection(EncryptChoices choices) { listSelection_ = std::move(choices); }
 
 bool WindowEncryptChooser::runEncryptOptions(mvx::CEncryptOptDlg& fields)
 {

@@ -21,22 +21,24 @@ namespace mvx::ui {
 class WindowEncryptChooser : public QObject, public IEncryptChooser {
     Q_OBJECT
 public:
-    WindowEncryptChooser(CMessenger& messenger, CKeyChainList& keyChainList, std::function<bool()> deleteCheck1,
+    WindowEncryptChooser(CMessenger& messenger, mvx::CKeyChainList& keyChainList, std::function<bool()> deleteCheck1,
                          QWidget* parentWindow);
 
     std::optional<EncryptChoices> chooseDestinations(const std::string& ownName,
                                                      const std::vector<std::string>& files) override;
-    // The destination-list window hands its selection over itself.
-    std::optional<EncryptChoices> destinationListSelection() override { return std::nullopt; }
+    // The destination-list window's selection, handed over once.
+    std::optional<EncryptChoices> destinationListSelection() override;
+    void setDestinationListSelection(EncryptChoices choices);
     bool runEncryptOptions(mvx::CEncryptOptDlg& dialog) override;
 
     void setParentWindow(QWidget* parentWindow) { parent_ = parentWindow; }
 
 private:
     CMessenger& messenger_;
-    CKeyChainList& keyChainList_;
+    mvx::CKeyChainList& keyChainList_;
     std::function<bool()> deleteCheck1_;
     QWidget* parent_;
+    std::optional<EncryptChoices> listSelection_;
 };
 
 } // namespace mvx::ui

@@ -120,5 +120,9 @@ int main(int argc, char** argv)
         probeFirstPaint(QApplication::arguments(), &window);
         window.show();
     }
+    QTimer::singleShot(0, &window, [&window] {
+        window.reportOutdatedKeys();
+        window.offerStrayKeys();
+    });
     return QApplication::exec();
 }

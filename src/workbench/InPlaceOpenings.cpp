@@ -6,6 +6,7 @@
 #include "keys/CKeyManager.h"
 #include "keys/KeyFolderSenderDirectory.h"
 #include "platform/AppLauncher.h"
+#include "workbench/AppSession.h"
 #include "workbench/OpenInPlace.h"
 
 namespace mvx {
@@ -30,8 +31,9 @@ bool InPlaceOpenings::isOpen(const std::string& containerPath) const
 
 int InPlaceOpenings::open(const std::string& containerPath)
 {
+    CMessenger& messenger = session_.messenger();
     if (!begin(containerPath)) {
-        messenger_.show(Msg::ContainerAlreadyOpenInPlace, MsgIcon::Exclamation, containerPath);
+        messenger.show(Msg::ContainerAlreadyOpenInPlace, MsgIcon::Exclamation, containerPath);
         return OpenInPlace::kNotOpened;
     }
     struct Unmark {
@@ -39,11 +41,12 @@ int InPlaceOpenings::open(const std::string& containerPath)
         const std::string& path;
         ~Unmark() { openings.end(path); }
     } unmark{*this, containerPath};
-    FileDecryptor decryptor(messenger_, keys_.ownPublicKeyPath(), keys_.ownPrivateKeyPath());
-    KeyFolderSenderDirectory senders(keys_);
+    CKeyManager& keys = session_.keys();
+    FileDecryptor decryptor(messenger, keys.ownPublicKeyPath(), keys.ownPrivateKeyPath());
+    KeyFolderSenderDirectory senders(keys);
     decryptor.setSenderDirectory(&senders);
     DesktopLauncher launcher;
-    return OpenInPlace(messenger_, decryptor, launcher).open(containerPath);
+    return OpenInPlace(messenger, decryptor, launcher).open(containerPath);
 }
 
 } // namespace mvx

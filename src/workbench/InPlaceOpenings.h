@@ -6,8 +6,7 @@
 
 namespace mvx {
 
-class CKeyManager;
-class CMessenger;
+class AppSession;
 
 // Containers the window opens in place. Each open runs on its own thread
 // while the associated program is in use; a container already open is
@@ -15,7 +14,8 @@ class CMessenger;
 // never race to be written back.
 class InPlaceOpenings {
 public:
-    InPlaceOpenings(CMessenger& messenger, CKeyManager& keys) : messenger_(messenger), keys_(keys) {}
+    // The session's key set of the moment opens each container.
+    explicit InPlaceOpenings(AppSession& session) : session_(session) {}
 
     // OpenInPlace's result (kNotOpened after a message, kUpdated, kViewed).
     // Safe to call from several threads at once.
@@ -26,8 +26,7 @@ private:
     bool begin(const std::string& containerPath);
     void end(const std::string& containerPath);
 
-    CMessenger& messenger_;
-    CKeyManager& keys_;
+    AppSession& session_;
     mutable std::mutex mutex_;
     std::set<std::string> open_;
 };

@@ -1,6 +1,7 @@
 #include "workbench/WorkList.h"
 
 #include "workbench/BatchFiles.h"
+#include "workbench/SpecificFolderMark.h"
 #include "workbench/StudioList.h"
 
 #include <algorithm>
@@ -30,7 +31,8 @@ std::vector<std::string> sortedNames(const std::string& folder)
 
 bool isLeftOutOfRecursiveWalk(const std::string& path)
 {
-    return BatchFiles::endsWithLower(path, "desktop.ini") || BatchFiles::endsWithLower(path, "thumbs.db");
+    return BatchFiles::endsWithLower(path, "desktop.ini") || BatchFiles::endsWithLower(path, "thumbs.db") ||
+           BatchFiles::endsWithLower(path, std::string("/") + SpecificFolderMark::kFileName);
 }
 
 } // namespace

@@ -76,6 +76,16 @@ DecryptOutcome WorkbenchCommands::decryptReceived()
     return batch.run(kKindSilent, context_.settings.klxKeep);
 }
 
+EncryptOutcome WorkbenchCommands::encryptFromDestinationList(const std::vector<std::string>& plainFiles)
+{
+    context_.work.clear();
+    context_.work.clearFolders();
+    context_.work.setFiles(plainFiles);
+    EncryptRequest request;
+    request.kind = kKindFromDestinationList;
+    return EncryptBatch(context_).run(request);
+}
+
 EncryptOutcome WorkbenchCommands::miniEncryptButton()
 {
     IInteraction& ui = context_.messenger.interaction();

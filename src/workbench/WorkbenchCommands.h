@@ -42,6 +42,9 @@ public:
     // dialog, decrypted without questions, removed unless "KlxKeep".
     DecryptOutcome decryptReceived();
 
+    // "Create Encrypt File" of the destination-list window (kind 2): the
+    // files chosen there; destinations and options come from the chooser.
+    EncryptOutcome encryptFromDestinationList(const std::vector<std::string>& plainFiles);
     // The mini window's Encrypt button: files chosen in a file dialog, kind 0.
     EncryptOutcome miniEncryptButton();
     // Paths dropped on the mini window; a folder counts with the files

@@ -33,12 +33,14 @@ void registerPartner(const TempFolder& temp, AppSession& me)
 
 } // namespace
 
-WindowFixture::WindowFixture()
+WindowFixture::WindowFixture(bool withKeySet)
 {
     interaction = std::make_unique<ui::UiThreadInteraction>(script);
     session = std::make_unique<AppSession>(*interaction, temp.file("home"), "en");
-    session->makeKeySet({temp.file("keys/"), "me", "Me", "me@example.org"});
-    registerPartner(temp, *session);
+    if (withKeySet) {
+        session->makeKeySet({temp.file("keys/"), "me", "Me", "me@example.org"});
+        registerPartner(temp, *session);
+    }
     session->settings().useSmallMenu = 0;
     session->saveSettings();
     script.clear();

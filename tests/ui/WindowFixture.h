@@ -35,10 +35,11 @@ public:
 
 // A user "me" with a real key set in a temporary folder, a partner "Pat" whose
 // authenticated key is registered in my destination list, and my main window
-// over the scripted interaction (English texts).
+// over the scripted interaction (English texts). Without a key set: the
+// window of a first start, in an empty program folder.
 class WindowFixture {
 public:
-    WindowFixture();
+    explicit WindowFixture(bool withKeySet = true);
     ~WindowFixture();
 
     std::string write(const std::string& name, const std::string& content) const;
@@ -78,7 +79,8 @@ void whenModalShows(std::function<void(T*)> handle)
 {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (dialog && dialog->isVisible()) {
             timer->stop();
             timer->deleteLater();
             if (!QTest::qWaitForWindowExposed(dialog))

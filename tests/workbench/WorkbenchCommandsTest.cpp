@@ -57,6 +57,27 @@ TEST_F(WorkbenchCommandsTest, EncryptionForOneselfEmptiesTheStudioList)
     EXPECT_TRUE(studio.empty());
 }
 
+// "Create Encrypt File" of the destination list: only the files chosen there,
+// with the list's destinations and boxes; Cancel there leaves everything.
+TEST_F(WorkbenchCommandsTest, DestinationListEncryptionTakesItsFilesAndTheListsChoices)
+{
+    write("a.txt", "a");
+    EXPECT_TRUE(commands.encryptFromDestinationList(files({"a.txt"})).containers.empty());
+    EXPECT_TRUE(crypto.tails.empty());
+
+    EncryptChoices choices;
+    choices.destinations = {context.keys.selfAuthKeyFile};
+    choices.options.history = false;
+    choices.options.deletePlainFiles = true;
+    chooser.choices = choices;
+    ui.answerYesNo(true);  // the deletion of the plain file
+    const auto outcome = commands.encryptFromDestinationList(files({"a.txt"}));
+    EXPECT_EQ(outcome.containers, files({"a.txt.klx"}));
+    EXPECT_EQ(outcome.deletedPlainFiles, files({"a.txt"}));
+    EXPECT_EQ(crypto.tails.back().mode, kKindFromDestinationList);
+    EXPECT_EQ(crypto.tails.back().optionWord & 8u, 0u);
+}
+
 class RecordingKeyDrop : public IKeyDropHandler {
 public:
     std::vector<std::string> registered, fragments;
