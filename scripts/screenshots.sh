@@ -26,13 +26,17 @@ printf 'quarterly figures\n' >"$demo/files/report.txt"
 printf 'plan\n' >"$demo/files/plan.odt"
 printf 'minutes\n' >"$demo/files/Reports/minutes.txt"
 me --yes encrypt "$demo/files/plan.odt" --self >/dev/null 2>&1
+printf 'budget\n' >"$demo/files/budget.ods"
+me --yes encrypt "$demo/files/budget.ods" --self --history >/dev/null 2>&1
+MORVANEX_OPENER=true me open "$demo/files/budget.ods.klx" >/dev/null 2>&1 || true
 
 mkdir -p "$repo/docs"
 settings="$demo/home/Values.dat"
-shoot() {  # language, mini (0/1), picture
+shoot() {  # language, mini (0/1), picture, further arguments of the window
   sed -i "s/^LanguageSel=.*/LanguageSel=$1/; s/^UseSmallMenu=.*/UseSmallMenu=$2/; s/^SmallMenuPosition=.*/SmallMenuPosition=1/" "$settings"
   HOME="$demo/files" MORVANEX_HOME="$demo/home" XDG_RUNTIME_DIR="$demo" \
-    xvfb-run -a -s "-screen 0 1280x800x24" "$window" --screenshot "$repo/docs/$3"
+    MORVANEX_SERVICE_URL="${service_url:-}" \
+    xvfb-run -a -s "-screen 0 1280x800x24" "$window" --screenshot "$repo/docs/$3" "${@:4}"
   echo "docs/$3"
 }
 shoot JP 0 main-window-ja.png
@@ -43,3 +47,18 @@ for language in ja en; do
   HOME="$demo/files" XDG_RUNTIME_DIR="$demo" xvfb-run -a -s "-screen 0 1280x800x24" \
     "$repo/build/tests/ui/mvx_window_pictures" "$demo/home" "$language" "$repo/docs" | sed "s|^$repo/||"
 done
+for lang in JP EN; do
+  suffix="$(echo "$lang" | tr 'A-Z' 'a-z' | sed 's/jp/ja/')"
+  shoot "$lang" 0 "history-viewer-$suffix.png" --show-dialog "history:$demo/files/budget.ods.klx"
+  shoot "$lang" 0 "barcode-window-$suffix.png" --show-dialog barcode
+done
+# The progress window waits on a service that takes the connection and never answers.
+python3 -c 'import socket, sys, time
+s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(8)
+print(s.getsockname()[1], flush=True); time.sleep(120)' >"$demo/port" &
+silent=$!
+while [ ! -s "$demo/port" ]; do sleep 0.1; done
+service_url="https://127.0.0.1:$(cat "$demo/port")/velquin/"
+shoot JP 0 progress-window-ja.png --show-dialog progress
+shoot EN 0 progress-window-en.png --show-dialog progress
+kill "$silent"

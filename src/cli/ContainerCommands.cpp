@@ -106,7 +106,7 @@ int runForward(CliContext& context, const CommandArgs& args)
                 picked.push_back(i);
         return picked;
     };
-    MailUsesHandOver mail;
+    MailUsesHandOver mail(&session.messenger());
     ForwardFile forward(session.messenger(), session.keys().ownPublicKeyPath(), session.keys().ownPrivateKeyPath(),
                         firstContainerOnce(), pick, mail);
     return forward.run({absolutePath(parsed.positional[0])}) ? ExitOk : ExitFailed;

@@ -59,9 +59,6 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
     menu_->setMenu(menu);
     // A click on the key-name line chooses the key pair by hand.
     keyName_->installEventFilter(this);
-    // The barcode and the login open dialogs that README.md lists as coming.
-    for (QWidget* later : {static_cast<QWidget*>(qrCode_), static_cast<QWidget*>(login_)})
-        later->setEnabled(false);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(encrypt_, 0, 0);
@@ -72,6 +69,8 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
     grid->addWidget(login_, 1, 2);
     grid->addWidget(menu_, 1, 3);
     connect(encrypt_, &QPushButton::clicked, this, &CTessaryDialogMini::encrypt);
+    connect(qrCode_, &QPushButton::clicked, main_.action(CTessaryDlg::CmdShowQrCode), &QAction::trigger);
+    connect(login_, &QPushButton::clicked, &main_, &CTessaryDlg::loginToService);
     connect(return_, &QPushButton::clicked, this, &CTessaryDialogMini::returnToMainWindow);
     connect(keyChainList_, &QPushButton::clicked, &main_, &CTessaryDlg::showKeyChainList);
 

@@ -6,6 +6,13 @@
 #include "net/MailUses.h"
 #include "ui/BatchProgressBridge.h"
 #include "ui/BatchRunner.h"
+#include "ui/CHistoryFileSelector.h"
+#include "ui/CKlxHistoryViewDlg.h"
+#include "ui/CKlxSetAdrsViewDlg.h"
+#include "ui/CQrcodeViewDlg.h"
+#include "ui/CTransportKlxSelDlg.h"
+#include "ui/CVelquinLoginDiag.h"
+#include "ui/CVelquinSendDlg.h"
 #include "ui/CKeyChainList.h"
 #include "ui/CKeyChainList_Add.h"
 #include "ui/COutdatedAuthKeyReportDlg.h"
@@ -15,14 +22,19 @@
 #include "ui/KeyDropRegistration.h"
 #include "ui/WindowAuthentication.h"
 #include "ui/FilePaneView.h"
+#include "ui/InPlaceOpener.h"
 #include "ui/ListWidgets.h"
 #include "ui/StudioListWidget.h"
 #include "ui/UiThread.h"
 #include "ui/WindowEncryptChooser.h"
 #include "ui/WindowIcons.h"
 #include "workbench/AppSession.h"
+#include "workbench/BatchFiles.h"
 #include "workbench/DeleteFlows.h"
+#include "workbench/ForwardFile.h"
+#include "workbench/HistoryViewer.h"
 #include "workbench/MailUsesHandOver.h"
+#include "workbench/InPlaceOpenings.h"
 #include "workbench/KeyPairChoice.h"
 #include "workbench/OptionsApply.h"
 #include "workbench/ProgressFileCrypto.h"
@@ -68,6 +80,10 @@ const std::map<int, int> kExtraCommandSlots = {
     {CTessaryDlg::CmdDecryptSelected, Msg::ToolDecryption},
     {CTessaryDlg::CmdDeleteSelected, Msg::Delete},
     {CTessaryDlg::CmdChooseKeyPair, Msg::MenuSelectKey},
+    {CTessaryDlg::CmdUploadToMyFolder, Msg::ServiceUploadCaption},
+    {CTessaryDlg::CmdEasySend, Msg::ServiceEasySendCaption},
+    {CTessaryDlg::CmdTransferEncrypted, Msg::ServiceTransferCaption},
+    {CTessaryDlg::CmdDecryptReceived, Msg::DecryptReceivedFiles},
 };
 
 // Toolbar buttons that share another command's operation.
@@ -105,7 +121,8 @@ constexpr const char* kWebHelpAddress = "https://velquin.example/help/";
 
 CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     : QMainWindow(parent), session_(session), runner_(new BatchRunner(this)), progress_(new BatchProgressBridge(this)),
-      mail_(std::make_unique<MailUsesHandOver>()),
+      openings_(std::make_unique<InPlaceOpenings>(session)),
+      opener_(new InPlaceOpener(*openings_, this)), mail_(std::make_unique<MailUsesHandOver>(&session.messenger())),
       authentication_(std::make_unique<WindowAuthentication>(session, *mail_, this))
 {
     setObjectName("CTessaryDlg");
@@ -131,6 +148,14 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     connectProgress();
     connect(filePane_, &FilePaneView::refreshRequested, this, &CTessaryDlg::refreshPanes);
     connect(runner_, &BatchRunner::busyChanged, this, &CTessaryDlg::setBusy);
+    connect(filePane_, &FilePaneView::fileActivated, this, [this](const QString& path) {
+        if (BatchFiles::endsWithLower(path.toStdString(), ".klx"))
+            openInPlace(path.toStdString());
+    });
+    connect(opener_, &InPlaceOpener::opened, this, [this](const QString& path, int result) {
+        filePane_->refresh();
+        emit openedInPlace(path, result);
+    });
 
     session_.language().addObserver(this);
     relabel();
@@ -184,6 +209,7 @@ void CTessaryDlg::useNewKeySet()
 CTessaryDlg::~CTessaryDlg()
 {
     runner_->waitForIdle();
+    opener_->waitForAll();
     session_.language().removeObserver(this);
 }
 
@@ -213,15 +239,19 @@ void CTessaryDlg::buildMenus()
     mainMenu_->addAction(addCommand(CmdEncryption, "actionEncryption", &CTessaryDlg::encrypt));
     mainMenu_->addAction(addCommand(CmdDecryption, "actionDecryption", &CTessaryDlg::decrypt));
     mainMenu_->addSeparator();
-    mainMenu_->addAction(addCommand(CmdShowFileLogs, "actionShowFileLogs", nullptr));
-    mainMenu_->addAction(addCommand(CmdForwardFile, "actionForwardFile", nullptr));
+    mainMenu_->addAction(addCommand(CmdShowFileLogs, "actionShowFileLogs", &CTessaryDlg::showStudioFileLogs));
+    mainMenu_->addAction(addCommand(CmdForwardFile, "actionForwardFile", &CTessaryDlg::forwardStudioFiles));
     mainMenu_->addAction(addCommand(CmdDeleteFiles, "actionDeleteFiles", &CTessaryDlg::deleteStudioFiles));
     mainMenu_->addSeparator();
     mainMenu_->addAction(addCommand(CmdCreateKey, "actionCreateKey", &CTessaryDlg::createKey));
     mainMenu_->addAction(addCommand(CmdKeyChainList, "actionKeyChainList", &CTessaryDlg::showKeyChainList));
     mainMenu_->addAction(addCommand(CmdAuthentication, "actionAuthentication", &CTessaryDlg::authenticateCommand));
     mainMenu_->addAction(addCommand(CmdSendPublicKey, "actionSendPublicKey", &CTessaryDlg::sendPublicKey));
-    mainMenu_->addAction(addCommand(CmdShowQrCode, "actionShowQrCode", nullptr));
+    mainMenu_->addAction(addCommand(CmdShowQrCode, "actionShowQrCode", &CTessaryDlg::showQrCode));
+    mainMenu_->addAction(addCommand(CmdUploadToMyFolder, "actionUploadToMyFolder", &CTessaryDlg::uploadToMyFolder));
+    mainMenu_->addAction(addCommand(CmdEasySend, "actionEasySend", &CTessaryDlg::easySend));
+    mainMenu_->addAction(addCommand(CmdTransferEncrypted, "actionTransferEncrypted", &CTessaryDlg::transferEncrypted));
+    mainMenu_->addAction(addCommand(CmdDecryptReceived, "actionDecryptReceived", &CTessaryDlg::decryptReceived));
     mainMenu_->addAction(addCommand(CmdKeyBackup, "actionKeyBackup", nullptr));
     mainMenu_->addAction(addCommand(CmdRequestKeyRepair, "actionRequestKeyRepair", nullptr));
     mainMenu_->addSeparator();
@@ -493,6 +523,12 @@ void CTessaryDlg::runWithByteProgress(BatchContext& context, const std::function
     progress_->setRangeHook({});
 }
 
+void CTessaryDlg::openInPlace(const std::string& containerPath)
+{
+    if (session_.requireKeySet())
+        opener_->open(q(containerPath));
+}
+
 void CTessaryDlg::afterBatch()
 {
     workbench_->context().settings.storeNoticeStates(session_.settings());
@@ -645,7 +681,113 @@ void CTessaryDlg::sendPublicKey()
 {
     if (!session_.requireKeySet())
         return;
-    net::CMailUses::Send(net::CMailUses::OwnPublicKey(session_.table(), session_.keys().ownPublicKeyPath()));
+    const auto draft = net::CMailUses::OwnPublicKey(session_.table(), session_.keys().ownPublicKeyPath());
+    mail_->send({draft.to, draft.attachments, draft.subject, draft.body});
+}
+
+void CTessaryDlg::showQrCode()
+{
+    CQrcodeViewDlg barcode(session_, [this] { registerOwnKey(); }, this);
+    if (barcode.ready())
+        barcode.exec();
+}
+
+bool CTessaryDlg::runServiceRequest(ServiceAction::Request request, int doneSlot)
+{
+    if (!session_.requireKeySet())
+        return false;
+    CVelquinLoginDiag login(session_, std::move(request), QApplication::activeWindow());
+    if (login.exec() != QDialog::Accepted)
+        return false;
+    session_.messenger().show(doneSlot, MsgIcon::Information);
+    return true;
+}
+
+void CTessaryDlg::loginToService()
+{
+    ServiceAction::Request login;
+    login.action = "login";
+    runServiceRequest(login, Msg::ServiceLoggedIn);
+}
+
+void CTessaryDlg::registerOwnKey()
+{
+    ServiceAction::Request registration;
+    registration.action = "register";
+    registration.keyFile = session_.keys().ownPublicKeyPath();
+    runServiceRequest(registration, Msg::ServiceKeyRegistered);
+}
+
+void CTessaryDlg::uploadToMyFolder() { sendThroughService(ServiceSendForm::Mode::Upload); }
+
+void CTessaryDlg::easySend() { sendThroughService(ServiceSendForm::Mode::EasySend); }
+
+void CTessaryDlg::transferEncrypted() { sendThroughService(ServiceSendForm::Mode::Transfer); }
+
+// The studio list's files go; sent files leave the list.
+void CTessaryDlg::sendThroughService(ServiceSendForm::Mode mode)
+{
+    if (!session_.requireKeySet())
+        return;
+    const auto files = studioFiles();
+    if (files.empty()) {
+        session_.messenger().show(Msg::NoFileSelected, MsgIcon::Exclamation);
+        return;
+    }
+    CVelquinSendDlg dialog(session_, mode, files, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.sent())
+        return;
+    workbench_->studio().clear();
+    showStudio();
+}
+
+void CTessaryDlg::decryptReceived()
+{
+    runBatch([](BatchContext& context) { WorkbenchCommands(context).decryptReceived(); });
+}
+
+std::vector<std::string> CTessaryDlg::studioFiles()
+{
+    WorkList& work = workbench_->work();
+    work.rebuildFrom(workbench_->studio());
+    std::vector<std::string> files = work.files();
+    work.clear();
+    return files;
+}
+
+void CTessaryDlg::showStudioFileLogs() { showFileLogs(studioFiles()); }
+
+void CTessaryDlg::forwardStudioFiles() { forwardFiles(studioFiles()); }
+
+void CTessaryDlg::showFileLogs(const std::vector<std::string>& files)
+{
+    if (!session_.requireKeySet())
+        return;
+    const CMessageTable& table = session_.table();
+    HistoryViewer viewer(session_.messenger(), session_.keys().ownPublicKeyPath(), session_.keys().ownPrivateKeyPath(),
+                         [this, &table](const std::vector<ContainerRow>& rows) {
+                             return CHistoryFileSelector(table, rows, this).choose();
+                         });
+    if (const auto view = viewer.run(files))
+        CKlxHistoryViewDlg(table, *view, this).exec();
+}
+
+void CTessaryDlg::forwardFiles(const std::vector<std::string>& files)
+{
+    if (!session_.requireKeySet())
+        return;
+    const CMessageTable& table = session_.table();
+    ForwardFile forward(
+        session_.messenger(), session_.keys().ownPublicKeyPath(), session_.keys().ownPrivateKeyPath(),
+        [this, &table](const std::vector<ContainerRow>& rows) { return CTransportKlxSelDlg(table, rows, this).choose(); },
+        [this, &table](const std::vector<CArchiveHistoryMan::NameEntry>& addresses) {
+            return CKlxSetAdrsViewDlg(table, addresses, this).choose();
+        },
+        *mail_);
+    if (!forward.run(files))
+        return;
+    workbench_->studio().clear();
+    showStudio();
 }
 
 void CTessaryDlg::help()

@@ -5,6 +5,8 @@
 #include "keys/StrayKeys.h"
 #include "workbench/AddressList.h"
 #include "workbench/CandidateList.h"
+#include "workbench/ServiceAction.h"
+#include "workbench/ServiceSendForm.h"
 #include "workbench/OptionsApply.h"
 #include "workbench/WorkbenchSession.h"
 
@@ -24,6 +26,7 @@ class QTreeWidget;
 
 namespace mvx {
 class AppSession;
+class InPlaceOpenings;
 class IKeyDropHandler;
 class MailUsesHandOver;
 }
@@ -37,6 +40,7 @@ class KeyDropRegistration;
 class WindowAuthentication;
 class CTessaryDialogMini;
 class FilePaneView;
+class InPlaceOpener;
 class StudioListWidget;
 class WindowEncryptChooser;
 
@@ -72,6 +76,11 @@ public:
         CmdDecryptSelected = 205,
         CmdDeleteSelected = 218,
         CmdChooseKeyPair = 219,
+        // This program's own commands of the web service.
+        CmdUploadToMyFolder = 40001,
+        CmdEasySend = 40002,
+        CmdTransferEncrypted = 40003,
+        CmdDecryptReceived = 40004,
     };
 
     explicit CTessaryDlg(AppSession& session, QWidget* parent = nullptr);
@@ -91,6 +100,18 @@ public:
     // Runs a job on the batch worker with the window's settings; false when
     // another batch is running.
     bool runBatch(std::function<void(BatchContext&)> job, std::function<void()> done = {});
+    // Opens a container with its program (a container given at start, or
+    // double-clicked in the file pane); the window stays usable meanwhile.
+    void openInPlace(const std::string& containerPath);
+    // "Show File Logs" and "Forward File" on the files given (the studio
+    // list's files from the commands, or a container given at start).
+    void showFileLogs(const std::vector<std::string>& files);
+    void forwardFiles(const std::vector<std::string>& files);
+    // The login dialog (the mini window's login button) and the registration
+    // of the own public key (the barcode window's Register).
+    void loginToService();
+    void registerOwnKey();
+
     // After the session has taken another key set (a new one, one chosen by
     // hand, a moved one found): the window encrypts and lists with it.
     void useNewKeySet();
@@ -108,6 +129,8 @@ public:
 
 signals:
     void batchFinished();
+    // An open in place has ended with OpenInPlace's result.
+    void openedInPlace(const QString& containerPath, int result);
     // Options confirmed: what the idle timer and the file-manager entries follow.
     void optionsApplied(const mvx::OptionsChange& change);
     // The window has closed: the program ends.
@@ -145,6 +168,17 @@ private:
     void chooseKeyPair();
     void showOptions();
     void sendPublicKey();
+    void showQrCode();
+    void uploadToMyFolder();
+    void easySend();
+    void transferEncrypted();
+    void sendThroughService(ServiceSendForm::Mode mode);
+    void decryptReceived();
+    void showStudioFileLogs();
+    void forwardStudioFiles();
+    std::vector<std::string> studioFiles();
+    // Asks the password and runs the request; true (and its message shown) when it succeeded.
+    bool runServiceRequest(ServiceAction::Request request, int doneSlot);
     void authenticateCommand();
     void help();
     void about();
@@ -167,6 +201,8 @@ private:
     std::unique_ptr<WindowEncryptChooser> chooser_;
     BatchRunner* runner_;
     BatchProgressBridge* progress_;
+    std::unique_ptr<InPlaceOpenings> openings_;
+    InPlaceOpener* opener_;
     std::unique_ptr<CTessaryDialogMini> mini_;
     std::unique_ptr<MailUsesHandOver> mail_;
     std::unique_ptr<StrayKeys> strays_;

@@ -65,8 +65,14 @@ FilePaneView::FilePaneView(QWidget* parent)
     connect(list_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         const auto& entries = pane_.entries();
         const int row = list_->indexOfTopLevelItem(item);
-        if (row >= 0 && static_cast<size_t>(row) < entries.size() && entries[static_cast<size_t>(row)].folder)
-            showFolder(QString::fromStdString(pane_.folder() + entries[static_cast<size_t>(row)].name));
+        if (row < 0 || static_cast<size_t>(row) >= entries.size())
+            return;
+        const auto& entry = entries[static_cast<size_t>(row)];
+        const QString path = QString::fromStdString(pane_.folder() + entry.name);
+        if (entry.folder)
+            showFolder(path);
+        else
+            emit fileActivated(path);
     });
     pane_.choose(selector_->currentText().toStdString());
     showEntries();

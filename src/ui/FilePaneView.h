@@ -35,6 +35,8 @@ public:
 signals:
     // The refresh button: the window also checks its lists.
     void refreshRequested();
+    // A file (not a folder) was double-clicked or entered.
+    void fileActivated(const QString& path);
 
 private:
     void fillSelector();

@@ -72,7 +72,11 @@ bool QtAppFrame::serveShellRequest(CommandLine::Switch kind, const std::vector<s
     CTessaryDlg& window = makeWindow();
     window.show();
     if (kind == Switch::Forward || kind == Switch::History) {
-        window.addToStudio(paths);
+        if (kind == Switch::History)
+            window.showFileLogs(paths);
+        else
+            window.forwardFiles(paths);
+        QMetaObject::invokeMethod(&window, &QWidget::close, Qt::QueuedConnection);
         return true;
     }
     return window.runBatch(

@@ -32,9 +32,8 @@ public:
     void showMiniWindow() override;
     void bringToFront() override;
     void addToStudio(const std::vector<std::string>& paths) override;
-    // -E, -D, -K run in the main window and close it when done. The history
-    // and forwarding windows are connected here; until then -H and -T bring
-    // the files into the main window's studio list.
+    // -E, -D, -K run in the main window, -H and -T open the history and
+    // forwarding windows; the main window closes when they are done.
     bool serveShellRequest(CommandLine::Switch kind, const std::vector<std::string>& paths) override;
 
     // nullptr before the first window was shown.

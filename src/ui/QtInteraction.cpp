@@ -156,7 +156,9 @@ std::optional<std::string> QtInteraction::chooseSavePathFiltered(const std::stri
                                                                  const std::string& suggestedPath,
                                                                  const std::string& filter)
 {
-    return chosenPath(QFileDialog::getSaveFileName(parent_, q(title), q(suggestedPath), qtFilters(filter)));
+    // The callers ask their own overwrite question through this interface.
+    return chosenPath(QFileDialog::getSaveFileName(parent_, q(title), q(suggestedPath), qtFilters(filter), nullptr,
+                                                   QFileDialog::DontConfirmOverwrite));
 }
 
 QString QtInteraction::qtFilters(const std::string& filter)

@@ -7,6 +7,7 @@
 #include "app/SingleInstance.h"
 #include "app/ProgramFolder.h"
 #include "ui/AppMonitor.h"
+#include "ui/CProgressDiag.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/CTessaryDlg.h"
 #include "ui/QtAppFrame.h"
@@ -18,6 +19,7 @@
 #include "workbench/CTessaryApp.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdlib>
 #include <iostream>
@@ -58,12 +60,50 @@ void probeFirstPaint(const QStringList& arguments, QWidget* window)
         new mvx::ui::FirstPaintProbe(window, picture, printTime);
 }
 
+// "--screenshot FILE --show-dialog history:CONTAINER|barcode|progress" (the
+// screenshot script): opens that dialog over the main window, saves a picture
+// of it and ends the program at once (a progress window's request is left
+// unfinished).
+bool showDialogForPicture(const QStringList& arguments, mvx::AppSession& session, mvx::ui::CTessaryDlg& window)
+{
+    const int at = arguments.indexOf("--show-dialog");
+    const int screenshot = arguments.indexOf("--screenshot");
+    if (at < 0 || at + 1 >= arguments.size() || screenshot < 0 || screenshot + 1 >= arguments.size())
+        return false;
+    const QString dialog = arguments[at + 1];
+    const QString picture = arguments[screenshot + 1];
+    auto* poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, [poll, picture] {
+        QWidget* shown = QApplication::activeModalWidget();
+        if (!shown)
+            return;
+        poll->stop();
+        QTimer::singleShot(600, shown, [shown, picture] {
+            shown->grab().save(picture);
+            std::_Exit(0);
+        });
+    });
+    poll->start(50);
+    QTimer::singleShot(0, &window, [dialog, &session, &window] {
+        if (dialog.startsWith("history:")) {
+            window.showFileLogs({dialog.mid(8).toStdString()});
+        } else if (dialog == "barcode") {
+            window.action(mvx::ui::CTessaryDlg::CmdShowQrCode)->trigger();
+        } else {
+            mvx::ServiceAction::Request connect;
+            connect.action = "connect";
+            mvx::ui::CProgressDiag(session, connect, &window).run();
+        }
+    });
+    return true;
+}
+
 // The command line without the program name and the probes' options.
 mvx::CommandLine commandLine(const QStringList& arguments)
 {
     std::vector<std::string> words;
     for (int i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == "--screenshot")
+        if (arguments[i] == "--screenshot" || arguments[i] == "--show-dialog")
             ++i;
         else if (arguments[i] != "--first-paint")
             words.push_back(arguments[i].toStdString());
@@ -107,10 +147,13 @@ int main(int argc, char** argv)
     if (!tessary.start(commandLine(QApplication::arguments()), instance, clipboard))
         return 0;
     monitor = std::make_unique<mvx::ui::AppMonitor>(tessary, frame);
-    if (frame.window()->miniWindow() && frame.window()->miniWindow()->isVisible())
-        probeFirstPaint(QApplication::arguments(), frame.window()->miniWindow());
-    else
-        probeFirstPaint(QApplication::arguments(), frame.window());
+    mvx::ui::CTessaryDlg* window = frame.window();
+    if (!showDialogForPicture(QApplication::arguments(), session, *window)) {
+        if (window->miniWindow() && window->miniWindow()->isVisible())
+            probeFirstPaint(QApplication::arguments(), window->miniWindow());
+        else
+            probeFirstPaint(QApplication::arguments(), window);
+    }
     const int status = QApplication::exec();
     // However the event loop ended (a probe, a signal), the protected folder is closed.
     tessary.shutDown(monitor->closedByIdle());

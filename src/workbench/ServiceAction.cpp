@@ -1,5 +1,6 @@
 #include "workbench/ServiceAction.h"
 
+#include "app/CMessenger.h"
 #include "app/Msg.h"
 #include "net/ProgressWorker.h"
 #include "net/ServiceUrl.h"
@@ -86,6 +87,14 @@ bool ServiceAction::needsAccount(const std::string& action)
            action == "upload" || action == "transfer";
 }
 
+void ServiceAction::showFailure(CMessenger& messenger, const Result& result)
+{
+    if (result.networkFailure)
+        messenger.showText(*result.networkFailure, MsgIcon::Stop);
+    else if (result.failureSlot != kNoFurtherMessage)
+        messenger.show(result.failureSlot, MsgIcon::Stop);
+}
+
 const char* ServiceAction::keyStatusWord(int status)
 {
     static const char* const words[] = {"unknown", "httperror", "fail", "dberr", "nonkey",
@@ -95,18 +104,28 @@ const char* ServiceAction::keyStatusWord(int status)
 
 ServiceAction::Result ServiceAction::run(const std::function<void(const std::string&)>& onProgress)
 {
+    std::string shown;
+    return runWithSnapshots([&](const CProgressWorker::Snapshot& snapshot) {
+        const std::string line = snapshot.fileLine.empty() ? snapshot.stageText : snapshot.fileLine;
+        if (line != shown && !snapshot.finished && onProgress)
+            onProgress(line);
+        shown = line;
+    });
+}
+
+ServiceAction::Result
+ServiceAction::runWithSnapshots(const std::function<void(const CProgressWorker::Snapshot&)>& onSnapshot)
+{
     CVelquinClient client(net::CServiceUrl::Resolve(session_.settings().serviceUrl));
     configure(client, request_);
     Result result;
     CProgressWorker worker(session_.table(), client);
     worker.Start(stageOf(request_.action), [&](CVelquinClient& working) { result = perform(working); });
-    std::string shown;
     do {
-        const auto snapshot = worker.Poll();
-        const std::string line = snapshot.fileLine.empty() ? snapshot.stageText : snapshot.fileLine;
-        if (line != shown && !snapshot.finished && onProgress)
-            onProgress(line);
-        shown = line;
+        if (stopRequested_)
+            worker.Stop();
+        if (onSnapshot)
+            onSnapshot(worker.Poll());
     } while (!worker.WaitForRefresh());
     worker.Wait();
     if (auto failure = worker.FailureMessage()) {

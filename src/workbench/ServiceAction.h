@@ -1,5 +1,8 @@
 #pragma once
 
+#include "net/ProgressWorker.h"
+
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -8,9 +11,6 @@
 namespace mvx {
 
 class AppSession;
-namespace net {
-class CVelquinClient;
-}
 
 // One request to the web delivery service, run behind the progress worker
 // as the login button, the barcode and the transfer windows and
@@ -48,8 +48,15 @@ public:
     // Runs the request; progress lines (stage, file being uploaded) go to
     // onProgress from the calling thread while the worker runs.
     Result run(const std::function<void(const std::string&)>& onProgress);
+    // The same, handing every poll's snapshot (stage, file, bytes sent) to onSnapshot.
+    Result runWithSnapshots(const std::function<void(const net::CProgressWorker::Snapshot&)>& onSnapshot);
+    // From any thread: the request under way fails at once and run() returns
+    // within a refresh period.
+    void stop() { stopRequested_ = true; }
 
     static bool needsAccount(const std::string& action);
+    // The network failure, or the message of the failure the service reported.
+    static void showFailure(class CMessenger& messenger, const Result& result);
     static const char* keyStatusWord(int status);
 
 private:
@@ -58,6 +65,7 @@ private:
 
     AppSession& session_;
     Request request_;
+    std::atomic<bool> stopRequested_ = false;
 };
 
 } // namespace mvx

@@ -1,17 +1,12 @@
 #include "workbench/SimpleMailComposer.h"
 
-#include "net/SimpleMail.h"
+#include "workbench/MailUsesHandOver.h"
 
 namespace mvx {
 
 bool SimpleMailComposer::compose(const MailMessage& mail)
 {
-    net::CSimpleMail simple;
-    for (const auto& address : mail.recipients)
-        simple.AddRecipient(address, net::CSimpleMail::To);
-    for (const auto& path : mail.attachments)
-        simple.AddAttachment(path);
-    return simple.Send(mail.subject, mail.body) == 1;
+    return MailUsesHandOver(messenger_).send({mail.recipients, mail.attachments, mail.subject, mail.body});
 }
 
 } // namespace mvx

@@ -64,6 +64,19 @@ DecryptOutcome WorkbenchCommands::decryptSelected(const std::string& folder, con
     return batch.run(kKindForOneself);
 }
 
+DecryptOutcome WorkbenchCommands::decryptReceived()
+{
+    const auto chosen = context_.messenger.interaction().chooseFilesFiltered(
+        context_.messenger.text(Msg::ChooseReceivedContainers), std::string(),
+        context_.messenger.text(Msg::EncryptedFilesFilter));
+    if (chosen.empty())
+        return {};
+    context_.work.clear();
+    context_.work.setFiles(chosen);
+    DecryptBatch batch(context_);
+    return batch.run(kKindSilent, context_.settings.klxKeep);
+}
+
 EncryptOutcome WorkbenchCommands::encryptFromDestinationList(const std::vector<std::string>& plainFiles)
 {
     context_.work.clear();

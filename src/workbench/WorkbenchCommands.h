@@ -39,6 +39,10 @@ public:
     // "Decryption" (kind 1) on the selected items of the current folder.
     DecryptOutcome decryptSelected(const std::string& folder, const std::vector<std::string>& names);
 
+    // Containers received from the web service (kind 5): chosen in a file
+    // dialog, decrypted without questions, removed unless "KlxKeep".
+    DecryptOutcome decryptReceived();
+
     // "Create Encrypt File" of the destination-list window (kind 2): the
     // files chosen there; destinations and options come from the chooser.
     EncryptOutcome encryptFromDestinationList(const std::vector<std::string>& plainFiles);

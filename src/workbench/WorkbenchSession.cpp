@@ -24,7 +24,7 @@ SenderKeys senderKeysOf(const CKeyManager& keys)
 
 WorkbenchSession::WorkbenchSession(CMessenger& messenger, const Settings& settings, CKeyManager& keys,
                                    bool settingsFound)
-    : crypto_(messenger, senderKeysOf(keys)), senders_(keys), unknownSender_(messenger, keys),
+    : crypto_(messenger, senderKeysOf(keys)), mailer_(&messenger), senders_(keys), unknownSender_(messenger, keys),
       context_(messenger, studio_, work_)
 {
     context_.settings = WorkbenchSettings::from(settings);
