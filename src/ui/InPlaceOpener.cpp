@@ -17,7 +17,9 @@ void InPlaceOpener::open(const QString& containerPath)
 {
     auto result = std::make_shared<int>(0);
     QThread* thread = QThread::create(
-        [this, result, path = containerPath.toStdString()] { *result = openings_.open(path); });
+        [this, result, path = containerPath.toStdString(), keySet = openings_.keySetOfNow()] {
+            *result = openings_.open(path, keySet);
+        });
     threads_.insert(thread);
     connect(thread, &QThread::finished, this, [this, thread, result, containerPath] {
         threads_.erase(thread);

@@ -29,7 +29,13 @@ bool InPlaceOpenings::isOpen(const std::string& containerPath) const
     return open_.count(containerPath) != 0;
 }
 
-int InPlaceOpenings::open(const std::string& containerPath)
+InPlaceOpenings::KeySetPlace InPlaceOpenings::keySetOfNow() const
+{
+    const Settings& settings = session_.settings();
+    return {settings.keyPairRoot, settings.publicKeyName, settings.privateKeyName};
+}
+
+int InPlaceOpenings::open(const std::string& containerPath, const KeySetPlace& keySet)
 {
     CMessenger& messenger = session_.messenger();
     if (!begin(containerPath)) {
@@ -41,7 +47,8 @@ int InPlaceOpenings::open(const std::string& containerPath)
         const std::string& path;
         ~Unmark() { openings.end(path); }
     } unmark{*this, containerPath};
-    CKeyManager& keys = session_.keys();
+    CKeyManager keys(messenger);
+    keys.findOwnKeySet(keySet.root, keySet.publicKeyName, keySet.privateKeyName);
     FileDecryptor decryptor(messenger, keys.ownPublicKeyPath(), keys.ownPrivateKeyPath());
     KeyFolderSenderDirectory senders(keys);
     decryptor.setSenderDirectory(&senders);

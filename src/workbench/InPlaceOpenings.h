@@ -14,12 +14,20 @@ class AppSession;
 // never race to be written back.
 class InPlaceOpenings {
 public:
-    // The session's key set of the moment opens each container.
+    // Where the own key set lies when an open starts.
+    struct KeySetPlace {
+        std::string root, publicKeyName, privateKeyName;
+    };
+
     explicit InPlaceOpenings(AppSession& session) : session_(session) {}
 
+    // Read on the session's thread, before the open's thread starts.
+    KeySetPlace keySetOfNow() const;
     // OpenInPlace's result (kNotOpened after a message, kUpdated, kViewed).
-    // Safe to call from several threads at once.
-    int open(const std::string& containerPath);
+    // Safe to call from several threads at once: each open reads the key set
+    // into a key manager of its own, so a batch or a change of key set while
+    // the program is in use does not touch it.
+    int open(const std::string& containerPath, const KeySetPlace& keySet);
     bool isOpen(const std::string& containerPath) const;
 
 private:
