@@ -1,5 +1,6 @@
 #include "ScriptedInteraction.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace mvx::test {
@@ -10,6 +11,12 @@ std::vector<std::string> ScriptedInteraction::texts() const
     for (const Shown& s : shown_)
         all.push_back(s.text);
     return all;
+}
+
+bool ScriptedInteraction::showed(const std::string& text) const
+{
+    const auto shownTexts = texts();
+    return std::find(shownTexts.begin(), shownTexts.end(), text) != shownTexts.end();
 }
 
 std::vector<std::string> ScriptedInteraction::textsOf(Kind kind) const

@@ -55,6 +55,8 @@ public:
 
     const std::vector<Shown>& shown() const { return shown_; }
     std::vector<std::string> texts() const;
+    // Whether this exact text was shown at some point.
+    bool showed(const std::string& text) const;
     std::vector<std::string> textsOf(Kind kind) const;
     size_t count(Kind kind) const;
     const Shown& last() const;

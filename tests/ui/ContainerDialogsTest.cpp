@@ -31,12 +31,6 @@ using mvx::test::whenModalShows;
 
 namespace {
 
-bool shownText(const mvx::test::ScriptedInteraction& script, const std::string& text)
-{
-    const auto texts = script.texts();
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
-
 QStringList rowTexts(const QTreeWidget* list, int row)
 {
     QStringList texts;
@@ -149,7 +143,7 @@ private slots:
         ::setenv("MORVANEX_MAILER", "/bin/false", 1);
         f.action("actionSendPublicKey")->trigger();
         const std::string keyFolder = f.temp.file("keys/");
-        QVERIFY(shownText(f.script, f.session->messenger().format(mvx::Msg::MailProgramFailed, keyFolder)));
+        QVERIFY(f.script.showed(f.session->messenger().format(mvx::Msg::MailProgramFailed, keyFolder)));
     }
 
     // A container double-clicked in the file pane opens in its program; the
@@ -174,7 +168,7 @@ private slots:
         f.window->openInPlace(container);
         QTRY_COMPARE(opened.count(), 1);
         QCOMPARE(opened.at(0).at(1).toInt(), mvx::OpenInPlace::kNotOpened);
-        QVERIFY(shownText(f.script, f.session->messenger().format(mvx::Msg::ContainerAlreadyOpenInPlace, container)));
+        QVERIFY(f.script.showed(f.session->messenger().format(mvx::Msg::ContainerAlreadyOpenInPlace, container)));
         f.clickButton("addToStudio");  // the window answers while the program is open
 
         f.write("release", "");
@@ -232,7 +226,7 @@ private slots:
         QVERIFY(f.runCommand("actionDecryptReceived"));
         QCOMPARE(f.read(f.temp.file("inbox/e.txt")), std::string("text of inbox/e.txt"));
         QVERIFY(!f.exists(container));
-        QVERIFY(!shownText(f.script, "1 Files succeed in decryption."));
+        QVERIFY(!f.script.showed("1 Files succeed in decryption."));
     }
 
 private:

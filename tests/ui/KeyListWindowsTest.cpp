@@ -41,12 +41,6 @@ QStringList listTexts(const QTreeWidget* list, int column = 0)
     return texts;
 }
 
-bool shownText(const ScriptedInteraction& script, const std::string& text)
-{
-    const auto texts = script.texts();
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
-
 void press(QWidget* dialog, const char* button)
 {
     auto* found = dialog->findChild<QPushButton*>(button);
@@ -109,7 +103,7 @@ private slots:
             press(dialog, "ok");  // no name yet: refused, and asked again
         });
         press(window, "add");
-        QVERIFY(shownText(f.script, "Set User Name of This Public Key."));
+        QVERIFY(f.script.showed("Set User Name of This Public Key."));
         QVERIFY(listTexts(entries).contains("Quinn"));
         QVERIFY(!f.exists(quinnKey));
         QVERIFY(f.exists(keyFolder + "quinn.kpub"));
@@ -127,7 +121,7 @@ private slots:
 
         f.script.clear();
         press(window, "delete");
-        QVERIFY(shownText(f.script, "No items were selected!"));
+        QVERIFY(f.script.showed("No items were selected!"));
         f.click(entries, "Quinn");
         f.script.answerContinue(0);
         press(window, "delete");
@@ -149,7 +143,7 @@ private slots:
         auto* entries = window->findChild<QTreeWidget*>("entryList");
         f.script.clear();
         press(window, "createEncryptFile");
-        QVERIFY(shownText(f.script, "Not select partber's address."));
+        QVERIFY(f.script.showed("Not select partber's address."));
 
         f.click(entries, "Pat");
         WindowFixture::tick(window->findChild<QCheckBox*>("manageLogs"));  // no history without oneself
@@ -250,7 +244,7 @@ private slots:
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(mini, &drop);
         QVERIFY(finished.count() > 0 || finished.wait(60000));
-        QVERIFY(shownText(f.script, "登録されていない鍵が1個発見されました。これらの鍵を登録しますか？"));
+        QVERIFY(f.script.showed("登録されていない鍵が1個発見されました。これらの鍵を登録しますか？"));
 
         QTest::mouseClick(mini->findChild<QPushButton*>("miniKeyChainList"), Qt::LeftButton);
         auto* entries = f.window->keyChainWindow()->findChild<QTreeWidget*>("entryList");
@@ -268,7 +262,7 @@ private slots:
         const std::string question = "登録されていない鍵が1個発見されました。これらの鍵を登録しますか？";
         f.script.answerYesNo(false);
         QVERIFY(f.runCommand("actionDecryption"));
-        QVERIFY(shownText(f.script, question));
+        QVERIFY(f.script.showed(question));
         QVERIFY(f.runCommand("actionDecryption"));
         f.action("actionKeyChainList")->trigger();
         const auto texts = f.script.texts();

@@ -42,12 +42,6 @@ QStringList listTexts(const QListWidget* list)
     return texts;
 }
 
-bool shownText(const ScriptedInteraction& script, const std::string& text)
-{
-    const auto texts = script.texts();
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
-
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -79,7 +73,7 @@ private slots:
 
         QVERIFY(f.runCommand("actionEncryption"));
         QVERIFY(f.exists(plain + ".klx"));
-        QVERIFY(shownText(f.script, "1 files succeeded encryption."));
+        QVERIFY(f.script.showed("1 files succeeded encryption."));
         QCOMPARE(f.find<QListWidget>("studioList")->count(), 0);
         QCOMPARE(addresses->topLevelItemCount(), 0);
 
@@ -111,7 +105,7 @@ private slots:
             number->clear();
             QTest::keyClicks(number, "0");
             QTest::mouseClick(dialog->findChild<QPushButton*>("ok"), Qt::LeftButton);
-            QVERIFY(shownText(f.script, "The range that can set time is 1 to 99."));
+            QVERIFY(f.script.showed("The range that can set time is 1 to 99."));
             QVERIFY(dialog->isVisible());
             number->clear();
             QTest::keyClicks(number, "2");
@@ -131,7 +125,7 @@ private slots:
         f.click(f.find<QTreeWidget>("fileList"), "a.txt");
         f.clickButton("addToStudio");
         f.action("actionEncryption")->trigger();
-        QVERIFY(shownText(f.script, "Not set up partner."));
+        QVERIFY(f.script.showed("Not set up partner."));
         QVERIFY(!f.exists(f.temp.file("work/a.txt.klx")));
         QCOMPARE(f.find<QListWidget>("studioList")->count(), 1);
     }
@@ -156,7 +150,7 @@ private slots:
         f.click(files, "a.txt");
         f.clickButton("addToStudio");
         f.clickButton("addToStudio");
-        QVERIFY(shownText(f.script, "This File or Folder has already been selected."));
+        QVERIFY(f.script.showed("This File or Folder has already been selected."));
         QCOMPARE(f.find<QListWidget>("studioList")->count(), 1);
 
         f.tick(f.find<QCheckBox>("encryptedOnly"));
@@ -218,7 +212,7 @@ private slots:
         f.script.answerYesNo(true);  // encrypt although the own key is not a destination
         whenModalShows<mvx::ui::CKeyListSel>([&f](mvx::ui::CKeyListSel* dialog) {
             QTest::mouseClick(dialog->findChild<QPushButton*>("ok"), Qt::LeftButton);
-            QVERIFY(shownText(f.script, "Not select partber's address."));
+            QVERIFY(f.script.showed("Not select partber's address."));
             QVERIFY(dialog->isVisible());
             f.doubleClick(dialog->findChild<QTreeWidget*>("candidateList"), "Pat");
             QCOMPARE(dialog->findChild<QTreeWidget*>("chosenList")->topLevelItemCount(), 1);
@@ -263,7 +257,7 @@ private slots:
         QVERIFY(!f.exists(f.temp.file("many/b.txt.klx")));
         for (const char* name : {"a.txt", "b.txt", "c.txt"})
             QCOMPARE(f.read(f.temp.file(std::string("many/") + name)), std::string(name));
-        QVERIFY(!shownText(f.script, "1 files succeeded encryption."));
+        QVERIFY(!f.script.showed("1 files succeeded encryption."));
     }
 
 private:

@@ -22,12 +22,6 @@ using mvx::test::whenModalShows;
 
 namespace {
 
-bool shownText(const mvx::test::ScriptedInteraction& script, const std::string& text)
-{
-    const auto texts = script.texts();
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
-
 void enterPasswordAndLogin(mvx::ui::CVelquinLoginDiag* dialog, const char* password)
 {
     QTest::keyClicks(dialog->findChild<QLineEdit*>("password"), password);
@@ -82,8 +76,8 @@ private slots:
         QVERIFY(keptOpen);
         QCOMPARE(fieldAfterRefusal, QString());
         const auto& messenger = f.session->messenger();
-        QVERIFY(shownText(f.script, messenger.text(mvx::Msg::WrongMailOrPassword)));
-        QVERIFY(shownText(f.script, messenger.text(mvx::Msg::ServiceLoggedIn)));
+        QVERIFY(f.script.showed(messenger.text(mvx::Msg::WrongMailOrPassword)));
+        QVERIFY(f.script.showed(messenger.text(mvx::Msg::ServiceLoggedIn)));
         QVERIFY(f.settingsText().find("pw") == std::string::npos);
     }
 
@@ -100,7 +94,7 @@ private slots:
         whenModalShows<mvx::ui::CVelquinSendDlg>([&](mvx::ui::CVelquinSendDlg* dialog) {
             QTest::mouseClick(dialog->findChild<QPushButton*>("send"), Qt::LeftButton);
             refused = dialog->isVisible() &&
-                      shownText(f.script, f.session->messenger().text(mvx::Msg::ServiceAddressesMissing));
+                      f.script.showed(f.session->messenger().text(mvx::Msg::ServiceAddressesMissing));
             QTest::keyClicks(dialog->findChild<QLineEdit*>("subject"), "Plan");
             auto* addresses = dialog->findChild<QPlainTextEdit*>("addresses");
             QTest::keyClicks(addresses, "pat@example.org");
@@ -127,7 +121,7 @@ private slots:
         const auto parts = TestWebService::shared().requests().back()["multipart"]["parts"];
         QCOMPARE(parts[3]["value"].get<std::string>(), std::string("Mine"));
         QCOMPARE(TestWebService::readFile(parts[5]["stored"]), std::string("the plan"));
-        QVERIFY(shownText(f.script, f.session->messenger().text(mvx::Msg::ServiceFilesSent)));
+        QVERIFY(f.script.showed(f.session->messenger().text(mvx::Msg::ServiceFilesSent)));
     }
 
     // A service that drops the connection in the middle of an upload: the
