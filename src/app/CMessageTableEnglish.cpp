@@ -6,8 +6,9 @@ namespace mvx {
 
 namespace {
 
-// English texts of the message table. An empty text is a message that is
-// shown empty in English; slots missing here keep their Japanese text.
+// English texts of the message table. An empty text has no English words;
+// the messenger shows its stand-in slot where one exists (CMessenger.cpp).
+// Slots missing here keep their Japanese text.
 const MessageText kTexts[] = {
     {Msg::MakerPublicKeyFileName, "brellwick_vuz.kpub"},
     {Msg::MiniMenuCaption, "MiniMenu"},
@@ -74,11 +75,15 @@ const MessageText kTexts[] = {
     {Msg::KeySetSummary, "These key files will be made:\n\n%s\n    the public key: send it to your partners.\n%s\n    the private key: keep it to yourself.\n%s\n    the key for encrypting files for yourself.\n\nKey files whose names are changed can no longer encrypt or decrypt."},
     {Msg::KeyPairMovedQuestionEnglish, "The key pair named in the settings was not found.\nDo you choose the folder it was moved to?"},
     {Msg::PrivateKeyFileFilter, "Private Key File(*.kpri)|*.kpri|"},
+    {Msg::EncryptedFileFolderMissingEnglish, "The folder set for the encrypted files does not exist."},
+    {Msg::AutoFolderMissingEnglish, "The folder set for automatic encryption and decryption does not exist."},
     {Msg::FatalErrorClosing, "\n\nMORVANEX closes now.Sorry.\n"},
     {Msg::FatalErrorCaption, "MORVANEX Error Report"},
     {Msg::ShellExtensionError, "MORVANEX System Error!! \n\nShell extension dll error."},
     {Msg::ClipboardApiError, "MORVANEX System Error!! \n\nClip board API error."},
     {Msg::UnexpectedCircumstancesError, "MORVANEX System Error!! \n\nUnexpected circumstances error."},
+    {Msg::SpecificFolderIsKeyFolderEnglish, "Do not choose the key management folder as the specific folder."},
+    {Msg::SpecificFolderMustBeHardDiskEnglish, "Please choose a folder on a hard disk as the specific folder."},
     {Msg::NotOpenPrivateKey, "Not open PrivateKey(%s).\nNot Exist PrivateKey."},
     {Msg::AuthPublicKeyNotFound, "Not found Auth-PublicKey.\nPossible to Move&Delete."},
     {Msg::PublicKeyNotAuthenticated, "This public key was not authenticated. Need to authenicate Key for your partner."},
@@ -99,6 +104,9 @@ const MessageText kTexts[] = {
     {Msg::RenewKeyChainList, "Succeed in Decryption.\nDo you renew KeyChainList?\n\nUserName:%s\nMailAddress:%s"},
     {Msg::DigestAddDataError, "FileDigest ERROR: in CSHA::AddData(), Data Length should be >= 0!"},
     {Msg::DigestFinalDigestError, "FileDigest ERROR: in CSHA::FinalDigest(), No data Added before call!"},
+    {Msg::SpecificFolderNotNetworkDriveEnglish, "Do not choose a network drive as the specific folder."},
+    {Msg::CannotChooseDriveDirectlyEnglish, "A drive cannot be chosen directly."},
+    {Msg::SystemFolderRefusedEnglish, "%s cannot be chosen: encrypting it could harm the system."},
     {Msg::SendKeyFilesByMail, "Send Key File by E-mail"},
     {Msg::FolderNameLabel, "Folder name:"},
     {130, ""},

@@ -1,6 +1,37 @@
 #include "app/CMessenger.h"
 
+#include "app/Msg.h"
+
+#include <utility>
+
 namespace mvx {
+
+namespace {
+
+// Messages the English table leaves empty, with a slot that says the same.
+constexpr std::pair<int, int> kStandIns[] = {
+    {Msg::KeyPairMovedQuestion, Msg::KeyPairMovedQuestionEnglish},
+    {Msg::EncryptedFileFolderMissing, Msg::EncryptedFileFolderMissingEnglish},
+    {Msg::AutoFolderMissing, Msg::AutoFolderMissingEnglish},
+    {Msg::SpecificFolderIsKeyFolder, Msg::SpecificFolderIsKeyFolderEnglish},
+    {Msg::SpecificFolderMustBeHardDisk, Msg::SpecificFolderMustBeHardDiskEnglish},
+    {Msg::SpecificFolderNotNetworkDrive, Msg::SpecificFolderNotNetworkDriveEnglish},
+    {Msg::CannotChooseDriveDirectly, Msg::CannotChooseDriveDirectlyEnglish},
+    {Msg::SystemFolderRefused, Msg::SystemFolderRefusedEnglish},
+};
+
+} // namespace
+
+const std::string& CMessenger::shownText(int slot) const
+{
+    const std::string& own = table_.text(slot);
+    if (!own.empty())
+        return own;
+    for (const auto& [empty, standIn] : kStandIns)
+        if (empty == slot)
+            return table_.text(standIn);
+    return own;
+}
 
 std::string CMessenger::caption(int captionSlot) const
 {

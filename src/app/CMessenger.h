@@ -19,10 +19,12 @@ public:
 
     const std::string& text(int slot) const { return table_.text(slot); }
 
+    // The slot's text, formatted; a question or refusal whose text is empty
+    // in this language shows its stand-in instead of an empty box.
     template <typename... Args>
     std::string format(int slot, const Args&... args) const
     {
-        return formatMessage(table_.text(slot), args...);
+        return formatMessage(shownText(slot), args...);
     }
 
     template <typename... Args>
@@ -67,6 +69,7 @@ public:
 
 private:
     std::string caption(int captionSlot) const;
+    const std::string& shownText(int slot) const;
 
     const CMessageTable& table_;
     IInteraction& ui_;

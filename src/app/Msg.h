@@ -75,6 +75,8 @@ enum Id : int {
     KeySetSummary = 85, // These key files will be made:\n\n%s\n    the public key: send it to your partners...
     KeyPairMovedQuestionEnglish = 86, // The key pair named in the settings was not found.\nDo you choose the fo...
     PrivateKeyFileFilter = 87, // Private Key File(*.kpri)|*.kpri|
+    EncryptedFileFolderMissingEnglish = 88, // The folder set for the encrypted files does not exist.
+    AutoFolderMissingEnglish = 89, // The folder set for automatic encryption and decryption does not exist.
     FatalErrorClosing = 90, // \n\nMORVANEX closes now.Sorry.\n
     FatalErrorCaption = 91, // MORVANEX Error Report
     SharedMemoryCreateFailed = 92, // 共有メモリ確保に失敗しました (Japanese in both)
@@ -83,6 +85,8 @@ enum Id : int {
     ShellExtensionError = 95, // MORVANEX System Error!! \n\nShell extension dll error.
     ClipboardApiError = 96, // MORVANEX System Error!! \n\nClip board API error.
     UnexpectedCircumstancesError = 97, // MORVANEX System Error!! \n\nUnexpected circumstances error.
+    SpecificFolderIsKeyFolderEnglish = 98, // Do not choose the key management folder as the specific folder.
+    SpecificFolderMustBeHardDiskEnglish = 99, // Please choose a folder on a hard disk as the specific folder.
     NotOpenPrivateKey = 100, // Not open PrivateKey(%s).\nNot Exist PrivateKey.
     AuthPublicKeyNotFound = 101, // Not found Auth-PublicKey.\nPossible to Move&Delete.
     PublicKeyNotAuthenticated = 102, // This public key was not authenticated. Need to authenicate Key for ...
@@ -106,6 +110,9 @@ enum Id : int {
     CryptApiErrorPrefix = 120, // CryptAPIエラー:  (Japanese in both)
     DigestAddDataError = 121, // FileDigest ERROR: in CSHA::AddData(), Data Length should be >= 0!
     DigestFinalDigestError = 122, // FileDigest ERROR: in CSHA::FinalDigest(), No data Added before call!
+    SpecificFolderNotNetworkDriveEnglish = 123, // Do not choose a network drive as the specific folder.
+    CannotChooseDriveDirectlyEnglish = 124, // A drive cannot be chosen directly.
+    SystemFolderRefusedEnglish = 125, // %s cannot be chosen: encrypting it could harm the system.
     SendKeyFilesByMail = 127, // Send Key File by E-mail
     FolderNameLabel = 128, // Folder name:
     KeyPairMovedQuestion = 131, // 設定されている鍵ペアが見つかりません。\n鍵ペアを移動したフォルダを指定しますか？ (empty in English)

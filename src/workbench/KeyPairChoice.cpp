@@ -45,10 +45,7 @@ bool KeyPairChoice::keyPairMoved() const
 bool KeyPairChoice::locateMovedKeyPair()
 {
     CMessenger& messenger = session_.messenger();
-    // The question's own text is empty in English; an empty question cannot be answered.
-    const int question = messenger.text(Msg::KeyPairMovedQuestion).empty() ? Msg::KeyPairMovedQuestionEnglish
-                                                                             : Msg::KeyPairMovedQuestion;
-    if (!messenger.askYesNo(question, MsgIcon::Stop))
+    if (!messenger.askYesNo(Msg::KeyPairMovedQuestion, MsgIcon::Stop))
         return false;
     const Settings& settings = session_.settings();
     for (;;) {

@@ -164,7 +164,9 @@ TEST_F(OptionsRulesTest, BrowserAsksAgainAfterARefusalUntilAccepted)
     EXPECT_EQ(ui.last().path, "/etc");
 }
 
-TEST_F(OptionsRulesTest, BrowserEndsOnCancelAndRefusalsShowEmptyInEnglish)
+// The English table has no words for the folder refusals: the messenger
+// shows their stand-ins instead of an empty box.
+TEST_F(OptionsRulesTest, BrowserEndsOnCancelAndRefusalsAreWordedInEnglish)
 {
     CMessageTable table;
     table.FillEnglish();
@@ -173,8 +175,10 @@ TEST_F(OptionsRulesTest, BrowserEndsOnCancelAndRefusalsShowEmptyInEnglish)
     ui.answerFolder(std::string("/"));
     EXPECT_FALSE(browseSpecificFolder(messenger, facts, kKeyRoot, kProgramFolder, "").has_value());
     ASSERT_EQ(ui.count(Kind::Message), 1u);
-    EXPECT_EQ(ui.textsOf(Kind::Message)[0], "");
+    EXPECT_EQ(ui.textsOf(Kind::Message)[0], "Do not choose a network drive as the specific folder.");
     EXPECT_EQ(ui.count(Kind::ChooseFolder), 2u);
+    EXPECT_EQ(messenger.format(Msg::SystemFolderRefused, "/etc"),
+              "/etc cannot be chosen: encrypting it could harm the system.");
 }
 
 TEST_F(OptionsRulesTest, EncryptedFileFolderBrowserOnlyAddsTheSlash)

@@ -151,8 +151,8 @@ private slots:
     }
 
     // The options refuse a system folder and a folder under the key root as
-    // the specific folder (texts in Japanese: the English table has none
-    // for the first), then take a sound one, mark it and say what changed.
+    // the specific folder (with their Japanese texts), then take a sound
+    // one, mark it and say what changed.
     void optionsRefuseSystemAndKeyFoldersAndMarkTheSpecificFolder()
     {
         fixture = std::make_unique<WindowFixture>();
