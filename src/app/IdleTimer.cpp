@@ -1,5 +1,6 @@
 #include "app/IdleTimer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -28,6 +29,12 @@ void IdleTimer::arm(int minutes)
 void IdleTimer::disarm() { armed_ = false; }
 
 void IdleTimer::activity() { lastActivity_ = now_(); }
+
+void IdleTimer::desktopIdle(int64_t seconds)
+{
+    if (seconds >= 0)
+        lastActivity_ = std::max(lastActivity_, now_() - seconds);
+}
 
 bool IdleTimer::tick(bool canAct)
 {

@@ -24,6 +24,9 @@ public:
     void disarm();
     bool armed() const { return armed_; }
     void activity();
+    // The desktop's own count: the user touched keyboard or mouse somewhere
+    // (in another program too) this many seconds ago.
+    void desktopIdle(int64_t seconds);
     // The tick of every second. canAct: the window the action closes is there
     // to close (a hidden mini window is not). True once when the action is due.
     bool tick(bool canAct = true);

@@ -70,6 +70,8 @@ void AppMonitor::tick()
     // The action waits while no window is there to close (the mini window
     // hidden on its way back to the main window, say).
     const bool shown = window && (window->isVisible() || (mini && mini->isVisible()));
+    if (const auto idle = desktopIdle_.seconds())
+        app_.desktopIdle(*idle);
     if (window && !batchRunning() && app_.idleTick(shown))
         closeForIdle();
     if (++ticks_ % kMountPollTicks == 0 && !mounts_.poll().empty() && !batchRunning())

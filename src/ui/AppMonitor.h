@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MountPoller.h"
+#include "ui/DesktopIdleTime.h"
 
 #include <QObject>
 #include <QSocketNotifier>
@@ -17,7 +18,7 @@ namespace mvx::ui {
 class QtAppFrame;
 
 // What the program watches while it runs: user activity anywhere in the
-// program and the idle timer's tick, new removable media, and logind's
+// program and on the desktop (where X tells it) and the idle timer's tick, new removable media, and logind's
 // Lock, Unlock and PrepareForSleep signals on the system bus (where there
 // is one). Each goes to the start-up logic, which decides. SIGTERM, SIGHUP
 // and SIGINT close the windows, so the exit runs as after a close.
@@ -50,6 +51,7 @@ private:
     QtAppFrame& frame_;
     QTimer timer_;
     MountPoller mounts_;
+    DesktopIdleTime desktopIdle_;
     int ticks_ = 0;
     bool closedByIdle_ = false;
     std::unique_ptr<QSocketNotifier> signals_;

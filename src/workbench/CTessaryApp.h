@@ -53,6 +53,7 @@ public:
     IdleTimer& idleTimer() { return idle_; }
     void armIdleTimer();
     void userActivity() { idle_.activity(); }
+    void desktopIdle(int64_t seconds) { idle_.desktopIdle(seconds); }
     // The timer's tick; true once when the idle action is due: the front end
     // closes its windows and calls shutDown(true).
     bool idleTick(bool canAct = true) { return idle_.tick(canAct); }

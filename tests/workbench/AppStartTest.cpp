@@ -281,6 +281,17 @@ TEST(IdleTimerTest, TheActionFiresOnceAfterTheThresholdOfEachArmingAndOnlyWhenIt
     timer.disarm();
     now += 1000;
     EXPECT_FALSE(timer.tick());
+
+    // Typing in another program counts; the desktop's count never moves the
+    // last activity back.
+    timer.arm(1);
+    now += 50;
+    timer.desktopIdle(5);
+    now += 55;
+    EXPECT_FALSE(timer.tick());
+    timer.desktopIdle(1000);
+    now += 5;
+    EXPECT_TRUE(timer.tick());
 }
 
 TEST_F(AppStartTest, ALockedSessionClosesTheProtectedFolderAndUnlockingOpensItOnlyAfterYes)
