@@ -217,6 +217,10 @@ void CIniFile::setString(const std::string& section, const std::string& key, con
     for (char& c : value)
         if (c == '\n' || c == '\r')
             c = ' ';
+    // Reading trims blanks around a value and takes off one pair of quotes:
+    // such a value is written inside quotes so that it reads back the same.
+    if (trim(value) != value || unquote(value) != value)
+        value = '"' + value + '"';
     auto range = findSection(section);
     if (!range) {
         if (!lines_.empty() && !trim(lines_.back()).empty())

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 namespace mvx {
 namespace {
@@ -35,8 +37,10 @@ TEST(IniFile, FirstOfDuplicateKeysCountsAndSectionsStaySeparate)
 
 TEST(IniFile, ValuesLoseEnclosingQuotesAndAreCutToTheBuffer)
 {
+    TempFolder dir;
+    std::ofstream(dir.slash() + "q.ini") << "[S]\nQ=\"quoted value\"\n";
     CIniFile ini;
-    ini.setString("S", "Q", "\"quoted value\"");
+    ASSERT_TRUE(ini.load(dir.slash() + "q.ini"));
     EXPECT_EQ(ini.getString("S", "Q", ""), "quoted value");
     ini.setString("S", "Long", std::string(300, 'x'));
     EXPECT_EQ(ini.getString("S", "Long", "").size(), 255u);
@@ -86,6 +90,22 @@ TEST(IniFile, LineBreaksInValuesCannotAddKeys)
     ini.setString("KLX", "DestPath1", "/tmp/x\nEncAndDec=1");
     EXPECT_FALSE(ini.value("KLX", "EncAndDec").has_value());
     EXPECT_EQ(ini.lines().size(), 2u);
+}
+
+TEST(IniFile, ValuesWithOuterBlanksOrQuotesReadBackAsWritten)
+{
+    TempFolder dir;
+    const std::string path = dir.slash() + "values.ini";
+    for (const std::string written : {"/keys/ ", " /keys/", "'/keys/'", "\"a\"", "/keys/\r\r"}) {
+        CIniFile ini;
+        ini.setString("KLX", "keyPairRoot", written);
+        ASSERT_TRUE(ini.save(path));
+        CIniFile again;
+        ASSERT_TRUE(again.load(path));
+        std::string expected = written;
+        std::replace(expected.begin(), expected.end(), '\r', ' ');
+        EXPECT_EQ(again.getString("KLX", "keyPairRoot", ""), expected) << written;
+    }
 }
 
 TEST(IniFile, MissingFileLoadsEmpty)
