@@ -152,17 +152,17 @@ void CKeyChainList::buildButtons(QLayout* layout)
         {"createEncryptFile", &CKeyChainList::createEncryptFile},
         {"publicKeyAuthentication", &CKeyChainList::authenticate},
     };
-    for (const auto& spec : kButtons) {
+    for (const auto& kind : kButtons) {
         auto* button = new QPushButton(this);
-        button->setObjectName(spec.name);
+        button->setObjectName(kind.name);
         button->setAutoDefault(false);
-        const auto handler = handlers.find(spec.name);
+        const auto handler = handlers.find(kind.name);
         if (handler != handlers.end())
             connect(button, &QPushButton::clicked, this, handler->second);
         else
             connect(button, &QPushButton::clicked, this, &QDialog::accept);
         layout->addWidget(button);
-        buttons_.emplace_back(button, spec.slot);
+        buttons_.emplace_back(button, kind.slot);
     }
 }
 
