@@ -161,6 +161,8 @@ double timedInChild(F&& phase, double& peak)
     return result[0];
 }
 
+// A new container and a new plain file each run, as a user makes them: an
+// output truncated over the previous run's would make ext4 flush it on close.
 void bigFile(size_t size, int runs)
 {
     const std::string plain = g_work + "/big.bin";
@@ -171,11 +173,15 @@ void bigFile(size_t size, int runs)
         keystream.push_back(timedInChild([&] { return keystreamSeconds(size); }, ignored));
         encrypt.push_back(timedInChild([&] {
             Crypto c({g_keys + "/reader.kpub"});
+            ::unlink((plain + ".klx").c_str());
+            ::sync();  // the previous run's writes are not this run's
             const double t0 = now();
             return c.encrypt(plain) ? now() - t0 : -1.0;
         }, peakEncrypt));
         decrypt.push_back(timedInChild([&] {
             Crypto c({g_keys + "/reader.kpub"});
+            ::unlink((plain + ".out").c_str());
+            ::sync();
             const double t0 = now();
             return c.decrypt(plain + ".klx", plain + ".out") ? now() - t0 : -1.0;
         }, peakDecrypt));
@@ -188,6 +194,64 @@ void bigFile(size_t size, int runs)
                 peakDecrypt);
     for (const char* suffix : {"", ".klx", ".out"})
         ::unlink((plain + suffix).c_str());
+}
+
+// Runs a program with its output thrown away; its wall time, or -1 when it failed.
+double timedRun(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const double t0 = now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? now() - t0 : -1.0;
+}
+
+// The same large files through morvanex-cli, as a user runs it: a fresh
+// process, the key set read, the output written under a temporary name,
+// flushed to disk and renamed.
+void commandLine(const std::string& cli, size_t size, int runs)
+{
+    const std::string home = g_work + "/cli-home", plain = g_work + "/cli.bin", out = g_work + "/cli-out";
+    std::system(("rm -rf " + home + " " + out).c_str());
+    ::mkdir(out.c_str(), 0700);
+    const std::vector<std::string> global = {cli, "--home", home, "--yes"};
+    auto with = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), global.begin(), global.end());
+        return args;
+    };
+    if (timedRun(with({"init", "--key-root", home + "/keys", "--key-name", "bench", "--user", "Bench", "--mail",
+                       "bench@example.org"})) < 0) {
+        std::printf("command line: init failed\n");
+        return;
+    }
+    makeFile(plain, size);
+    std::vector<double> keystream, encrypt, decrypt;
+    double ignored = 0;
+    for (int run = 0; run < runs; ++run) {
+        keystream.push_back(timedInChild([&] { return keystreamSeconds(size); }, ignored));
+        ::unlink((plain + ".klx").c_str());
+        ::sync();  // the previous run's writes are not this run's
+        encrypt.push_back(timedRun(with({"encrypt", plain, "--self"})));
+        ::unlink((out + "/cli.bin").c_str());
+        ::sync();
+        decrypt.push_back(timedRun(with({"decrypt", plain + ".klx", "--out", out})));
+    }
+    const double k = median(keystream), e = median(encrypt), d = median(decrypt);
+    std::printf("morvanex-cli %zu MiB, median of %d interleaved runs: keystream in memory %.3f s; "
+                "encrypt %.3f s (ratio %.2f), decrypt %.3f s (ratio %.2f)\n",
+                size >> 20, runs, k, e, e / k, d, d / k);
+    std::system(("rm -rf " + home + " " + out + " " + plain + " " + plain + ".klx").c_str());
 }
 
 double threadCpu()
@@ -295,7 +359,7 @@ void secureDeletion()
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s KEY_FOLDER WORK_FOLDER [files|alone|batches|shred]...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s KEY_FOLDER WORK_FOLDER [files|alone|batches|shred|command=CLI_PATH]...\n", argv[0]);
         return 2;
     }
     g_keys = argv[1];
@@ -312,6 +376,9 @@ int main(int argc, char** argv)
             batches("8 x 64 MiB", 8, 64u << 20);
         } else if (phase == "alone") {
             g_helpers = 0;  // the batches that follow run without helpers, whatever the cores
+        } else if (phase.rfind("command=", 0) == 0) {
+            commandLine(phase.substr(8), 256u << 20, 5);
+            commandLine(phase.substr(8), 1024u << 20, 3);
         } else if (phase == "shred") {
             secureDeletion();
         }

@@ -17,6 +17,8 @@ quiet() { grep -v '^message: ' || true; }
 echo "cores: $(nproc); load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "== one large file, encrypted and decrypted, beside the keystream alone in memory over the same bytes"
 $bench/filecrypto_bench $keys "$work" files 2>&1 | quiet
+echo "== the same through morvanex-cli (process start, key set, flush to disk and rename included)"
+$bench/filecrypto_bench $keys "$work" "command=$PWD/build-bench/src/cli/morvanex-cli" 2>&1 | quiet
 
 echo "== batches on one core (taskset -c 0) and on every core, the same run"
 one=$(taskset -c 0 $bench/filecrypto_bench $keys "$work" batches 2>&1 | quiet)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <unistd.h>
 
 namespace mvx {
 
@@ -113,6 +114,11 @@ bool ChunkPipeline::transformAll(const Transform& transform)
 
 void ChunkPipeline::writeAll(int outputFd)
 {
+    // Outputs are flushed when they are complete (a batch commits each one);
+    // starting the disk writes chunk by chunk lets that flush overlap the
+    // transform instead of following it.
+    const off_t start = ::lseek(outputFd, 0, SEEK_CUR);
+    uint64_t written = 0;
     for (uint64_t index = 0;; ++index) {
         {
             std::unique_lock<std::mutex> lock(mutex_);
@@ -122,6 +128,9 @@ void ChunkPipeline::writeAll(int outputFd)
         Slot& slot = slots_[index % kSlots];
         if (!writeFully(outputFd, slot.data.get(), slot.length))
             return fail();
+        if (start >= 0)
+            startWriteback(outputFd, static_cast<uint64_t>(start) + written, slot.length);
+        written += slot.length;
         setState(index, SlotState::Free);
     }
 }

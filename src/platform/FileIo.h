@@ -15,6 +15,10 @@ long long readFully(int fd, void* buffer, size_t length);
 bool writeFully(int fd, const void* buffer, size_t length);
 bool preadFully(int fd, void* buffer, size_t length, uint64_t offset);
 bool pwriteFully(int fd, const void* buffer, size_t length, uint64_t offset);
+// Asks the kernel to start writing the given range of a file to disk without
+// waiting for it, so a later fsync has little left to do. Does nothing for
+// descriptors that are not files.
+void startWriteback(int fd, uint64_t offset, size_t length);
 
 // Whole small files (key files, member files). nullopt when unreadable.
 std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, size_t maxBytes = 64 * 1024 * 1024);
