@@ -92,6 +92,23 @@ void applyMaskPattern(uint8_t (*matrix)[CQREncoder::kMaxModules], int n)
     }
 }
 
+// Puts the next codeword bit into a module that is not a function module.
+// Without a branch on the bit: codeword bits are as good as random.
+inline void placeDataModule(uint8_t& module, const uint8_t* codewords, int& bit)
+{
+    if (module & kFunction)
+        return;
+    module = static_cast<uint8_t>((codewords[bit >> 3] >> (7 - (bit & 7)) & 1) * kDataBit);
+    ++bit;
+}
+
+// Bit 0 of each byte of a word.
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+static_assert(kFunctionDark == 0x10 && kMaskedBit == 0x01, "reduceModules folds bit 4 onto bit 0");
+
+// Generator exponents run up to 254: what a zero lead multiplies them to.
+constexpr std::array<uint8_t, 256> kNoMultiples{};
+
 // The BCH remainder of value (already shifted left by the generator's degree).
 int bchRemainder(int value, int generator, int degree)
 {
@@ -133,6 +150,59 @@ bool CQREncoder::encode(int level, int version, bool allowLarger, int mask, cons
 }
 
 // ---------------------------------------------------------------- bit stream
+
+// Small helpers of the segment loops, inline so that they stay inline at -O2.
+
+inline bool CQREncoder::kanjiPairAt(int pos) const
+{
+    if (pos + 1 >= length_)
+        return false;
+    const uint8_t first = text_[pos];
+    const uint8_t second = text_[pos + 1];
+    if (!((first >= 0x81 && first <= 0x9F) || (first >= 0xE0 && first <= 0xEB)) || second < 0x40)
+        return false;
+    if (first == 0x9F && second >= 0xFD)
+        return false;
+    if (first == 0xEB && second >= 0xC0)
+        return false;
+    return true;
+}
+
+inline int CQREncoder::digitRun(int pos, int limit) const
+{
+    int n = 0;
+    while (n < limit && pos + n < length_ && isDigit(text_[pos + n]))
+        ++n;
+    return n;
+}
+
+inline int CQREncoder::alphanumericRun(int pos, int limit) const
+{
+    int n = 0;
+    while (n < limit && pos + n < length_ && isAlphanumeric(text_[pos + n]))
+        ++n;
+    return n;
+}
+
+inline void CQREncoder::putBits(uint32_t value, int count)
+{
+    if (bitCount_ < 0)
+        return;
+    if (bitCount_ + count > kBitCapacity) {
+        bitCount_ = -1;
+        return;
+    }
+    // Most significant bit first. At most 16 bits behind at most 7 used ones
+    // fill at most three bytes: the bits go in as one 24-bit window.
+    const int used = bitCount_ & 7;
+    uint8_t* byte = bitStream_ + (bitCount_ >> 3);
+    const uint32_t kept = used != 0 ? uint32_t{byte[0]} << 16 : 0;
+    const uint32_t window = kept | (value & ((1u << count) - 1u)) << (24 - used - count);
+    const int bytes = (used + count + 7) >> 3;
+    for (int k = 0; k < bytes; ++k)
+        byte[k] = static_cast<uint8_t>(window >> (16 - 8 * k));
+    bitCount_ += count;
+}
 
 bool CQREncoder::chooseVersion(int requested, bool allowLarger)
 {
@@ -195,37 +265,6 @@ int CQREncoder::segmentMode(int pos, const GroupRules& rules) const
         if (!isAlphanumeric(text_[pos + i]))
             return ModeByte;
     return ModeAlphanumeric;
-}
-
-bool CQREncoder::kanjiPairAt(int pos) const
-{
-    if (pos + 1 >= length_)
-        return false;
-    const uint8_t first = text_[pos];
-    const uint8_t second = text_[pos + 1];
-    if (!((first >= 0x81 && first <= 0x9F) || (first >= 0xE0 && first <= 0xEB)) || second < 0x40)
-        return false;
-    if (first == 0x9F && second >= 0xFD)
-        return false;
-    if (first == 0xEB && second >= 0xC0)
-        return false;
-    return true;
-}
-
-int CQREncoder::digitRun(int pos, int limit) const
-{
-    int n = 0;
-    while (n < limit && pos + n < length_ && isDigit(text_[pos + n]))
-        ++n;
-    return n;
-}
-
-int CQREncoder::alphanumericRun(int pos, int limit) const
-{
-    int n = 0;
-    while (n < limit && pos + n < length_ && isAlphanumeric(text_[pos + n]))
-        ++n;
-    return n;
 }
 
 int CQREncoder::writeByteSegment(int pos, const GroupRules& rules)
@@ -296,28 +335,6 @@ void CQREncoder::writeSegmentHeader(int mode, int count, int countBits)
     putBits(static_cast<uint32_t>(count), countBits);
 }
 
-void CQREncoder::putBits(uint32_t value, int count)
-{
-    if (bitCount_ < 0)
-        return;
-    if (bitCount_ + count > kBitCapacity) {
-        bitCount_ = -1;
-        return;
-    }
-    // Most significant bit first, as many at a time as the current byte takes.
-    while (count > 0) {
-        const int used = bitCount_ & 7;
-        uint8_t& byte = bitStream_[bitCount_ >> 3];
-        if (used == 0)
-            byte = 0;
-        const int take = std::min(count, 8 - used);
-        const uint32_t bits = (value >> (count - take)) & ((1u << take) - 1u);
-        byte = static_cast<uint8_t>(byte | bits << (8 - used - take));
-        bitCount_ += take;
-        count -= take;
-    }
-}
-
 // ------------------------------------------------ codewords and error correction
 
 void CQREncoder::completeDataCodewords()
@@ -363,16 +380,17 @@ void CQREncoder::computeRemainder(const uint8_t* data, int dataLength, int ecLen
 {
     const qr::GaloisTables& gf = qr::galois();
     const uint8_t* generator = qr::generatorExponents(ecLength);
+    const int last = ecLength - 1;
     std::memset(rsWork_, 0, static_cast<size_t>(ecLength));
     for (int i = 0; i < dataLength; ++i) {
         const uint8_t lead = data[i] ^ rsWork_[0];
-        std::memmove(rsWork_, rsWork_ + 1, static_cast<size_t>(ecLength - 1));
-        rsWork_[ecLength - 1] = 0;
-        if (lead == 0)
-            continue;
-        const int logLead = gf.log[lead];
-        for (int j = 0; j < ecLength; ++j)
-            rsWork_[j] ^= gf.exp[logLead + generator[j]];
+        // The lead's multiples of the generator, indexed by the generator's
+        // exponents; a zero lead only shifts the remainder.
+        const uint8_t* multiples = lead == 0 ? kNoMultiples.data() : gf.exp.data() + gf.log[lead];
+        // Shift by one term while adding, so the remainder is touched once.
+        for (int j = 0; j < last; ++j)
+            rsWork_[j] = static_cast<uint8_t>(rsWork_[j + 1] ^ multiples[generator[j]]);
+        rsWork_[last] = multiples[generator[last]];
     }
 }
 
@@ -478,24 +496,21 @@ void CQREncoder::placeVersionInformation()
 void CQREncoder::placeCodewords()
 {
     const int n = moduleCount_;
-    const int totalBits = qr::versionLayout(version_).totalCodewords * 8;
+    // The remainder bits after the last codeword are light: a zero byte there
+    // spares the loop a bounds test.
+    codewords_[qr::versionLayout(version_).totalCodewords] = 0;
     int bit = 0;
     for (int right = n - 1; right >= 1; right -= 2) {
         if (right == 6)
             right = 5;
         // Column pairs run up and down in turn.
         const bool upward = ((right + 1) & 2) == 0;
-        const int dy = upward ? -1 : 1;
-        for (int y = upward ? n - 1 : 0; y >= 0 && y < n; y += dy) {
-#pragma GCC unroll 2
-            for (int j = 0; j < 2; ++j) {
-                const int x = right - j;
-                if (matrix_[x][y] & kFunction)
-                    continue;
-                if (bit < totalBits && (codewords_[bit >> 3] >> (7 - (bit & 7)) & 1))
-                    matrix_[x][y] = kDataBit;
-                ++bit;
-            }
+        const int step = upward ? -1 : 1;
+        uint8_t* rightColumn = matrix_[right];
+        uint8_t* leftColumn = matrix_[right - 1];
+        for (int i = 0, y = upward ? n - 1 : 0; i < n; ++i, y += step) {
+            placeDataModule(rightColumn[y], codewords_, bit);
+            placeDataModule(leftColumn[y], codewords_, bit);
         }
     }
 }
@@ -549,9 +564,18 @@ void CQREncoder::placeFormatInformation()
 void CQREncoder::reduceModules()
 {
     const int n = moduleCount_;
-    for (int x = 0; x < n; ++x)
-        for (int y = 0; y < n; ++y)
-            matrix_[x][y] = (matrix_[x][y] & kDarkFlags) ? 1 : 0;
+    for (int x = 0; x < n; ++x) {
+        uint8_t* column = matrix_[x];
+        int y = 0;
+        for (; y + 8 <= n; y += 8) {
+            uint64_t modules;
+            std::memcpy(&modules, column + y, sizeof modules);
+            modules = (modules | modules >> 4) & kEveryByte;  // kFunctionDark or kMaskedBit
+            std::memcpy(column + y, &modules, sizeof modules);
+        }
+        for (; y < n; ++y)
+            column[y] = (column[y] & kDarkFlags) ? 1 : 0;
+    }
 }
 
 } // namespace mvx

@@ -96,7 +96,7 @@ private:
     int penalties_[kMaskCount] = {};
 
     uint8_t bitStream_[kBitStreamBytes];
-    uint8_t codewords_[kCodewordBytes];
+    uint8_t codewords_[kCodewordBytes + 1];  // one zero byte behind the last codeword
     uint8_t rsWork_[kRsWorkBytes];
     // [x][y]; during construction a byte holds the flags below, at the end 1 or 0.
     uint8_t matrix_[kMaxModules][kMaxModules];
