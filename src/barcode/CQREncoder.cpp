@@ -77,20 +77,23 @@ constexpr uint8_t kAlignmentRows[5] = {0x1F, 0x11, 0x15, 0x11, 0x1F};
 
 constexpr int kLevelFormatBits[qr::kLevelCount] = {1, 0, 3, 2};  // L, M, Q, H
 
-template <int Pattern>
-void applyMaskPattern(uint8_t (*matrix)[CQREncoder::kMaxModules], int n)
+// Where each pattern inverts, per column x % 12: byte y for rows 0..23. Every
+// pattern repeats after 12 rows and after 12 columns, and 24 rows hold words
+// of eight rows starting at any multiple of 8.
+constexpr int kMaskPeriod = 12;
+constexpr int kMaskRows = 24;
+using MaskColumns = std::array<std::array<std::array<uint8_t, kMaskRows>, kMaskPeriod>, CQREncoder::kMaskCount>;
+
+constexpr MaskColumns makeMaskColumns()
 {
-    for (int x = 0; x < n; ++x) {
-        uint8_t* column = matrix[x];
-        for (int y = 0; y < n; ++y) {
-            const uint8_t m = column[y];
-            if (m & kFunction)
-                continue;
-            const uint8_t bit = static_cast<uint8_t>(((m >> 1) & 1) ^ (qr::maskCondition(Pattern, y, x) ? 1 : 0));
-            column[y] = static_cast<uint8_t>((m & ~kMaskedBit) | bit);
-        }
-    }
+    MaskColumns table{};
+    for (int pattern = 0; pattern < CQREncoder::kMaskCount; ++pattern)
+        for (int x = 0; x < kMaskPeriod; ++x)
+            for (int y = 0; y < kMaskRows; ++y)
+                table[pattern][x][y] = qr::maskCondition(pattern, y, x) ? 1 : 0;
+    return table;
 }
+constexpr MaskColumns kMaskColumns = makeMaskColumns();
 
 // Puts the next codeword bit into a module that is not a function module.
 // Without a branch on the bit: codeword bits are as good as random.
@@ -104,7 +107,17 @@ inline void placeDataModule(uint8_t& module, const uint8_t* codewords, int& bit)
 
 // Bit 0 of each byte of a word.
 constexpr uint64_t kEveryByte = 0x0101010101010101ull;
-static_assert(kFunctionDark == 0x10 && kMaskedBit == 0x01, "reduceModules folds bit 4 onto bit 0");
+static_assert(kFunction == 0x20 && kFunctionDark == 0x10 && kDataBit == 0x02 && kMaskedBit == 0x01,
+              "the word-at-a-time loops move these bits onto bit 0");
+
+// A module that is no function module gets its data bit, inverted where the
+// pattern says so, as its masked bit.
+inline uint8_t maskedModule(uint8_t module, uint8_t invert)
+{
+    if (module & kFunction)
+        return module;
+    return static_cast<uint8_t>((module & ~kMaskedBit) | (((module >> 1) ^ invert) & 1));
+}
 
 // Generator exponents run up to 254: what a zero lead multiplies them to.
 constexpr std::array<uint8_t, 256> kNoMultiples{};
@@ -517,15 +530,22 @@ void CQREncoder::placeCodewords()
 
 void CQREncoder::applyMask(int pattern)
 {
-    switch (pattern) {
-    case 0: applyMaskPattern<0>(matrix_, moduleCount_); break;
-    case 1: applyMaskPattern<1>(matrix_, moduleCount_); break;
-    case 2: applyMaskPattern<2>(matrix_, moduleCount_); break;
-    case 3: applyMaskPattern<3>(matrix_, moduleCount_); break;
-    case 4: applyMaskPattern<4>(matrix_, moduleCount_); break;
-    case 5: applyMaskPattern<5>(matrix_, moduleCount_); break;
-    case 6: applyMaskPattern<6>(matrix_, moduleCount_); break;
-    default: applyMaskPattern<7>(matrix_, moduleCount_); break;
+    const int n = moduleCount_;
+    for (int x = 0; x < n; ++x) {
+        uint8_t* column = matrix_[x];
+        const uint8_t* inverts = kMaskColumns[pattern][x % kMaskPeriod].data();
+        int y = 0;
+        for (; y + 8 <= n; y += 8) {
+            uint64_t modules;
+            uint64_t flips;
+            std::memcpy(&modules, column + y, sizeof modules);
+            std::memcpy(&flips, inverts + y % kMaskRows, sizeof flips);
+            const uint64_t data = ~(modules >> 5) & kEveryByte;  // bit 0 where no function module
+            modules = (modules & ~data) | ((modules >> 1 ^ flips) & data);
+            std::memcpy(column + y, &modules, sizeof modules);
+        }
+        for (; y < n; ++y)
+            column[y] = maskedModule(column[y], inverts[y % kMaskRows]);
     }
 }
 

@@ -1,6 +1,8 @@
 #include "barcode/QrMaskScorer.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <cstdlib>
 
 namespace mvx::qr {
@@ -83,32 +85,93 @@ inline int popcount(const Line& a)
     return c;
 }
 
-void setBit(Line& line, int k) { line.w[k / 64] |= uint64_t{1} << (k % 64); }
+// The three kinds of module a line is made of, one bit per module.
+struct Planes {
+    uint64_t function = 0;
+    uint64_t functionDark = 0;
+    uint64_t data = 0;  // unmasked data bit of a module that is no function module
+};
+
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+
+// Bit 0 of byte k (each byte 0 or 1) to bit k: the product puts every bit at
+// a distinct place, so nothing carries into the top byte.
+inline uint64_t packBytes(uint64_t bytes) { return bytes * 0x0102040810204080ull >> 56; }
+
+// Eight matrix bytes, the first in the lowest byte, to three 8-bit planes.
+inline Planes planesOfEight(uint64_t modules)
+{
+    static_assert(kFunction == 0x20 && kFunctionDark == 0x10 && kDataBit == 0x02);
+    const uint64_t function = modules >> 5 & kEveryByte;
+    return {packBytes(function), packBytes(modules >> 4 & kEveryByte), packBytes(modules >> 1 & ~function & kEveryByte)};
+}
+
+// Up to eight matrix bytes, the first in the lowest byte, zeros behind them.
+inline uint64_t loadModules(const uint8_t* modules, int count)
+{
+    uint8_t bytes[8] = {};
+    std::memcpy(bytes, modules, static_cast<size_t>(count));
+    uint64_t word = 0;
+    #pragma GCC unroll 8
+    for (int k = 0; k < 8; ++k)
+        word |= uint64_t{bytes[k]} << (8 * k);
+    return word;
+}
+
+// An 8 x 8 bit block: bit c of byte r and bit r of byte c change places.
+inline uint64_t transposeBits(uint64_t x)
+{
+    uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAull;
+    x ^= t ^ (t << 7);
+    t = (x ^ (x >> 14)) & 0x0000CCCC0000CCCCull;
+    x ^= t ^ (t << 14);
+    t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ull;
+    x ^= t ^ (t << 28);
+    return x;
+}
 
 } // namespace
 
 void QrMaskScorer::load(const uint8_t (*matrix)[kMaxModules], int moduleCount)
 {
     n_ = moduleCount;
-    for (int k = 0; k < n_; ++k) {
-        rowFunction_[k] = rowFunctionDark_[k] = rowData_[k] = Line{};
-        colFunction_[k] = colFunctionDark_[k] = colData_[k] = Line{};
-    }
-    for (int x = 0; x < n_; ++x)
-        for (int y = 0; y < n_; ++y) {
-            const uint8_t m = matrix[x][y];
-            if (m & kFunction) {
-                setBit(rowFunction_[y], x);
-                setBit(colFunction_[x], y);
-                if (m & kFunctionDark) {
-                    setBit(rowFunctionDark_[y], x);
-                    setBit(colFunctionDark_[x], y);
+    for (int y = 0; y < n_; ++y)
+        rowFunction_[y] = rowFunctionDark_[y] = rowData_[y] = Line{};
+    // Blocks of 8 x 8 modules: eight bytes of each of eight columns make the
+    // columns' bits, and the block transposed makes the rows' bits.
+    for (int x0 = 0; x0 < n_; x0 += 8) {
+        const int width = std::min(8, n_ - x0);
+        for (int i = 0; i < kWords; ++i) {
+            Planes columns[8];
+            for (int y0 = 64 * i; y0 < std::min(n_, 64 * (i + 1)); y0 += 8) {
+                const int height = std::min(8, n_ - y0);
+                Planes block;  // byte c: column x0 + c
+                for (int c = 0; c < width; ++c) {
+                    const Planes eight = planesOfEight(loadModules(matrix[x0 + c] + y0, height));
+                    columns[c].function |= eight.function << (y0 & 63);
+                    columns[c].functionDark |= eight.functionDark << (y0 & 63);
+                    columns[c].data |= eight.data << (y0 & 63);
+                    block.function |= eight.function << (8 * c);
+                    block.functionDark |= eight.functionDark << (8 * c);
+                    block.data |= eight.data << (8 * c);
                 }
-            } else if (m & kDataBit) {
-                setBit(rowData_[y], x);
-                setBit(colData_[x], y);
+                const Planes rows = {transposeBits(block.function), transposeBits(block.functionDark),
+                                     transposeBits(block.data)};
+                for (int r = 0; r < height; ++r) {
+                    const int word = x0 / 64;
+                    const int shift = x0 & 63;
+                    rowFunction_[y0 + r].w[word] |= (rows.function >> (8 * r) & 0xFF) << shift;
+                    rowFunctionDark_[y0 + r].w[word] |= (rows.functionDark >> (8 * r) & 0xFF) << shift;
+                    rowData_[y0 + r].w[word] |= (rows.data >> (8 * r) & 0xFF) << shift;
+                }
+            }
+            for (int c = 0; c < width; ++c) {
+                colFunction_[x0 + c].w[i] = columns[c].function;
+                colFunctionDark_[x0 + c].w[i] = columns[c].functionDark;
+                colData_[x0 + c].w[i] = columns[c].data;
             }
         }
+    }
 }
 
 void QrMaskScorer::applyPattern(int pattern)
