@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -160,6 +161,31 @@ TEST(QrMaskChoice, ChosenPatternGivesTheSameSymbolAsRequestingIt)
     for (int y = 0; y < automatic->moduleCount(); ++y)
         for (int x = 0; x < automatic->moduleCount(); ++x)
             ASSERT_EQ(automatic->isDark(x, y), fixed->isDark(x, y)) << x << "," << y;
+}
+
+// The buffers keep what a larger symbol left in them (beyond the smaller
+// symbol's modules and codewords): a reused encoder must still give exactly
+// what a fresh one gives, remainder bits and mask scores included.
+TEST(QrEncoderReuse, SmallerSymbolsAfterALargeOneMatchAFreshEncoder)
+{
+    std::string large;
+    for (int i = 0; large.size() < 2000; ++i)
+        large += sampleText(i);
+    auto reused = std::make_unique<CQREncoder>();
+    // versions 2 to 6 have 7 remainder bits, 14 to 20 have 3, 21 to 27 have 4
+    for (int version : {2, 3, 5, 6, 14, 21}) {
+        const std::string text = sampleText(version);
+        ASSERT_TRUE(reused->encode(CQREncoder::LevelM, 0, true, -1, large.data(), static_cast<int>(large.size())));
+        ASSERT_TRUE(reused->encode(CQREncoder::LevelM, version, false, -1, text.data(), static_cast<int>(text.size())));
+        auto fresh = encodeOrNull(CQREncoder::LevelM, version, false, -1, text);
+        ASSERT_NE(fresh, nullptr);
+        for (int mask = 0; mask < 8; ++mask)
+            EXPECT_EQ(reused->maskPenalty(mask), fresh->maskPenalty(mask)) << version << " mask " << mask;
+        ASSERT_EQ(reused->mask(), fresh->mask()) << version;
+        for (int y = 0; y < fresh->moduleCount(); ++y)
+            for (int x = 0; x < fresh->moduleCount(); ++x)
+                ASSERT_EQ(reused->isDark(x, y), fresh->isDark(x, y)) << version << ": " << x << "," << y;
+    }
 }
 
 } // namespace
