@@ -32,33 +32,39 @@ constexpr PatternLines makePatternLines(bool columns)
 constexpr PatternLines kRowPatterns = makePatternLines(false);
 constexpr PatternLines kColumnPatterns = makePatternLines(true);
 
+// The line helpers below work on the first Words words of a line, those a
+// symbol's size fills; the other words stay zero.
+
 // bit x of the result = bit x + k of a (k < 64)
+template <int Words>
 inline Line shiftDown(const Line& a, int k)
 {
-    Line r;
+    Line r{};
     #pragma GCC unroll 3
-    for (int i = 0; i < kWords - 1; ++i)
+    for (int i = 0; i < Words - 1; ++i)
         r.w[i] = a.w[i] >> k | (k ? a.w[i + 1] << (64 - k) : 0);
-    r.w[kWords - 1] = a.w[kWords - 1] >> k;
+    r.w[Words - 1] = a.w[Words - 1] >> k;
     return r;
 }
 
 // bit x of the result = bit x - 1 of a, 0 at x = 0
+template <int Words>
 inline Line shiftUpOne(const Line& a)
 {
-    Line r;
+    Line r{};
     r.w[0] = a.w[0] << 1;
     #pragma GCC unroll 3
-    for (int i = 1; i < kWords; ++i)
+    for (int i = 1; i < Words; ++i)
         r.w[i] = a.w[i] << 1 | a.w[i - 1] >> 63;
     return r;
 }
 
+template <int Words>
 inline Line firstBits(int n)
 {
     Line r{};
     #pragma GCC unroll 3
-    for (int i = 0; i < kWords; ++i) {
+    for (int i = 0; i < Words; ++i) {
         const int bits = n - 64 * i;
         r.w[i] = bits >= 64 ? ~uint64_t{0} : bits <= 0 ? 0 : (uint64_t{1} << bits) - 1;
     }
@@ -76,11 +82,12 @@ inline int bitCount(uint64_t x)
     return static_cast<int>((x * 0x0101010101010101ull) >> 56);
 }
 
+template <int Words>
 inline int popcount(const Line& a)
 {
     int c = 0;
     #pragma GCC unroll 3
-    for (int i = 0; i < kWords; ++i)
+    for (int i = 0; i < Words; ++i)
         c += bitCount(a.w[i]);
     return c;
 }
@@ -130,6 +137,54 @@ inline uint64_t transposeBits(uint64_t x)
     return x;
 }
 
+// N1 and N3 of one row or column of n modules.
+template <int Words>
+int linePenalty(const Line& a, int n)
+{
+    const Line inside = firstBits<Words>(n);
+    // N1: with w5 marking the starts of five equal modules, a run of L >= 5
+    // holds L - 4 of them and one first one: L - 4 + 2 = 3 + (L - 5).
+    Line same{};  // bit x: module x equals module x + 1
+    const Line next = shiftDown<Words>(a, 1);
+    const Line pairs = firstBits<Words>(n - 1);
+    #pragma GCC unroll 3
+    for (int i = 0; i < Words; ++i)
+        same.w[i] = ~(a.w[i] ^ next.w[i]) & pairs.w[i];
+    const Line s1 = shiftDown<Words>(same, 1);
+    const Line s2 = shiftDown<Words>(same, 2);
+    const Line s3 = shiftDown<Words>(same, 3);
+    Line five{};
+    #pragma GCC unroll 3
+    for (int i = 0; i < Words; ++i)
+        five.w[i] = same.w[i] & s1.w[i] & s2.w[i] & s3.w[i];
+    const Line fiveBefore = shiftUpOne<Words>(five);
+    Line firstOfRun{};
+    #pragma GCC unroll 3
+    for (int i = 0; i < Words; ++i)
+        firstOfRun.w[i] = five.w[i] & ~fiveBefore.w[i];
+    int score = popcount<Words>(five) + 2 * popcount<Words>(firstOfRun);
+
+    // N3: dark light dark dark dark light dark, light or the edge on both sides.
+    Line light{};
+    #pragma GCC unroll 3
+    for (int i = 0; i < Words; ++i)
+        light.w[i] = ~a.w[i] & inside.w[i];
+    const Line l1 = shiftDown<Words>(light, 1);
+    const Line a2 = shiftDown<Words>(a, 2);
+    const Line a3 = shiftDown<Words>(a, 3);
+    const Line a4 = shiftDown<Words>(a, 4);
+    const Line l5 = shiftDown<Words>(light, 5);
+    const Line a6 = shiftDown<Words>(a, 6);
+    const Line a7 = shiftDown<Words>(a, 7);
+    const Line before = shiftUpOne<Words>(a);
+    Line found{};
+    #pragma GCC unroll 3
+    for (int i = 0; i < Words; ++i)
+        found.w[i] = a.w[i] & l1.w[i] & a2.w[i] & a3.w[i] & a4.w[i] & l5.w[i] & a6.w[i] & ~a7.w[i] & ~before.w[i];
+    score += 40 * popcount<Words>(found);
+    return score;
+}
+
 } // namespace
 
 void QrMaskScorer::load(const uint8_t (*matrix)[kMaxModules], int moduleCount)
@@ -176,7 +231,7 @@ void QrMaskScorer::load(const uint8_t (*matrix)[kMaxModules], int moduleCount)
 
 void QrMaskScorer::applyPattern(int pattern)
 {
-    const Line inside = firstBits(n_);
+    const Line inside = firstBits<kWords>(n_);
     for (int k = 0; k < n_; ++k) {
         const Line& rowInverts = kRowPatterns[pattern][k % kPeriod];
         const Line& colInverts = kColumnPatterns[pattern][k % kPeriod];
@@ -190,77 +245,41 @@ void QrMaskScorer::applyPattern(int pattern)
     }
 }
 
-int QrMaskScorer::linePenalty(const Line& a, int n)
-{
-    const Line inside = firstBits(n);
-    // N1: with w5 marking the starts of five equal modules, a run of L >= 5
-    // holds L - 4 of them and one first one: L - 4 + 2 = 3 + (L - 5).
-    Line same;  // bit x: module x equals module x + 1
-    const Line next = shiftDown(a, 1);
-    const Line pairs = firstBits(n - 1);
-    #pragma GCC unroll 3
-    for (int i = 0; i < kWords; ++i)
-        same.w[i] = ~(a.w[i] ^ next.w[i]) & pairs.w[i];
-    const Line s1 = shiftDown(same, 1);
-    const Line s2 = shiftDown(same, 2);
-    const Line s3 = shiftDown(same, 3);
-    Line five;
-    #pragma GCC unroll 3
-    for (int i = 0; i < kWords; ++i)
-        five.w[i] = same.w[i] & s1.w[i] & s2.w[i] & s3.w[i];
-    const Line fiveBefore = shiftUpOne(five);
-    Line firstOfRun;
-    #pragma GCC unroll 3
-    for (int i = 0; i < kWords; ++i)
-        firstOfRun.w[i] = five.w[i] & ~fiveBefore.w[i];
-    int score = popcount(five) + 2 * popcount(firstOfRun);
-
-    // N3: dark light dark dark dark light dark, light or the edge on both sides.
-    Line light;
-    #pragma GCC unroll 3
-    for (int i = 0; i < kWords; ++i)
-        light.w[i] = ~a.w[i] & inside.w[i];
-    const Line l1 = shiftDown(light, 1);
-    const Line a2 = shiftDown(a, 2);
-    const Line a3 = shiftDown(a, 3);
-    const Line a4 = shiftDown(a, 4);
-    const Line l5 = shiftDown(light, 5);
-    const Line a6 = shiftDown(a, 6);
-    const Line a7 = shiftDown(a, 7);
-    const Line before = shiftUpOne(a);
-    Line found;
-    #pragma GCC unroll 3
-    for (int i = 0; i < kWords; ++i)
-        found.w[i] = a.w[i] & l1.w[i] & a2.w[i] & a3.w[i] & a4.w[i] & l5.w[i] & a6.w[i] & ~a7.w[i] & ~before.w[i];
-    score += 40 * popcount(found);
-    return score;
-}
-
 int QrMaskScorer::penalty(int pattern)
 {
     applyPattern(pattern);
+    switch ((n_ + 63) / 64) {
+    case 1: return maskedPenalty<1>();
+    case 2: return maskedPenalty<2>();
+    default: return maskedPenalty<kWords>();
+    }
+}
+
+template <int Words>
+int QrMaskScorer::maskedPenalty() const
+{
     int score = 0;
     int dark = 0;
     for (int k = 0; k < n_; ++k) {
-        score += linePenalty(rows_[k], n_) + linePenalty(cols_[k], n_);
-        dark += popcount(rows_[k]);
+        score += linePenalty<Words>(rows_[k], n_) + linePenalty<Words>(cols_[k], n_);
+        dark += popcount<Words>(rows_[k]);
     }
     // N2: 2 x 2 squares of one colour, from each pair of neighbouring rows.
-    const Line pairs = firstBits(n_ - 1);
+    const Line pairs = firstBits<Words>(n_ - 1);
     for (int y = 0; y + 1 < n_; ++y) {
         const Line& a = rows_[y];
         const Line& b = rows_[y + 1];
-        Line vertical;
+        Line vertical{};
         #pragma GCC unroll 3
-        for (int i = 0; i < kWords; ++i)
+        for (int i = 0; i < Words; ++i)
             vertical.w[i] = ~(a.w[i] ^ b.w[i]);
-        const Line verticalNext = shiftDown(vertical, 1);
-        const Line aNext = shiftDown(a, 1);
-        Line square;
+        const Line verticalNext = shiftDown<Words>(vertical, 1);
+        const Line aNext = shiftDown<Words>(a, 1);
+        Line square{};
         #pragma GCC unroll 3
-        for (int i = 0; i < kWords; ++i)
+        for (int i = 0; i < Words; ++i)
             square.w[i] = vertical.w[i] & verticalNext.w[i] & ~(a.w[i] ^ aNext.w[i]) & pairs.w[i];
-        score += 3 * popcount(square);
+        score += 3 * popcount<Words>(square);
     }
     // N4: distance of the light share from half, in steps of 5 %.
     const int total = n_ * n_;

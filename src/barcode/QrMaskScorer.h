@@ -21,11 +21,11 @@ public:
     // N1 + N2 + N3 + N4 of the symbol with the pattern applied.
     int penalty(int pattern);
 
-    // N1 and N3 of one row or column of n modules.
-    static int linePenalty(const Line& dark, int n);
-
 private:
     void applyPattern(int pattern);
+    // The penalty of the masked symbol, whose lines fill Words words.
+    template <int Words>
+    int maskedPenalty() const;
 
     int n_ = 0;
     Line rowFunction_[kMaxModules];

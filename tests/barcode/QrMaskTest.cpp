@@ -126,6 +126,21 @@ TEST(QrMaskChoice, LargeSymbolPenaltiesMatchToo)
     }
 }
 
+// Rows of up to 128 modules fill two of the scorer's 64-bit words.
+TEST(QrMaskChoice, MidSizeSymbolPenaltiesMatchToo)
+{
+    const std::string text(400, 'w');
+    auto automatic = encodeOrNull(CQREncoder::LevelM, 0, true, -1, text);
+    ASSERT_NE(automatic, nullptr);
+    ASSERT_GT(automatic->moduleCount(), 64);
+    ASSERT_LE(automatic->moduleCount(), 128);
+    for (int mask : {0, 3, 6}) {
+        auto fixed = encodeOrNull(CQREncoder::LevelM, automatic->version(), false, mask, text);
+        ASSERT_NE(fixed, nullptr);
+        EXPECT_EQ(automatic->maskPenalty(mask), referencePenalty(unformattedGrid(*fixed))) << mask;
+    }
+}
+
 int lowestBest(const CQREncoder& e)
 {
     int best = 0;
