@@ -65,7 +65,7 @@ int FileDecryptor::fail(int fd)
 }
 
 int FileDecryptor::openContainer(const std::string& containerPath, std::string& plainFileName, int purpose,
-                                 bool writeBack)
+                                 bool writeBack, const ContainerLayout* openedAhead)
 {
     contentKeySet_ = false;
     layout_ = ContainerLayout();
@@ -76,7 +76,11 @@ int FileDecryptor::openContainer(const std::string& containerPath, std::string& 
         messenger_.show(Msg::InputFileCannotOpen, MsgIcon::Stop);
         return 0;
     }
-    const ContainerStatus status = ContainerReader::open(fd, *keyCache_, ownPublicKeyFile_, ownPrivateKeyFile_, layout_);
+    if (openedAhead)
+        layout_ = *openedAhead;
+    const ContainerStatus status =
+        openedAhead ? ContainerStatus::Ok
+                    : ContainerReader::open(fd, *keyCache_, ownPublicKeyFile_, ownPrivateKeyFile_, layout_);
     if (status != ContainerStatus::Ok) {
         const MsgIcon icon = status == ContainerStatus::KeyFileMissing ? MsgIcon::None : MsgIcon::Stop;
         messenger_.show(refusalSlot(status, purpose), icon, containerPath);
@@ -222,6 +226,26 @@ int FileDecryptor::decryptBody(const std::string& containerPath, const std::stri
             messenger_.show(Msg::PlainFileWriteFailed, MsgIcon::Stop, outputPath);
         return 0;
     }
+    return finishOutput(containerPath, outputPath);
+}
+
+int FileDecryptor::adoptBody(const std::string& containerPath, const std::string& outputPath, Prepared& prepared)
+{
+    if (!contentKeySet_)
+        return 0;
+    contentKeySet_ = false;
+    if (::rename(prepared.bodyPath.c_str(), outputPath.c_str()) != 0) {
+        messenger_.show(Msg::PlainFileWriteFailed, MsgIcon::Stop, outputPath);
+        return 0;
+    }
+    prepared.bodyPath.clear();
+    senderName_ = prepared.senderName;
+    senderMail_ = prepared.senderMail;
+    return finishOutput(containerPath, outputPath);
+}
+
+int FileDecryptor::finishOutput(const std::string& containerPath, const std::string& outputPath)
+{
     setModificationTime(outputPath, encryptionTime_);
     if (!recordDecryption(containerPath)) {
         ::unlink(outputPath.c_str());
@@ -229,6 +253,35 @@ int FileDecryptor::decryptBody(const std::string& containerPath, const std::stri
         return 0;
     }
     return 1;
+}
+
+bool FileDecryptor::prepare(const std::string& containerPath, const std::string& bodyPath, Prepared& prepared)
+{
+    contentKeySet_ = false;
+    FdGuard in(::open(containerPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in.valid() || ContainerReader::open(in.get(), *keyCache_, ownPublicKeyFile_, ownPrivateKeyFile_,
+                                             prepared.layout) != ContainerStatus::Ok)
+        return false;
+    // A container with a time limit may turn out expired: its plain text is
+    // written only once the batch has applied the limit.
+    const ContainerLayout& layout = prepared.layout;
+    if (layout.trailer.timeLimitApplies() && getLe32(layout.ownRecord() + RecordOffset::kTimeLimit) != 0)
+        return true;
+    layout_ = prepared.layout;
+    engine_.setWordCount(KeystreamEngine::kWords);
+    engine_.initialise(layout_.contentKey);
+    FdGuard out(::open(bodyPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    const bool written = out.valid() && decipherToOutput(in.get(), out.get()) && ::fdatasync(out.get()) == 0 &&
+                         out.close();
+    engine_.clear(false);
+    if (!written) {
+        ::unlink(bodyPath.c_str());
+        return false;
+    }
+    prepared.bodyPath = bodyPath;
+    prepared.senderName = senderName_;
+    prepared.senderMail = senderMail_;
+    return true;
 }
 
 bool FileDecryptor::recordDecryption(const std::string& containerPath)

@@ -31,10 +31,31 @@ public:
     // The own key files read once for many containers; the decryptor keeps its own unless given one.
     void setKeyCache(std::shared_ptr<KeyMaterialCache> cache) { keyCache_ = std::move(cache); }
 
+    // What a helper thread prepared for one container ahead of the batch,
+    // without changing it or telling the user anything: the layout with the
+    // own record opened and, unless a time limit applies, the deciphered body
+    // in a file of its own (flushed to disk) with the sender's names of the
+    // attachment.
+    struct Prepared {
+        ContainerLayout layout;
+        std::string bodyPath;
+        std::string senderName;
+        std::string senderMail;
+    };
+    // Opens the head and deciphers the body into bodyPath; false when anything
+    // fails (then prepared holds nothing of use and bodyPath is removed).
+    // Never writes to the container.
+    bool prepare(const std::string& containerPath, const std::string& bodyPath, Prepared& prepared);
+
     // 0 on failure (its message shown), else 2 + the sender status (1 = unknown).
-    int openContainer(const std::string& containerPath, std::string& plainFileName, int purpose, bool writeBack);
+    // openedAhead: the layout a helper read and opened, for a container unchanged since.
+    int openContainer(const std::string& containerPath, std::string& plainFileName, int purpose, bool writeBack,
+                      const ContainerLayout* openedAhead = nullptr);
     // Requires a successful openContainer just before. 1 or 0; a failure leaves no output.
     int decryptBody(const std::string& containerPath, const std::string& outputPath);
+    // As decryptBody, putting in place a body prepared for this container instead of deciphering it.
+    // The body file takes the output's name (prepared.bodyPath is emptied).
+    int adoptBody(const std::string& containerPath, const std::string& outputPath, Prepared& prepared);
     // Destroys an expired container. Non-zero when it is gone.
     static int expireContainer(const std::string& path);
 
@@ -56,6 +77,8 @@ private:
     bool writeBackCount(int fd, bool firstDecryption);
     int identifySender();
     bool decipherToOutput(int in, int out);
+    // After the plain file is written: its time and the history event; 0 undoes the output.
+    int finishOutput(const std::string& containerPath, const std::string& outputPath);
     // Adds the decryption event to the container's history; false when it could not be written.
     bool recordDecryption(const std::string& containerPath);
 

@@ -69,6 +69,7 @@ DecryptOutcome DecryptBatch::run(int kind, bool keepContainers)
     const size_t count = files.size();
     progress.setRange(static_cast<int>(count));
     progress.openWait(context_.messenger.text(Msg::DecryptProcessingWait));
+    expectFiles(files);
 
     bool stopped = false;
     for (size_t i = 0; i < count && !stopped && !context_.work.aborted(); ++i) {
@@ -106,6 +107,15 @@ DecryptOutcome DecryptBatch::run(int kind, bool keepContainers)
     outcome.completed = !stopped;
     finish(outcome);
     return outcome;
+}
+
+void DecryptBatch::expectFiles(const std::vector<std::string>& files)
+{
+    std::vector<IFileCrypto::PlannedDecryption> planned;
+    for (const std::string& path : files)
+        if (BatchFiles::endsWithLower(BatchFiles::baseName(path), ".klx"))
+            planned.push_back({path, outputPathFor(path, context_.settings.destPath2)});
+    context_.crypto->expectDecryptions(planned);
 }
 
 DecryptBatch::Step DecryptBatch::checkContainer(const std::string& path, size_t count)

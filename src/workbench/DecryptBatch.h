@@ -43,6 +43,8 @@ public:
 private:
     enum class Step { Go, Skip, Stop };
 
+    // Tells the file operations which containers come, so spare cores can start on them.
+    void expectFiles(const std::vector<std::string>& files);
     Step checkContainer(const std::string& path, size_t count);
     Step chooseOutput(std::string& outputPath, size_t count);
     Step confirmOverwrite(const std::string& outputPath, size_t count);

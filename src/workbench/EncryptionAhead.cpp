@@ -5,6 +5,7 @@
 #include "engine/CryptoErrors.h"
 #include "engine/FileEncryptor.h"
 #include "workbench/BatchFiles.h"
+#include "workbench/CountingInteraction.h"
 
 #include <algorithm>
 #include <atomic>
@@ -21,42 +22,6 @@ bool sameNames(const std::vector<CArchiveHistoryMan::NameEntry>& a, const std::v
         return x.userName == y.userName && x.mail == y.mail;
     });
 }
-
-// Counts what the encryptor would have shown; answers every question with its safe choice.
-class CountingInteraction : public IInteraction {
-public:
-    void showMessage(const std::string&, MsgIcon, const std::string&) override { ++shown; }
-    bool askYesNo(const std::string&, MsgIcon, const std::string&) override { return asked(false); }
-    bool askOkCancel(const std::string&, MsgIcon, const std::string&) override { return asked(false); }
-    int continueConfirm(const std::string&, const std::string&, const std::array<std::string, 4>&) override
-    {
-        return asked(3);
-    }
-    bool noticeWithSilence(const std::string&, const std::string&, const std::string&) override { return asked(false); }
-    std::vector<std::string> chooseFiles(const std::string&, const std::string&) override
-    {
-        return asked(std::vector<std::string>());
-    }
-    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override
-    {
-        return asked(std::optional<std::string>());
-    }
-    std::optional<std::string> chooseSavePath(const std::string&, const std::string&) override
-    {
-        return asked(std::optional<std::string>());
-    }
-    void status(const std::string&) override {}
-
-    int shown = 0;
-
-private:
-    template <typename T>
-    T asked(T answer)
-    {
-        ++shown;
-        return answer;
-    }
-};
 
 std::string temporaryPathFor(const std::string& outputPath)
 {

@@ -1,12 +1,14 @@
 #include "workbench/EngineFileCrypto.h"
 
 #include "engine/ISenderDirectory.h"
+#include "workbench/BatchFiles.h"
 
 namespace mvx {
 
 EngineFileCrypto::EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender, size_t helpers)
     : encryptor_(messenger), decryptor_(messenger, sender.publicKeyFile, sender.privateKeyFile),
-      ahead_(sender, keyCache_, helpers)
+      ahead_(sender, keyCache_, helpers),
+      decryptionAhead_(sender.publicKeyFile, sender.privateKeyFile, keyCache_, helpers)
 {
     encryptor_.setSender(sender);
     encryptor_.setKeyCache(keyCache_);
@@ -74,20 +76,37 @@ int EngineFileCrypto::writeContainerTail(const std::string& outputPath, const st
     return encryptor_.writeContainerTail(outputPath, plainPath, mode);
 }
 
+void EngineFileCrypto::expectDecryptions(const std::vector<PlannedDecryption>& files)
+{
+    std::vector<DecryptionAhead::PlannedFile> planned;
+    for (const PlannedDecryption& file : files)
+        planned.push_back({file.containerPath, file.outputPath});
+    decryptionAhead_.expect(planned);
+}
+
 int EngineFileCrypto::openContainer(const std::string& containerPath, std::string& plainFileName)
 {
-    return decryptor_.openContainer(containerPath, plainFileName, FileDecryptor::kPurposeDecrypt, true);
+    opened_ = decryptionAhead_.claim(containerPath);
+    return decryptor_.openContainer(containerPath, plainFileName, FileDecryptor::kPurposeDecrypt, true,
+                                    opened_ ? &opened_->made.layout : nullptr);
 }
 
 int EngineFileCrypto::decryptBody(const std::string& containerPath, const std::string& outputPath)
 {
+    const auto opened = std::move(opened_);
+    // The body made ahead lies in the folder the batch planned; another folder means the user chose another.
+    if (opened && !opened->made.bodyPath.empty() && opened->containerPath == containerPath &&
+        opened->outputFolder == BatchFiles::folderOf(outputPath))
+        return decryptor_.adoptBody(containerPath, outputPath, opened->made);
     return decryptor_.decryptBody(containerPath, outputPath);
 }
 
 void EngineFileCrypto::finishBatch()
 {
     prepared_.reset();
+    opened_.reset();
     ahead_.cancel();
+    decryptionAhead_.cancel();
     if (senders_)
         senders_->flush();
 }

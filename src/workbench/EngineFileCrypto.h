@@ -3,6 +3,7 @@
 #include "engine/EncryptionSettings.h"
 #include "engine/FileDecryptor.h"
 #include "engine/FileEncryptor.h"
+#include "workbench/DecryptionAhead.h"
 #include "workbench/EncryptionAhead.h"
 #include "workbench/IFileCrypto.h"
 
@@ -15,7 +16,7 @@ class ISenderDirectory;
 // encryption, FileDecryptor (decrypt purpose, write-back on) for decryption.
 class EngineFileCrypto : public IFileCrypto {
 public:
-    // helpers: threads that encrypt files ahead of the batch (0: the batch does every file itself).
+    // helpers: threads that encrypt and decrypt files ahead of the batch (0: the batch does every file itself).
     EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender, size_t helpers = WorkAhead::spareCores());
 
     // Key material read at start, for the protected folder at exit (key source 1).
@@ -38,6 +39,7 @@ public:
     void expectEncryptions(const std::vector<PlannedFile>& files, int mode, int keySource) override;
     int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource) override;
     int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) override;
+    void expectDecryptions(const std::vector<PlannedDecryption>& files) override;
     int openContainer(const std::string& containerPath, std::string& plainFileName) override;
     int decryptBody(const std::string& containerPath, const std::string& outputPath) override;
     void finishBatch() override;
@@ -46,6 +48,7 @@ public:
         encryptor_.setStopFlag(stop);
         decryptor_.setStopFlag(stop);
         ahead_.setStopFlag(stop);
+        decryptionAhead_.setStopFlag(stop);
     }
     // The partner the destination list named, else the names the container carries.
     std::string senderName() const override { return known() ? decryptor_.identifiedName() : decryptor_.senderName(); }
@@ -60,6 +63,8 @@ private:
     FileDecryptor decryptor_;
     EncryptionAhead ahead_;
     std::unique_ptr<EncryptionAhead::Prepared> prepared_;  // claimed by encryptBody, placed by writeContainerTail
+    DecryptionAhead decryptionAhead_;
+    std::unique_ptr<DecryptionAhead::Prepared> opened_;  // claimed by openContainer, its body taken by decryptBody
 };
 
 } // namespace mvx

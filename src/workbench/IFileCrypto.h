@@ -44,6 +44,13 @@ public:
     // 1 or 0. Mode is the batch kind.
     virtual int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) = 0;
 
+    // The containers the batch will decrypt next, in its order, with their
+    // planned plain files; an implementation may prepare them ahead on spare cores.
+    struct PlannedDecryption {
+        std::string containerPath;
+        std::string outputPath;
+    };
+    virtual void expectDecryptions(const std::vector<PlannedDecryption>& files) { (void)files; }
     // 0 refused, 1 sender unknown, 2 and above sender identified.
     virtual int openContainer(const std::string& containerPath, std::string& plainFileName) = 0;
     // 1 or 0; requires a successful openContainer just before. A failure leaves no output.

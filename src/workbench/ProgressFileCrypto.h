@@ -19,6 +19,7 @@ public:
     {
         inner_.expectEncryptions(files, mode, keySource);
     }
+    void expectDecryptions(const std::vector<PlannedDecryption>& files) override { inner_.expectDecryptions(files); }
     void finishBatch() override { inner_.finishBatch(); }
     int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource) override;
     int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) override

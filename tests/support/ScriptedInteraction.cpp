@@ -51,12 +51,14 @@ void ScriptedInteraction::showMessage(const std::string& text, MsgIcon icon, con
 bool ScriptedInteraction::askYesNo(const std::string& text, MsgIcon icon, const std::string& caption)
 {
     shown_.push_back({Kind::YesNo, text, caption, icon, {}, {}, {}, {}});
+    asking();
     return take(yesNo_, defaultYesNo_);
 }
 
 bool ScriptedInteraction::askOkCancel(const std::string& text, MsgIcon icon, const std::string& caption)
 {
     shown_.push_back({Kind::OkCancel, text, caption, icon, {}, {}, {}, {}});
+    asking();
     return take(okCancel_, defaultOkCancel_);
 }
 
@@ -64,6 +66,7 @@ int ScriptedInteraction::continueConfirm(const std::string& caption, const std::
                                          const std::array<std::string, 4>& buttons)
 {
     shown_.push_back({Kind::ContinueConfirm, text, caption, MsgIcon::Question, buttons, {}, {}, {}});
+    asking();
     return take(continue_, defaultContinue_);
 }
 

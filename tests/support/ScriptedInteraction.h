@@ -4,6 +4,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,10 @@ public:
     void setDefaultOkCancel(bool ok) { defaultOkCancel_ = ok; }
     void setDefaultContinue(int button) { defaultContinue_ = button; }
 
+    // Runs before a Yes/No, OK/Cancel or four-button question is answered
+    // (the moment a user would be reading it).
+    void whileAsking(std::function<void()> hook) { whileAsking_ = std::move(hook); }
+
     const std::vector<Shown>& shown() const { return shown_; }
     std::vector<std::string> texts() const;
     // Whether this exact text was shown at some point.
@@ -91,6 +96,13 @@ private:
         return value;
     }
 
+    void asking() const
+    {
+        if (whileAsking_)
+            whileAsking_();
+    }
+
+    std::function<void()> whileAsking_;
     std::vector<Shown> shown_;
     std::deque<bool> yesNo_;
     std::deque<bool> okCancel_;

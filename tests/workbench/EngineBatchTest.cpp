@@ -14,7 +14,12 @@
 #include "workbench/EncryptBatch.h"
 #include "workbench/EngineFileCrypto.h"
 
+#include "app/CContinueConfirmDialog.h"
+
+#include <chrono>
+#include <filesystem>
 #include <map>
+#include <thread>
 
 namespace mvx::test {
 namespace {
@@ -216,6 +221,98 @@ TEST_F(EngineBatchTest, ABatchWithAHelperWritesAndSaysWhatABatchAloneDoes)
     EXPECT_EQ(DecryptBatch(context).run(kKindFromDestinationList).decrypted, helped.containers);
     EXPECT_EQ(read(temp.file("plain/big.bin")), std::string(2'500'000, 'B'));
     EXPECT_EQ(read(temp.file("plain/f11.txt")), std::string(11 * 997, 'l'));
+}
+
+// Everything in a folder, hidden files included: name to bytes (and time, for plain files).
+std::map<std::string, std::string> folderContents(const std::string& folder, bool withTimes)
+{
+    std::map<std::string, std::string> contents;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const auto bytes = readFile(entry.path().string());
+        std::string value(bytes.begin(), bytes.end());
+        if (withTimes)
+            value += "@" + std::to_string(std::filesystem::last_write_time(entry.path()).time_since_epoch().count());
+        contents[entry.path().filename().string()] = value;
+    }
+    return contents;
+}
+
+TEST_F(EngineBatchTest, ADecryptionBatchWithAHelperWritesAndSaysWhatABatchAloneDoes)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 10; ++i) {
+        names.push_back("docs/f" + std::to_string(i) + ".txt");
+        write(names.back(), std::string(static_cast<size_t>(i) * 997 + 1, static_cast<char>('a' + i)));
+    }
+    write("docs/big.bin", std::string(2'500'000, 'B'));  // longer than one engine buffer
+    names.push_back("docs/big.bin");
+    chooser.choices = EncryptChoices{{senderSelfKey, readerKeyForSender}, {}, false};
+    work.setFiles(files(names));
+    ASSERT_EQ(EncryptBatch(context).run({}).containers.size(), 11u);
+    write("docs/limited.txt", "gone by then");
+    chooser.choices->options.timeLimitOn = true;
+    chooser.choices->options.timeLimit = TimeLimitSetting{3600, false};
+    work.setFiles(files({"docs/limited.txt"}));
+    ASSERT_EQ(EncryptBatch(context).run({}).containers.size(), 1u);
+    std::map<std::string, std::string> containers;
+    for (const auto& [name, bytes] : folderContents(temp.file("docs"), false))
+        if (name.ends_with(".klx"))
+            containers[name] = bytes;
+    containers["broken.klx"] = containers["f3.txt.klx"].substr(0, 700);
+
+    useKeySet(reader);
+    context.settings.destPath2 = temp.file("plain");
+    Clock::setFixed(1'772'452'800 + 7200, 250);  // the limited container has expired
+    struct Result {
+        std::vector<std::string> decrypted, messages;
+        std::map<std::string, std::string> plain, containers;
+    };
+    auto runWith = [&](size_t helpers) {
+        std::filesystem::remove_all(temp.file("docs"));
+        std::filesystem::remove_all(temp.file("plain"));
+        for (const auto& [name, bytes] : containers)
+            write("docs/" + name, bytes);
+        write("docs/notes.txt", "not a container");
+        write("plain/f0.txt", "older");
+        engine = std::make_unique<EngineFileCrypto>(
+            messenger, SenderKeys{reader.publicFile, reader.privateFile, "reader", "reader@example.org", 0}, helpers);
+        context.crypto = engine.get();
+        // While the overwrite question for the first file is open, the helper
+        // has opened the files after it; then one of them is replaced.
+        ui.whileAsking([&] {
+            for (int wait = 0; helpers > 0 && wait < 500; ++wait) {
+                bool helperReachedF5 = false;
+                for (const auto& entry : std::filesystem::directory_iterator(temp.file("plain")))
+                    helperReachedF5 |= entry.path().filename().string().starts_with(".~f5.txt.");
+                if (helperReachedF5)
+                    break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            write("docs/f2.txt.klx", containers["f7.txt.klx"]);
+            ui.whileAsking(nullptr);
+        });
+        ui.clear();
+        ui.answerContinue(CContinueConfirmDialog::kFirst);
+        work.setFiles(files({"docs/f0.txt.klx", "docs/f1.txt.klx", "docs/f2.txt.klx", "docs/notes.txt",
+                             "docs/f3.txt.klx", "docs/broken.klx", "docs/f4.txt.klx", "docs/f5.txt.klx",
+                             "docs/limited.txt.klx", "docs/big.bin.klx", "docs/f6.txt.klx", "docs/f9.txt.klx"}));
+        Result result;
+        result.decrypted = DecryptBatch(context).run(kKindFromDestinationList).decrypted;
+        result.messages = ui.texts();
+        result.plain = folderContents(temp.file("plain"), true);
+        result.containers = folderContents(temp.file("docs"), false);
+        return result;
+    };
+    const Result alone = runWith(0);
+    const Result helped = runWith(1);
+    EXPECT_EQ(helped.messages, alone.messages);
+    EXPECT_EQ(helped.decrypted, alone.decrypted);
+    EXPECT_EQ(helped.plain, alone.plain);            // same bytes and times, nothing left behind
+    EXPECT_EQ(helped.containers, alone.containers);  // same history entries; the expired one destroyed
+    EXPECT_EQ(alone.decrypted.size(), 9u);
+    EXPECT_EQ(read(temp.file("plain/f2.txt")), std::string(7 * 997 + 1, 'h'));
+    EXPECT_EQ(read(temp.file("plain/big.bin")), std::string(2'500'000, 'B'));
+    EXPECT_FALSE(exists(temp.file("docs/limited.txt.klx")));
 }
 
 TEST_F(EngineBatchTest, TheKeySetPathsComeFromTheKeyManager)
