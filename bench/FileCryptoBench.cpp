@@ -359,7 +359,7 @@ void secureDeletion()
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s KEY_FOLDER WORK_FOLDER [files|alone|batches|shred|command=CLI_PATH]...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s KEY_FOLDER WORK_FOLDER [files|alone|batches|small|shred|command=CLI_PATH]...\n", argv[0]);
         return 2;
     }
     g_keys = argv[1];
@@ -374,6 +374,8 @@ int main(int argc, char** argv)
         } else if (phase == "batches") {
             batches("1000 x 4 KiB", 1000, 4096);
             batches("8 x 64 MiB", 8, 64u << 20);
+        } else if (phase == "small") {
+            batches("1000 x 4 KiB", 1000, 4096);
         } else if (phase == "alone") {
             g_helpers = 0;  // the batches that follow run without helpers, whatever the cores
         } else if (phase.rfind("command=", 0) == 0) {

@@ -234,7 +234,7 @@ int FileDecryptor::adoptBody(const std::string& containerPath, const std::string
     if (!contentKeySet_)
         return 0;
     contentKeySet_ = false;
-    if (::rename(prepared.bodyPath.c_str(), outputPath.c_str()) != 0) {
+    if (prepared.bodyPath != outputPath && ::rename(prepared.bodyPath.c_str(), outputPath.c_str()) != 0) {
         messenger_.show(Msg::PlainFileWriteFailed, MsgIcon::Stop, outputPath);
         return 0;
     }

@@ -192,14 +192,14 @@ bool DecryptBatch::decryptOne(const std::string& containerPath, const std::strin
             return false;
         // The plain file takes its name only when complete (an older file of
         // that name stays until then) and is readable by its owner alone.
-        OutputGuard guard(outputPath, 0600);
+        OutputGuard guard(outputPath, 0600, crypto.takePreparedPlainFile(containerPath, outputPath));
         if (!guard.ready()) {
             context_.messenger.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
             return false;
         }
         if (!crypto.decryptBody(containerPath, guard.path()))
             return false;
-        if (!guard.commit()) {
+        if (!guard.commit(crypto.outputFlushed(), &folderFlushes_)) {
             context_.messenger.show(Msg::PlainFileWriteFailed, MsgIcon::Stop, outputPath);
             return false;
         }
@@ -220,6 +220,7 @@ void DecryptBatch::deleteContainer(const std::string& path, DecryptOutcome& outc
     const bool wanted = kind_ == kKindSilent ? !keepContainers_ : context_.settings.deleteCheck2;
     if (!wanted || !BatchFiles::exists(path))
         return;
+    folderFlushes_.flushAll();  // the plain file's name is on disk before its container goes
     const bool gone = kind_ == kKindSilent ? ::unlink(path.c_str()) == 0
                                            : context_.secureDelete && context_.secureDelete(path) != 0;
     if (gone)
@@ -230,6 +231,7 @@ void DecryptBatch::deleteContainer(const std::string& path, DecryptOutcome& outc
 
 void DecryptBatch::finish(const DecryptOutcome& outcome)
 {
+    folderFlushes_.flushAll();
     context_.crypto->finishBatch();
     IBatchProgress& progress = context_.progressView();
     if (kind_ != kKindSilent && !cancelled_)

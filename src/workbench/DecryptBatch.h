@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CNotEncryptReadOnlyFile.h"
+#include "workbench/FolderFlushes.h"
 
 #include <optional>
 #include <string>
@@ -53,6 +54,7 @@ private:
     void finish(const DecryptOutcome& outcome);
 
     BatchContext& context_;
+    FolderFlushes folderFlushes_;  // the plain files' folders, flushed before a deletion and at the end
     int kind_ = 0;
     bool keepContainers_ = false;
     bool overwriteAll_ = false;

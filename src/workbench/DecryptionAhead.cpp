@@ -27,7 +27,7 @@ struct DecryptionAhead::Helper {
 
 DecryptionAhead::Prepared::~Prepared()
 {
-    if (!made.bodyPath.empty())
+    if (ownsFile && !made.bodyPath.empty())
         ::unlink(made.bodyPath.c_str());
 }
 

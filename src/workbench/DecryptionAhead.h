@@ -31,6 +31,7 @@ public:
         std::optional<FileStamp> containerStamp, privateKeyStamp;
         FileDecryptor::Prepared made;
         bool ready = false;
+        bool ownsFile = true;  // false once the batch took the body file over
         ~Prepared() override;
     };
 

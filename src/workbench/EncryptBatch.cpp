@@ -72,6 +72,7 @@ EncryptOutcome EncryptBatch::run(const EncryptRequest& request)
         context_.progressView().openWait(context_.messenger.text(Msg::EncryptProcessingWait));
 
     const bool encrypted = encryptAll(outcome);
+    folderFlushes_.flushAll();  // before any plain file goes
     if (context_.crypto)
         context_.crypto->finishBatch();
     if (!encrypted) {
@@ -418,12 +419,12 @@ bool EncryptBatch::encryptOne(const std::string& plainPath, const std::string& o
         crypto.setTimeLimit({static_cast<uint32_t>(std::min<int64_t>(left, UINT32_MAX)), false});
     }
     // The container takes its name only when complete; an older one stays until then.
-    OutputGuard guard(outputPath, 0644);
+    const int keySource = kind_ == kKindProtectedFolder ? 1 : 0;
+    OutputGuard guard(outputPath, 0644, crypto.takePreparedContainer(plainPath, outputPath, keySource));
     if (!guard.ready()) {
         context_.messenger.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
         return false;
     }
-    const int keySource = kind_ == kKindProtectedFolder ? 1 : 0;
     if (!crypto.encryptBody(plainPath, guard.path(), keySource))
         return false;
     if ((optionWord_ & kOptionHistory) && !isAutomatic(kind_) && !historyCanBeRecorded()) {
@@ -441,7 +442,7 @@ bool EncryptBatch::encryptOne(const std::string& plainPath, const std::string& o
     crypto.resetContentKey();
     if (!tailWritten)
         return false;
-    if (guard.commit())
+    if (guard.commit(crypto.outputFlushed(), &folderFlushes_))
         return true;
     context_.messenger.show(Msg::ContainerWriteFailed, MsgIcon::Stop, outputPath);
     return false;

@@ -2,6 +2,7 @@
 
 #include "app/CNotEncryptReadOnlyFile.h"
 #include "workbench/CEncryptOptDlg.h"
+#include "workbench/FolderFlushes.h"
 #include "workbench/IEncryptChooser.h"
 #include "workbench/IFileCrypto.h"
 
@@ -86,6 +87,7 @@ private:
     void finish();
 
     BatchContext& context_;
+    FolderFlushes folderFlushes_;  // the containers' folders, flushed once when the files are done
     int kind_ = 0;
     bool interactive_ = true;
     Plan plan_;

@@ -4,12 +4,14 @@
 #include "app/CMessenger.h"
 #include "engine/CryptoErrors.h"
 #include "engine/FileEncryptor.h"
+#include "platform/FileIo.h"
 #include "workbench/BatchFiles.h"
 #include "workbench/CountingInteraction.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace mvx {
@@ -23,15 +25,11 @@ bool sameNames(const std::vector<CArchiveHistoryMan::NameEntry>& a, const std::v
     });
 }
 
-std::string temporaryPathFor(const std::string& outputPath)
+// The batch puts a container made ahead in place without flushing it again.
+bool flushed(const std::string& path)
 {
-    static std::atomic<unsigned> counter{0};
-    for (;;) {
-        const std::string candidate = BatchFiles::folderOf(outputPath) + "." + BatchFiles::baseName(outputPath) +
-                                      ".ahead-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        if (::access(candidate.c_str(), F_OK) != 0)
-            return candidate;
-    }
+    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    return fd.valid() && ::fdatasync(fd.get()) == 0;
 }
 
 // The batch writes each container under a temporary name in the output's
@@ -60,7 +58,7 @@ bool EncryptionAhead::Settings::operator==(const Settings& other) const
 
 EncryptionAhead::Prepared::~Prepared()
 {
-    if (!temporaryPath.empty())
+    if (ownsFile && !temporaryPath.empty())
         ::unlink(temporaryPath.c_str());
 }
 
@@ -98,7 +96,9 @@ std::unique_ptr<WorkAhead::Piece> EncryptionAhead::make(size_t helper, const Pla
     prepared->plainStamp = FileStamp::of(file.plainPath);
     if (!prepared->plainStamp)
         return prepared;
-    prepared->temporaryPath = temporaryPathFor(file.outputPath);
+    // A name of bounded length beside the container, made exclusively.
+    if (!FdGuard(createTemporaryBeside(file.outputPath, 0644, prepared->temporaryPath)).valid())
+        return prepared;
 
     Helper& h = *helpers_[helper];
     FileEncryptor& encryptor = h.encryptor;
@@ -117,7 +117,7 @@ std::unique_ptr<WorkAhead::Piece> EncryptionAhead::make(size_t helper, const Pla
                          encryptor.writeContainerTail(prepared->temporaryPath, file.plainPath, mode);
     encryptor.resetContentKey();
     prepared->made = written && h.ui.shown == 0 && !quiet.reported() &&
-                     FileStamp::of(file.plainPath) == prepared->plainStamp;
+                     FileStamp::of(file.plainPath) == prepared->plainStamp && flushed(prepared->temporaryPath);
     return prepared;
 }
 
@@ -138,7 +138,7 @@ bool EncryptionAhead::place(Prepared& prepared, const std::string& outputPath, c
     if (claimKey(prepared.plainPath, prepared.outputPath) != claimKey(plainPath, outputPath) || prepared.mode != mode ||
         !(prepared.settings == settings_))
         return false;
-    if (std::rename(prepared.temporaryPath.c_str(), outputPath.c_str()) != 0)
+    if (prepared.temporaryPath != outputPath && std::rename(prepared.temporaryPath.c_str(), outputPath.c_str()) != 0)
         return false;
     prepared.temporaryPath.clear();
     return true;

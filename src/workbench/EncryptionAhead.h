@@ -44,6 +44,7 @@ public:
         Settings settings;
         std::optional<FileStamp> plainStamp;
         bool made = false;
+        bool ownsFile = true;  // false once the batch took the file over
         ~Prepared() override;
     };
 

@@ -45,6 +45,7 @@ void EngineFileCrypto::setHistoryNames(std::vector<HistoryName> names)
 void EngineFileCrypto::resetContentKey()
 {
     prepared_.reset();
+    claimedFor_.clear();
     encryptor_.resetContentKey();
 }
 
@@ -56,10 +57,24 @@ void EngineFileCrypto::expectEncryptions(const std::vector<PlannedFile>& files, 
     ahead_.expect(planned, mode, keySource);
 }
 
+std::string EngineFileCrypto::takePreparedContainer(const std::string& plainPath, const std::string& outputPath,
+                                                    int keySource)
+{
+    prepared_ = ahead_.claim(plainPath, outputPath, keySource);
+    claimedFor_ = plainPath;
+    if (!prepared_)
+        return {};
+    prepared_->ownsFile = false;
+    return prepared_->temporaryPath;
+}
+
 int EngineFileCrypto::encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource)
 {
-    // A container made ahead is put in place by writeContainerTail, once the batch has settled its options.
-    prepared_ = ahead_.claim(plainPath, outputPath, keySource);
+    // A container made ahead is put in place by writeContainerTail, once the
+    // batch has settled its options (in place already when the batch took it over).
+    if (claimedFor_ != plainPath)
+        prepared_ = ahead_.claim(plainPath, outputPath, keySource);
+    claimedFor_.clear();
     if (prepared_)
         return 1;
     return encryptor_.encryptBody(plainPath, outputPath, keySource);
@@ -67,9 +82,12 @@ int EngineFileCrypto::encryptBody(const std::string& plainPath, const std::strin
 
 int EngineFileCrypto::writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode)
 {
+    outputFlushed_ = false;
     if (auto prepared = std::move(prepared_)) {
-        if (ahead_.place(*prepared, outputPath, plainPath, mode))
+        if (ahead_.place(*prepared, outputPath, plainPath, mode)) {
+            outputFlushed_ = true;
             return 1;
+        }
         if (!encryptor_.encryptBody(plainPath, outputPath, prepared->keySource))
             return 0;
     }
@@ -91,13 +109,26 @@ int EngineFileCrypto::openContainer(const std::string& containerPath, std::strin
                                     opened_ ? &opened_->made.layout : nullptr);
 }
 
+std::string EngineFileCrypto::takePreparedPlainFile(const std::string& containerPath, const std::string& outputPath)
+{
+    // The body made ahead lies in the folder the batch planned; another folder means the user chose another.
+    if (!opened_ || opened_->made.bodyPath.empty() || opened_->containerPath != containerPath ||
+        opened_->outputFolder != BatchFiles::folderOf(outputPath))
+        return {};
+    opened_->ownsFile = false;
+    return opened_->made.bodyPath;
+}
+
 int EngineFileCrypto::decryptBody(const std::string& containerPath, const std::string& outputPath)
 {
     const auto opened = std::move(opened_);
+    outputFlushed_ = false;
     // The body made ahead lies in the folder the batch planned; another folder means the user chose another.
     if (opened && !opened->made.bodyPath.empty() && opened->containerPath == containerPath &&
-        opened->outputFolder == BatchFiles::folderOf(outputPath))
-        return decryptor_.adoptBody(containerPath, outputPath, opened->made);
+        opened->outputFolder == BatchFiles::folderOf(outputPath)) {
+        outputFlushed_ = decryptor_.adoptBody(containerPath, outputPath, opened->made) != 0;
+        return outputFlushed_ ? 1 : 0;
+    }
     return decryptor_.decryptBody(containerPath, outputPath);
 }
 

@@ -37,12 +37,16 @@ public:
     void setHistoryNames(std::vector<HistoryName> names) override;
     void resetContentKey() override;
     void expectEncryptions(const std::vector<PlannedFile>& files, int mode, int keySource) override;
+    std::string takePreparedContainer(const std::string& plainPath, const std::string& outputPath,
+                                      int keySource) override;
+    std::string takePreparedPlainFile(const std::string& containerPath, const std::string& outputPath) override;
     int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource) override;
     int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) override;
     void expectDecryptions(const std::vector<PlannedDecryption>& files) override;
     int openContainer(const std::string& containerPath, std::string& plainFileName) override;
     int decryptBody(const std::string& containerPath, const std::string& outputPath) override;
     void finishBatch() override;
+    bool outputFlushed() const override { return outputFlushed_; }
     void setStopFlag(const std::atomic<bool>* stop) override
     {
         encryptor_.setStopFlag(stop);
@@ -63,8 +67,10 @@ private:
     FileDecryptor decryptor_;
     EncryptionAhead ahead_;
     std::unique_ptr<EncryptionAhead::Prepared> prepared_;  // claimed by encryptBody, placed by writeContainerTail
+    std::string claimedFor_;  // the plain file takePreparedContainer claimed for
     DecryptionAhead decryptionAhead_;
     std::unique_ptr<DecryptionAhead::Prepared> opened_;  // claimed by openContainer, its body taken by decryptBody
+    bool outputFlushed_ = false;
 };
 
 } // namespace mvx

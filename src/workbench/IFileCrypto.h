@@ -39,6 +39,15 @@ public:
     {
         (void)files, (void)mode, (void)keySource;
     }
+    // A finished container made ahead for this plain file in the output's
+    // folder, or empty. The caller takes the file over as its temporary
+    // output and still calls encryptBody and writeContainerTail with it.
+    virtual std::string takePreparedContainer(const std::string& plainPath, const std::string& outputPath,
+                                              int keySource)
+    {
+        (void)plainPath, (void)outputPath, (void)keySource;
+        return {};
+    }
     // 1 or 0. Key source 0: own private key file; 1: key material cached at start.
     virtual int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource) = 0;
     // 1 or 0. Mode is the batch kind.
@@ -53,8 +62,19 @@ public:
     virtual void expectDecryptions(const std::vector<PlannedDecryption>& files) { (void)files; }
     // 0 refused, 1 sender unknown, 2 and above sender identified.
     virtual int openContainer(const std::string& containerPath, std::string& plainFileName) = 0;
+    // After a successful openContainer: a plain file made ahead for this
+    // container in the output's folder, or empty. The caller takes the file
+    // over as its temporary output and still calls decryptBody with it.
+    virtual std::string takePreparedPlainFile(const std::string& containerPath, const std::string& outputPath)
+    {
+        (void)containerPath, (void)outputPath;
+        return {};
+    }
     // 1 or 0; requires a successful openContainer just before. A failure leaves no output.
     virtual int decryptBody(const std::string& containerPath, const std::string& outputPath) = 0;
+    // The output of the last writeContainerTail or decryptBody is flushed to
+    // disk already (a helper made it ahead and flushed it).
+    virtual bool outputFlushed() const { return false; }
     // The window's Stop flag: a body in hand ends between two chunks and fails
     // without a message, leaving no output.
     virtual void setStopFlag(const std::atomic<bool>* stop) { (void)stop; }

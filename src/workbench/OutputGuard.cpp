@@ -2,6 +2,7 @@
 
 #include "platform/FileIo.h"
 #include "workbench/BatchFiles.h"
+#include "workbench/FolderFlushes.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -27,20 +28,27 @@ bool flushFolderOf(const std::string& path)
 
 } // namespace
 
-OutputGuard::OutputGuard(std::string target, mode_t mode) : target_(std::move(target))
+OutputGuard::OutputGuard(std::string target, mode_t mode, std::string written)
+    : target_(std::move(target)), temporary_(std::move(written))
 {
+    if (!temporary_.empty())
+        return;
     FdGuard fd(createTemporaryBeside(target_, mode, temporary_));
     if (!fd.valid())
         temporary_.clear();
 }
 
-bool OutputGuard::commit()
+bool OutputGuard::commit(bool contentFlushed, FolderFlushes* laterFolders)
 {
     if (!ready() || committed_)
         return committed_;
-    if (!flushFile(temporary_) || std::rename(temporary_.c_str(), target_.c_str()) != 0)
+    if ((!contentFlushed && !flushFile(temporary_)) || std::rename(temporary_.c_str(), target_.c_str()) != 0)
         return false;
     committed_ = true;
+    if (laterFolders) {
+        laterFolders->add(BatchFiles::folderOf(target_));
+        return true;
+    }
     // The new file already carries the output's name; a failed folder flush
     // only leaves the rename less certain to survive a power cut.
     return flushFolderOf(target_);

@@ -5,15 +5,20 @@
 
 namespace mvx {
 
+class FolderFlushes;
+
 // Writes a new output under a temporary name in its folder, so that an
 // interruption never leaves a partial file under the output's name and an
 // older file of that name stays as it is until the new one is complete.
 // commit() flushes the new file, renames it over the output and flushes the
-// folder entry; without a successful commit the temporary file is removed.
+// folder entry (or leaves that to the batch's FolderFlushes); without a
+// successful commit the temporary file is removed.
 class OutputGuard {
 public:
-    // The temporary file is created at once with the given mode (before the umask).
-    OutputGuard(std::string target, mode_t mode);
+    // The temporary file is created at once with the given mode (before the
+    // umask), unless written names a file already made in the target's folder
+    // for this output, which the guard then takes over.
+    OutputGuard(std::string target, mode_t mode, std::string written = {});
     ~OutputGuard();
     OutputGuard(const OutputGuard&) = delete;
     OutputGuard& operator=(const OutputGuard&) = delete;
@@ -23,7 +28,9 @@ public:
     // Where the writer writes until commit().
     const std::string& path() const { return temporary_; }
     // True once the new file is on disk under the output's name.
-    bool commit();
+    // contentFlushed: the writer flushed the file already (a helper thread did).
+    // laterFolders: the folder is flushed by the batch later, with others.
+    bool commit(bool contentFlushed = false, FolderFlushes* laterFolders = nullptr);
 
 private:
     std::string target_;

@@ -21,6 +21,15 @@ public:
     }
     void expectDecryptions(const std::vector<PlannedDecryption>& files) override { inner_.expectDecryptions(files); }
     void finishBatch() override { inner_.finishBatch(); }
+    std::string takePreparedContainer(const std::string& plainPath, const std::string& outputPath,
+                                      int keySource) override
+    {
+        return inner_.takePreparedContainer(plainPath, outputPath, keySource);
+    }
+    std::string takePreparedPlainFile(const std::string& containerPath, const std::string& outputPath) override
+    {
+        return inner_.takePreparedPlainFile(containerPath, outputPath);
+    }
     int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource) override;
     int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode) override
     {
@@ -31,6 +40,7 @@ public:
         return inner_.openContainer(containerPath, plainFileName);
     }
     int decryptBody(const std::string& containerPath, const std::string& outputPath) override;
+    bool outputFlushed() const override { return inner_.outputFlushed(); }
     std::string senderName() const override { return inner_.senderName(); }
     std::string senderMail() const override { return inner_.senderMail(); }
 

@@ -1,5 +1,6 @@
 #include "workbench/WorkAhead.h"
 
+#include <algorithm>
 #include <sched.h>
 
 namespace mvx {
@@ -97,15 +98,16 @@ std::unique_ptr<WorkAhead::Piece> WorkAhead::claim(const std::string& key)
     std::unique_ptr<Piece> piece;
     {
         std::unique_lock<std::mutex> lock(mutex_);
+        const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.key == key; });
+        if (found == entries_.end())
+            return nullptr;  // unknown, or claimed already: the pieces ahead stay
         auto it = entries_.begin();
-        while (it != entries_.end() && it->key != key) {
+        while (it != found) {
             const auto next = std::next(it);
             if (it->state != State::Running)
                 passed.splice(passed.end(), entries_, it);
             it = next;
         }
-        if (it == entries_.end())
-            return nullptr;
         if (it->state == State::Waiting)
             passed.splice(passed.end(), entries_, it);
         else
