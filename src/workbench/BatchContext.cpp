@@ -7,6 +7,9 @@
 #include "platform/SecureDelete.h"
 #include "workbench/BatchFiles.h"
 
+#include <map>
+#include <memory>
+
 namespace mvx {
 
 WorkbenchSettings WorkbenchSettings::from(const Settings& settings)
@@ -47,7 +50,17 @@ KeySetPaths KeySetPaths::from(const CKeyManager& keys, bool settingsFileFound)
 void BatchContext::usePlatformDefaults()
 {
     secureDelete = [](const std::string& path) { return SecureDelete(path); };
-    isOnCdRom = [](const std::string& path) { return driveKindOf(path) == DriveKind::CdRom; };
+    // The mount table is read once per file system the batch meets, not per
+    // file: a device keeps its kind while it stays mounted.
+    isOnCdRom = [kinds = std::make_shared<std::map<uint64_t, DriveKind>>()](const std::string& path) {
+        const auto device = deviceIdOf(path);
+        if (!device)
+            return driveKindOf(path) == DriveKind::CdRom;
+        auto known = kinds->find(*device);
+        if (known == kinds->end())
+            known = kinds->emplace(*device, driveKindOf(path)).first;
+        return known->second == DriveKind::CdRom;
+    };
     canOpen = [](const std::string& path) { return BatchFiles::canOpenForReading(path); };
 }
 
