@@ -36,11 +36,11 @@ constexpr int kKindRole = Qt::UserRole;
 constexpr int kValueRole = Qt::UserRole + 1;
 
 // Buttons in their order, with their slots.
-struct ButtonSpec {
+struct ButtonEntry {
     const char* name;
     int slot;
 };
-constexpr ButtonSpec kButtons[] = {
+constexpr ButtonEntry kButtons[] = {
     {"add", Msg::Add},
     {"modify", Msg::Modify},
     {"move", Msg::Move},
