@@ -76,11 +76,11 @@ int FileDecryptor::openContainer(const std::string& containerPath, std::string& 
         messenger_.show(Msg::InputFileCannotOpen, MsgIcon::Stop);
         return 0;
     }
+    ContainerStatus status = ContainerStatus::Ok;
     if (openedAhead)
         layout_ = *openedAhead;
-    const ContainerStatus status =
-        openedAhead ? ContainerStatus::Ok
-                    : ContainerReader::open(fd, *keyCache_, ownPublicKeyFile_, ownPrivateKeyFile_, layout_);
+    else
+        status = ContainerReader::open(fd, *keyCache_, ownPublicKeyFile_, ownPrivateKeyFile_, layout_);
     if (status != ContainerStatus::Ok) {
         const MsgIcon icon = status == ContainerStatus::KeyFileMissing ? MsgIcon::None : MsgIcon::Stop;
         messenger_.show(refusalSlot(status, purpose), icon, containerPath);

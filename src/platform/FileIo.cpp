@@ -81,6 +81,18 @@ void startWriteback(int fd, uint64_t offset, size_t length)
     (void)::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
 }
 
+bool flushFile(const std::string& path)
+{
+    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    return fd.valid() && ::fsync(fd.get()) == 0 && fd.close();
+}
+
+bool flushFolder(const std::string& folder)
+{
+    FdGuard fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.valid() && ::fsync(fd.get()) == 0;
+}
+
 std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, size_t maxBytes)
 {
     FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));

@@ -19,6 +19,10 @@ bool pwriteFully(int fd, const void* buffer, size_t length, uint64_t offset);
 // waiting for it, so a later fsync has little left to do. Does nothing for
 // descriptors that are not files.
 void startWriteback(int fd, uint64_t offset, size_t length);
+// Flushes a file's content to disk; false when it cannot be.
+bool flushFile(const std::string& path);
+// Flushes a folder, so that the names made in it (by rename) reach the disk.
+bool flushFolder(const std::string& folder);
 
 // Whole small files (key files, member files). nullopt when unreadable.
 std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, size_t maxBytes = 64 * 1024 * 1024);

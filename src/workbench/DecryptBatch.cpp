@@ -199,7 +199,7 @@ bool DecryptBatch::decryptOne(const std::string& containerPath, const std::strin
         }
         if (!crypto.decryptBody(containerPath, guard.path()))
             return false;
-        if (!guard.commit(crypto.outputFlushed(), &folderFlushes_)) {
+        if (!guard.commit(crypto.outputFlushed(), folderFlushes_)) {
             context_.messenger.show(Msg::PlainFileWriteFailed, MsgIcon::Stop, outputPath);
             return false;
         }

@@ -442,7 +442,7 @@ bool EncryptBatch::encryptOne(const std::string& plainPath, const std::string& o
     crypto.resetContentKey();
     if (!tailWritten)
         return false;
-    if (guard.commit(crypto.outputFlushed(), &folderFlushes_))
+    if (guard.commit(crypto.outputFlushed(), folderFlushes_))
         return true;
     context_.messenger.show(Msg::ContainerWriteFailed, MsgIcon::Stop, outputPath);
     return false;

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace mvx {
@@ -23,13 +22,6 @@ bool sameNames(const std::vector<CArchiveHistoryMan::NameEntry>& a, const std::v
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
         return x.userName == y.userName && x.mail == y.mail;
     });
-}
-
-// The batch puts a container made ahead in place without flushing it again.
-bool flushed(const std::string& path)
-{
-    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    return fd.valid() && ::fdatasync(fd.get()) == 0;
 }
 
 // The batch writes each container under a temporary name in the output's
@@ -117,7 +109,7 @@ std::unique_ptr<WorkAhead::Piece> EncryptionAhead::make(size_t helper, const Pla
                          encryptor.writeContainerTail(prepared->temporaryPath, file.plainPath, mode);
     encryptor.resetContentKey();
     prepared->made = written && h.ui.shown == 0 && !quiet.reported() &&
-                     FileStamp::of(file.plainPath) == prepared->plainStamp && flushed(prepared->temporaryPath);
+                     FileStamp::of(file.plainPath) == prepared->plainStamp && flushFile(prepared->temporaryPath);
     return prepared;
 }
 

@@ -109,11 +109,16 @@ int EngineFileCrypto::openContainer(const std::string& containerPath, std::strin
                                     opened_ ? &opened_->made.layout : nullptr);
 }
 
-std::string EngineFileCrypto::takePreparedPlainFile(const std::string& containerPath, const std::string& outputPath)
+bool EngineFileCrypto::bodyMadeAheadFor(const std::string& containerPath, const std::string& outputPath) const
 {
     // The body made ahead lies in the folder the batch planned; another folder means the user chose another.
-    if (!opened_ || opened_->made.bodyPath.empty() || opened_->containerPath != containerPath ||
-        opened_->outputFolder != BatchFiles::folderOf(outputPath))
+    return opened_ && !opened_->made.bodyPath.empty() && opened_->containerPath == containerPath &&
+           opened_->outputFolder == BatchFiles::folderOf(outputPath);
+}
+
+std::string EngineFileCrypto::takePreparedPlainFile(const std::string& containerPath, const std::string& outputPath)
+{
+    if (!bodyMadeAheadFor(containerPath, outputPath))
         return {};
     opened_->ownsFile = false;
     return opened_->made.bodyPath;
@@ -121,15 +126,13 @@ std::string EngineFileCrypto::takePreparedPlainFile(const std::string& container
 
 int EngineFileCrypto::decryptBody(const std::string& containerPath, const std::string& outputPath)
 {
+    const bool madeAhead = bodyMadeAheadFor(containerPath, outputPath);
     const auto opened = std::move(opened_);
     outputFlushed_ = false;
-    // The body made ahead lies in the folder the batch planned; another folder means the user chose another.
-    if (opened && !opened->made.bodyPath.empty() && opened->containerPath == containerPath &&
-        opened->outputFolder == BatchFiles::folderOf(outputPath)) {
-        outputFlushed_ = decryptor_.adoptBody(containerPath, outputPath, opened->made) != 0;
-        return outputFlushed_ ? 1 : 0;
-    }
-    return decryptor_.decryptBody(containerPath, outputPath);
+    if (!madeAhead)
+        return decryptor_.decryptBody(containerPath, outputPath);
+    outputFlushed_ = decryptor_.adoptBody(containerPath, outputPath, opened->made) != 0;
+    return outputFlushed_ ? 1 : 0;
 }
 
 void EngineFileCrypto::finishBatch()

@@ -60,6 +60,7 @@ public:
 
 private:
     bool known() const { return !decryptor_.identifiedName().empty() || !decryptor_.identifiedMail().empty(); }
+    bool bodyMadeAheadFor(const std::string& containerPath, const std::string& outputPath) const;
 
     ISenderDirectory* senders_ = nullptr;
     std::shared_ptr<KeyMaterialCache> keyCache_ = std::make_shared<KeyMaterialCache>();

@@ -2,20 +2,13 @@
 
 #include "platform/FileIo.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace mvx {
 
-bool FolderFlushes::flushAll()
+void FolderFlushes::flushAll()
 {
-    bool flushed = true;
-    for (const std::string& folder : folders_) {
-        FdGuard fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        flushed = fd.valid() && ::fsync(fd.get()) == 0 && flushed;
-    }
+    for (const std::string& folder : folders_)
+        flushFolder(folder);
     folders_.clear();
-    return flushed;
 }
 
 } // namespace mvx

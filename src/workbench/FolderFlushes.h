@@ -12,8 +12,9 @@ namespace mvx {
 class FolderFlushes {
 public:
     void add(const std::string& folder) { folders_.insert(folder); }
-    // Flushes every folder added since the last call; false when one failed.
-    bool flushAll();
+    // Flushes every folder added since the last call. Best effort: some file
+    // systems refuse to flush a folder, and the outputs are in place anyway.
+    void flushAll();
 
 private:
     std::set<std::string> folders_;

@@ -10,9 +10,9 @@ class FolderFlushes;
 // Writes a new output under a temporary name in its folder, so that an
 // interruption never leaves a partial file under the output's name and an
 // older file of that name stays as it is until the new one is complete.
-// commit() flushes the new file, renames it over the output and flushes the
-// folder entry (or leaves that to the batch's FolderFlushes); without a
-// successful commit the temporary file is removed.
+// commit() flushes the new file, renames it over the output and leaves the
+// folder to the batch's FolderFlushes; without a successful commit the
+// temporary file is removed.
 class OutputGuard {
 public:
     // The temporary file is created at once with the given mode (before the
@@ -27,10 +27,10 @@ public:
     bool ready() const { return !temporary_.empty(); }
     // Where the writer writes until commit().
     const std::string& path() const { return temporary_; }
-    // True once the new file is on disk under the output's name.
-    // contentFlushed: the writer flushed the file already (a helper thread did).
-    // laterFolders: the folder is flushed by the batch later, with others.
-    bool commit(bool contentFlushed = false, FolderFlushes* laterFolders = nullptr);
+    // True once the new file's content is on disk and it carries the output's
+    // name; its folder is added to folders. contentFlushed: the writer flushed
+    // the file already (a helper thread did).
+    bool commit(bool contentFlushed, FolderFlushes& folders);
 
 private:
     std::string target_;

@@ -3,6 +3,7 @@
 #include "WorkbenchFixture.h"
 
 #include "EngineTestUtil.h"
+#include "app/CContinueConfirmDialog.h"
 #include "engine/ContainerTrailer.h"
 #include "engine/EncryptionSettings.h"
 #include "engine/IdentityBlock.h"
@@ -13,8 +14,6 @@
 #include "workbench/DecryptBatch.h"
 #include "workbench/EncryptBatch.h"
 #include "workbench/EngineFileCrypto.h"
-
-#include "app/CContinueConfirmDialog.h"
 
 #include <chrono>
 #include <filesystem>
