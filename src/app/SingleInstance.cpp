@@ -1,5 +1,6 @@
 #include "app/SingleInstance.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -7,7 +8,9 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/mman.h>
+#include <sys/random.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -17,6 +20,7 @@ namespace {
 
 constexpr char kShowRequest[] = "show\n";
 constexpr int kAnswerWaitMs = 3000;
+constexpr int kPrivateNameTries = 8;
 
 // FNV-1a: a short stable name for a folder.
 std::string hashOf(const std::string& text)
@@ -31,14 +35,31 @@ std::string hashOf(const std::string& text)
     return buffer;
 }
 
-socklen_t abstractAddress(const std::string& name, sockaddr_un& address)
+std::string randomSuffix()
+{
+    unsigned char bytes[8] = {};
+    if (::getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes))
+        return {};
+    std::string hex;
+    for (unsigned char byte : bytes) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", byte);
+        hex += pair;
+    }
+    return hex;
+}
+
+// '@' marks an abstract name.
+socklen_t socketAddressOf(const std::string& name, sockaddr_un& address)
 {
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
-    // Abstract namespace: no file to leave behind, no path length limit to meet.
+    const bool abstract = name.front() == '@';
     const size_t length = std::min(name.size(), sizeof address.sun_path - 1);
-    std::memcpy(address.sun_path + 1, name.data(), length);
-    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+    std::memcpy(address.sun_path, name.data(), length);
+    if (abstract)
+        address.sun_path[0] = '\0';
+    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + length + (abstract ? 0 : 1));
 }
 
 void closeFd(int& fd)
@@ -48,6 +69,27 @@ void closeFd(int& fd)
     fd = -1;
 }
 
+// The other end of a connected local socket runs as this user.
+bool peerIsThisUser(int fd)
+{
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && length == sizeof peer &&
+           peer.uid == ::geteuid();
+}
+
+// A segment of this user's that no other user may open: only such a one was
+// written by this user's own instances.
+int openOwnSegment(const std::string& name, int flags)
+{
+    int fd = ::shm_open(name.c_str(), flags | O_CLOEXEC | O_NOFOLLOW, 0);
+    struct stat facts {};
+    if (fd >= 0 && (::fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode) || facts.st_uid != ::geteuid() ||
+                    (facts.st_mode & 077) != 0))
+        closeFd(fd);
+    return fd;
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(std::string folder)
@@ -55,9 +97,12 @@ SingleInstance::SingleInstance(std::string folder)
     if (!folder.empty() && folder.back() != '/')
         folder += '/';
     lockPath_ = folder + ".morvanex-KLX-P2P.lock";
-    const std::string tag = std::to_string(::getuid()) + "-" + hashOf(lockPath_);
-    shmName_ = "/Brellwick_KLX-P2P-" + tag;
-    socketName_ = "morvanex-KLX-P2P-" + tag;
+    const std::string tag = std::to_string(::geteuid()) + "-" + hashOf(lockPath_);
+    agreedShmName_ = "/Brellwick_KLX-P2P-" + tag;
+    shmName_ = agreedShmName_;
+    socketAddress_ = folder + ".morvanex-KLX-P2P.socket";
+    if (socketAddress_.size() >= sizeof(sockaddr_un::sun_path))
+        socketAddress_ = "@morvanex-KLX-P2P-" + tag;
 }
 
 SingleInstance::~SingleInstance()
@@ -81,21 +126,66 @@ std::string SingleInstance::lockFolderFor(const std::string& programFolder, bool
 
 SingleInstance::Claim SingleInstance::claim()
 {
-    shmFd_ = ::shm_open(shmName_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (shmFd_ < 0 || ::ftruncate(shmFd_, kSharedSize) != 0)
-        return Claim::SharedMemoryFailed;
-    lockFd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    lockFd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (lockFd_ < 0)
         return Claim::SharedMemoryFailed;
-    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0)
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+        shmName_ = notedSegmentName();
+        shmFd_ = openOwnSegment(shmName_, O_RDONLY);
         return Claim::Other;
+    }
     first_ = true;
+    if (!createSegment())
+        return Claim::SharedMemoryFailed;
+    noteSegmentName();
     void* mapped = ::mmap(nullptr, kSharedSize, PROT_READ | PROT_WRITE, MAP_SHARED, shmFd_, 0);
     if (mapped == MAP_FAILED)
         return Claim::MapFailed;
     shared_ = static_cast<char*>(mapped);
     std::memset(shared_, 0, kSharedSize);
     return Claim::First;
+}
+
+bool SingleInstance::createSegment()
+{
+    shmFd_ = ::shm_open(shmName_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (shmFd_ < 0 && errno == EEXIST)  // left by an instance of ours that did not end cleanly?
+        shmFd_ = openOwnSegment(shmName_, O_RDWR);
+    // Someone else holds the agreed name: a private name, noted in the lock file.
+    for (int tries = 0; shmFd_ < 0 && tries < kPrivateNameTries; ++tries) {
+        const std::string suffix = randomSuffix();
+        if (suffix.empty())
+            break;
+        shmName_ = agreedShmName_ + "-" + suffix;
+        shmFd_ = ::shm_open(shmName_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (shmFd_ < 0 && errno != EEXIST)
+            break;
+    }
+    if (shmFd_ < 0) {
+        shmName_ = agreedShmName_;
+        first_ = false;  // nothing of ours to remove at the end
+        return false;
+    }
+    return ::ftruncate(shmFd_, kSharedSize) == 0;
+}
+
+std::string SingleInstance::notedSegmentName() const
+{
+    char buffer[256] = {};
+    const ssize_t got = ::pread(lockFd_, buffer, sizeof buffer - 1, 0);
+    const std::string noted(buffer, got > 0 ? std::strcspn(buffer, "\n") : 0);
+    const std::string privatePrefix = agreedShmName_ + "-";
+    const bool isPrivateName = noted.size() > privatePrefix.size() && noted.rfind(privatePrefix, 0) == 0 &&
+                               noted.find('/', 1) == std::string::npos;
+    return isPrivateName ? noted : agreedShmName_;
+}
+
+void SingleInstance::noteSegmentName() const
+{
+    const std::string line = shmName_ + "\n";
+    if (::ftruncate(lockFd_, 0) == 0) {
+        [[maybe_unused]] const ssize_t written = ::pwrite(lockFd_, line.data(), line.size(), 0);
+    }
 }
 
 std::string SingleInstance::sharedText() const
@@ -112,11 +202,19 @@ bool SingleInstance::listen(std::function<void()> onShow)
 {
     if (!first_ || listenFd_ >= 0)
         return false;
+    const bool abstract = socketAddress_.front() == '@';
+    struct stat facts {};
+    // A socket left by an instance of ours that did not end cleanly goes; anything else stays.
+    if (!abstract && ::lstat(socketAddress_.c_str(), &facts) == 0) {
+        if (!S_ISSOCK(facts.st_mode) || ::unlink(socketAddress_.c_str()) != 0)
+            return false;
+    }
     listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address;
-    const socklen_t length = abstractAddress(socketName_, address);
+    const socklen_t length = socketAddressOf(socketAddress_, address);
     if (listenFd_ < 0 || ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(listenFd_, 4) != 0 || ::pipe2(wakeFds_, O_CLOEXEC) != 0) {
+        (!abstract && ::chmod(socketAddress_.c_str(), 0600) != 0) || ::listen(listenFd_, 4) != 0 ||
+        ::pipe2(wakeFds_, O_CLOEXEC) != 0) {
         closeFd(listenFd_);
         return false;
     }
@@ -136,23 +234,24 @@ void SingleInstance::serve()
         }
         if (fds[1].revents)
             return;
-        const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
         pollfd readable{client, POLLIN, 0};
         char request[sizeof kShowRequest] = {};
-        if (::poll(&readable, 1, kAnswerWaitMs) > 0 && ::read(client, request, sizeof request - 1) > 0 &&
-            std::strcmp(request, kShowRequest) == 0) {
+        if (peerIsThisUser(client) && ::poll(&readable, 1, kAnswerWaitMs) > 0 &&
+            ::read(client, request, sizeof request - 1) > 0 && std::strcmp(request, kShowRequest) == 0) {
             if (onShow_)
                 onShow_();
-            [[maybe_unused]] const ssize_t written = ::write(client, "ok\n", 3);
+            [[maybe_unused]] const ssize_t written = ::send(client, "ok\n", 3, MSG_NOSIGNAL);
         }
-        ::close(client);
+        closeFd(client);
     }
 }
 
 void SingleInstance::stopListening()
 {
+    const bool listened = listenFd_ >= 0;
     if (listener_.joinable()) {
         [[maybe_unused]] const ssize_t written = ::write(wakeFds_[1], "x", 1);
         listener_.join();
@@ -160,23 +259,27 @@ void SingleInstance::stopListening()
     closeFd(wakeFds_[0]);
     closeFd(wakeFds_[1]);
     closeFd(listenFd_);
+    if (listened && socketAddress_.front() != '@')
+        ::unlink(socketAddress_.c_str());
 }
 
 bool SingleInstance::askToShow() const
 {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
     sockaddr_un address;
-    const socklen_t length = abstractAddress(socketName_, address);
+    const socklen_t length = socketAddressOf(socketAddress_, address);
     bool answered = false;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-        ::write(fd, kShowRequest, sizeof kShowRequest - 1) == static_cast<ssize_t>(sizeof kShowRequest - 1)) {
+    // A socket another user put under this name hears nothing from us.
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 && peerIsThisUser(fd) &&
+        ::send(fd, kShowRequest, sizeof kShowRequest - 1, MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(sizeof kShowRequest - 1)) {
         pollfd readable{fd, POLLIN, 0};
         char answer[4] = {};
         answered = ::poll(&readable, 1, kAnswerWaitMs) > 0 && ::read(fd, answer, 3) == 3;
     }
-    ::close(fd);
+    closeFd(fd);
     return answered;
 }
 

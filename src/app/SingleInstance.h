@@ -10,14 +10,20 @@ namespace mvx {
 // flock() for the program's lifetime, the 1,024-byte shared memory segment
 // that carries comma-separated paths to the running program, and a local
 // socket on which a second plain start asks the first to show its window.
+//
+// Nothing another local user made is used: the segment is created
+// exclusively, and when its agreed name is taken by someone else the first
+// instance makes a private one and notes its name in the lock file; a segment
+// is read only when this user owns it and no one else may open it. Both ends
+// of the socket check the other's user id.
 class SingleInstance {
 public:
     static constexpr size_t kSharedSize = 1024;
 
     enum class Claim { First, Other, SharedMemoryFailed, MapFailed };
 
-    // folder: where the lock file lives; the segment's and the socket's names
-    // are made from it, so another program folder is another instance.
+    // folder: where the lock file and the socket live; the segment's name is
+    // made from it, so another program folder is another instance.
     explicit SingleInstance(std::string folder);
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
@@ -27,9 +33,10 @@ public:
     // folder was chosen with MORVANEX_HOME or --home, else the program folder.
     static std::string lockFolderFor(const std::string& programFolder, bool programFolderChosen);
 
-    // Creates the segment and takes the lock. The first instance clears the segment.
+    // Takes the lock. The first instance creates and clears the segment;
+    // another opens the segment the first noted, when it is this user's own.
     Claim claim();
-    // The segment's text (up to its first zero byte).
+    // The segment's text (up to its first zero byte); empty without a segment.
     std::string sharedText() const;
     // First instance: answers requests on the socket from a listener thread;
     // onShow runs on that thread.
@@ -37,13 +44,24 @@ public:
     // Another instance runs: asks it to show its window. True when it answered.
     bool askToShow() const;
 
+    // The segment's agreed name, the one in use, and the socket's address
+    // (a path, or an abstract name starting with '@' when the folder's path is too long).
+    const std::string& lockPath() const { return lockPath_; }
+    const std::string& agreedSegmentName() const { return agreedShmName_; }
+    const std::string& segmentName() const { return shmName_; }
+    const std::string& socketAddress() const { return socketAddress_; }
+
 private:
+    bool createSegment();
+    std::string notedSegmentName() const;
+    void noteSegmentName() const;
     void stopListening();
     void serve();
 
     std::string lockPath_;
+    std::string agreedShmName_;
     std::string shmName_;
-    std::string socketName_;
+    std::string socketAddress_;
     int lockFd_ = -1;
     int shmFd_ = -1;
     char* shared_ = nullptr;

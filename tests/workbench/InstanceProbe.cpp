@@ -53,7 +53,11 @@ struct ProbeFrame : mvx::IAppFrame {
     void showMainWindow() override { say("window"); }
     void showMiniWindow() override { say("window"); }
     void bringToFront() override { say("front"); }
-    void addToStudio(const std::vector<std::string>&) override {}
+    void addToStudio(const std::vector<std::string>& paths) override
+    {
+        for (const std::string& path : paths)
+            say("studio: " + path);
+    }
     bool serveShellRequest(mvx::CommandLine::Switch kind, const std::vector<std::string>& paths) override
     {
         mvx::WorkbenchSession workbench(session.messenger(), session.settings(), session.keys(),

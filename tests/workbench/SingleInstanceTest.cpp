@@ -1,5 +1,6 @@
 #include "app/CMessageTable.h"
 #include "app/Msg.h"
+#include "app/SingleInstance.h"
 #include "workbench/AppSession.h"
 
 #include "ScriptedInteraction.h"
@@ -7,12 +8,23 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sstream>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -95,19 +107,23 @@ private:
     int output_ = -1;
 };
 
+// A program folder with a key set, so that -E can encrypt.
+std::string homeWithKeySet(const TempFolder& temp)
+{
+    ScriptedInteraction quiet;
+    AppSession session(quiet, temp.file("home"), "en");
+    session.makeKeySet({temp.file("keys/"), "me", "Me", "me@example.org"});
+    session.settings().firstStart = 0;
+    session.saveSettings();
+    return temp.file("home");
+}
+
 TEST(SingleInstanceTest, ASecondPlainStartEndsAndBringsTheFirstForwardWhileSwitchesAreServedBesideIt)
 {
     TempFolder temp;
-    {
-        ScriptedInteraction quiet;
-        AppSession session(quiet, temp.file("home"), "en");
-        session.makeKeySet({temp.file("keys/"), "me", "Me", "me@example.org"});
-        session.settings().firstStart = 0;
-        session.saveSettings();
-    }
+    const std::string home = homeWithKeySet(temp);
     CMessageTable english;
     english.FillEnglish();
-    const std::string home = temp.file("home");
 
     Probe first({home});
     ASSERT_EQ(first.line(), "window");
@@ -135,6 +151,196 @@ TEST(SingleInstanceTest, ASecondPlainStartEndsAndBringsTheFirstForwardWhileSwitc
     // With the first gone, the next plain start is the first again.
     Probe again({home});
     EXPECT_EQ(again.line(), "window");
+}
+
+constexpr uid_t kOtherUser = 65534;
+
+// Another local user, played by a forked child that drops to uid 65534 and
+// runs work; its exit status is work's result (99: could not become that user).
+class OtherUser {
+public:
+    explicit OtherUser(const std::function<int(int ready)>& work)
+    {
+        int pipe[2];
+        if (::pipe(pipe) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(pipe[0]);
+            const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(kOtherUser) == 0 && ::setuid(kOtherUser) == 0;
+            ::_exit(dropped ? work(pipe[1]) : 99);
+        }
+        ::close(pipe[1]);
+        ready_ = pipe[0];
+    }
+    ~OtherUser()
+    {
+        if (pid_ > 0)
+            status();
+        if (ready_ >= 0)
+            ::close(ready_);
+    }
+    // Waits until work wrote its ready byte (or ended).
+    void waitReady()
+    {
+        char byte;
+        pollfd readable{ready_, POLLIN, 0};
+        if (::poll(&readable, 1, 10000) > 0)
+            [[maybe_unused]] const ssize_t got = ::read(ready_, &byte, 1);
+    }
+    int status()
+    {
+        int status = -1;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int ready_ = -1;
+};
+
+int asOtherUser(const std::function<int()>& work)
+{
+    return OtherUser([&](int) { return work(); }).status();
+}
+
+void signalReady(int ready) { [[maybe_unused]] const ssize_t put = ::write(ready, "r", 1); }
+
+socklen_t addressOf(const std::string& name, sockaddr_un& address)
+{
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, name.data(), std::min(name.size(), sizeof address.sun_path - 1));
+    if (name.front() == '@')
+        address.sun_path[0] = '\0';
+    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name.size() + (name.front() == '@' ? 0 : 1));
+}
+
+// Asks the instance listening at address to show its window, as a second start does.
+bool knock(const std::string& socketAddress)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address;
+    const socklen_t length = addressOf(socketAddress, address);
+    char answer[4] = {};
+    pollfd readable{fd, POLLIN, 0};
+    const bool answered = ::connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                          ::send(fd, "show\n", 5, MSG_NOSIGNAL) == 5 && ::poll(&readable, 1, 5000) > 0 &&
+                          ::read(fd, answer, 3) == 3;
+    ::close(fd);
+    return answered;
+}
+
+// A segment under the agreed name that every user may write, with text in it.
+int plantSegment(const std::string& name, const std::string& text)
+{
+    const int fd = ::shm_open(name.c_str(), O_RDWR | O_CREAT, 0666);
+    const bool planted = fd >= 0 && ::fchmod(fd, 0666) == 0 && ::ftruncate(fd, SingleInstance::kSharedSize) == 0 &&
+                         ::pwrite(fd, text.c_str(), text.size() + 1, 0) == static_cast<ssize_t>(text.size() + 1);
+    return planted ? 0 : 1;
+}
+
+std::string segmentText(const std::string& name)
+{
+    char text[SingleInstance::kSharedSize + 1] = {};
+    const int fd = ::shm_open(name.c_str(), O_RDONLY, 0);
+    if (fd < 0 || ::pread(fd, text, SingleInstance::kSharedSize, 0) < 0)
+        text[0] = '\0';
+    ::close(fd);
+    return text;
+}
+
+#define SKIP_UNLESS_ROOT()                                                                                           \
+    if (::geteuid() != 0)                                                                                            \
+    GTEST_SKIP() << "runs only as root: another local user (uid 65534) is played by a child that drops to it"
+
+std::vector<std::string> studioLines(const std::string& output)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("studio: ", 0) == 0)
+            lines.push_back(line);
+    return lines;
+}
+
+TEST(SingleInstanceTest, AnotherUserCanNeitherFeedPathsToTheRunningInstanceNorBringItForward)
+{
+    SKIP_UNLESS_ROOT();
+    TempFolder temp;
+    const std::string home = homeWithKeySet(temp);
+    // The other user may reach the folder: only the checks of the instance keep them out.
+    std::filesystem::permissions(temp.path(), std::filesystem::perms(0755));
+    std::filesystem::permissions(home, std::filesystem::perms(0755));
+    const std::string planted = temp.file("planted.txt");
+    const std::string wanted = temp.file("wanted.txt");
+    std::ofstream(planted) << "not chosen";
+    std::ofstream(wanted) << "chosen";
+    const SingleInstance names(home);
+    ASSERT_EQ(asOtherUser([&] { return plantSegment(names.agreedSegmentName(), "before"); }), 0);
+
+    Probe first({home});
+    ASSERT_EQ(first.line(), "window");  // the taken name does not stop the start
+    ::chmod(names.socketAddress().c_str(), 0666);  // as if a loose umask had left the socket open
+    // The first instance left the other user's segment alone (it clears the one it uses).
+    EXPECT_EQ(asOtherUser([&] { return segmentText(names.agreedSegmentName()) == "before" ? 0 : 1; }), 0);
+    EXPECT_EQ(asOtherUser([&] { return plantSegment(names.agreedSegmentName(), planted); }), 0);
+    EXPECT_EQ(asOtherUser([&] { return knock(names.socketAddress()) ? 0 : 1; }), 1);
+
+    int status = -1;
+    EXPECT_EQ(studioLines(Probe({home, wanted}).rest(status)), std::vector<std::string>{"studio: " + wanted});
+    Probe({home}).rest(status);  // a plain start of this user is still heard
+    EXPECT_EQ(first.line(), "front");
+    EXPECT_EQ(first.rest(status), "ended\n");
+    ::shm_unlink(names.agreedSegmentName().c_str());
+}
+
+TEST(SingleInstanceTest, ASecondStartUsesNoSegmentOrSocketAnotherUserPutUnderTheAgreedNames)
+{
+    SKIP_UNLESS_ROOT();
+    TempFolder temp;
+    const std::string folder = temp.file("shared/");
+    std::filesystem::create_directories(folder);
+    std::filesystem::permissions(temp.path(), std::filesystem::perms(0755));
+    std::filesystem::permissions(folder, std::filesystem::perms(01777));  // like /tmp
+    SingleInstance second(folder);
+    const std::string agreed = second.agreedSegmentName();
+    const std::string socketAddress = second.socketAddress();
+    // The other user squats both names and reports whether a request reached them:
+    // 0 a request came, 1 a connection that said nothing, 2 no connection.
+    OtherUser squatter([&](int ready) {
+        const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address;
+        const socklen_t length = addressOf(socketAddress, address);
+        if (plantSegment(agreed, temp.file("planted.txt")) != 0 ||
+            ::bind(listening, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(listening, 1) != 0)
+            return 3;
+        ::chmod(socketAddress.c_str(), 0666);
+        signalReady(ready);
+        pollfd waiting{listening, POLLIN, 0};
+        if (::poll(&waiting, 1, 10000) <= 0)
+            return 2;
+        const int client = ::accept(listening, nullptr, nullptr);
+        char request[8] = {};
+        pollfd readable{client, POLLIN, 0};
+        const bool asked = ::poll(&readable, 1, 5000) > 0 && ::read(client, request, 5) == 5;
+        if (asked)
+            [[maybe_unused]] const ssize_t put = ::send(client, "ok\n", 3, MSG_NOSIGNAL);
+        return asked ? 0 : 1;
+    });
+    squatter.waitReady();
+    // A running instance of this user holds the lock.
+    const int lock = ::open(second.lockPath().c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+
+    ASSERT_EQ(second.claim(), SingleInstance::Claim::Other);
+    EXPECT_EQ(second.sharedText(), "");
+    EXPECT_FALSE(second.askToShow());
+    EXPECT_EQ(squatter.status(), 1);
+    ::close(lock);
+    ::shm_unlink(agreed.c_str());
 }
 
 } // namespace
