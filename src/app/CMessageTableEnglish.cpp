@@ -273,6 +273,7 @@ const MessageText kTexts[] = {
     {Msg::HttpUserDefinedError, "user-defined error message"},
     {Msg::HttpProceedZero, "CHttpClientT::_ProceedUploadContext: nDesired can not be zero."},
     {Msg::NoFileName, "No File Name\nPlease fill in File Name."},
+    {Msg::HandedOverEntriesLeftOut, "These entries were left out, as they name no existing file on this computer:\n\n%s"},
     {Msg::GenerateNewKeys, "Generate New Keys"},
     {Msg::BackupKeys, "Backup Keys"},
     {Msg::KeyFilesCreationFailed, "Fall in creation of new keyfiles.\nPlease check KeyFile'sName."},

@@ -287,6 +287,7 @@ const MessageText kTexts[] = {
     {Msg::HttpUserDefinedError, "user-defined error message"},
     {Msg::HttpProceedZero, "CHttpClientT::_ProceedUploadContext: nDesired can not be zero."},
     {Msg::NoFileName, "ファイル名がありません\nファイル名を入力してください。"},
+    {Msg::HandedOverEntriesLeftOut, "次の項目は、このコンピューターにある既存のファイルを指していないため、除外しました:\n\n%s"},
     {Msg::GenerateNewKeys, "新しい鍵の生成"},
     {Msg::BackupKeys, "鍵のバックアップ"},
     {Msg::KeyFilesCreationFailed, "新しい鍵ファイルの作成に失敗しました。\n鍵ファイル名を確認してください。"},

@@ -25,8 +25,4 @@ struct CommandLine {
     bool takesFiles() const;
 };
 
-// The comma-separated path list of the clipboard and of the shared memory;
-// line breaks separate too, and "file://" addresses become paths.
-std::vector<std::string> splitPathList(const std::string& text);
-
 } // namespace mvx

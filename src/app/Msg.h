@@ -288,6 +288,7 @@ enum Id : int {
     HttpUserDefinedError = 355, // user-defined error message
     HttpProceedZero = 356, // CHttpClientT::_ProceedUploadContext: nDesired can not be zero.
     NoFileName = 359, // No File Name\nPlease fill in File Name.
+    HandedOverEntriesLeftOut = 360, // These entries were left out, as they name no existing file on this computer...
     GenerateNewKeys = 370, // Generate New Keys
     BackupKeys = 371, // Backup Keys
     KeyFilesCreationFailed = 373, // Fall in creation of new keyfiles.\nPlease check KeyFile'sName.

@@ -5,6 +5,7 @@
 #include "app/CMessageTable.h"
 #include "app/CMessenger.h"
 #include "app/Msg.h"
+#include "platform/SecretMemory.h"
 #include "workbench/ServiceAction.h"
 
 #include <algorithm>
@@ -208,11 +209,12 @@ public:
                 m_session.messenger().show(Msg::PasswordEmpty, MsgIcon::Stop);
                 return ExitFailed;
             }
-            request.password = *entered;
+            request.password = std::move(*entered);
+            wipeText(*entered);
         }
         IInteraction& ui = *m_ctx.interaction;
         const auto result =
-            ServiceAction(m_session.app(), request).run([&ui](const std::string& line) { ui.status(line); });
+            ServiceAction(m_session.app(), std::move(request)).run([&ui](const std::string& line) { ui.status(line); });
         if (result.networkFailure) {
             ui.showMessage(*result.networkFailure, MsgIcon::Stop, std::string());
             return ExitFailed;

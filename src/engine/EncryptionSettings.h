@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SecretMemory.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -19,7 +21,7 @@ struct SenderKeys {
 // Key material read into memory at start, for the protected-folder encryption
 // at exit, when the key files may no longer be reachable.
 struct CachedKeyMaterial {
-    std::vector<uint8_t> privateKeyFile;     // the whole own private key file
+    SecretBytes privateKeyFile;              // the whole own private key file
     std::vector<uint8_t> selfAuthPublicBlob; // the self-authentication key's public blob
     std::vector<uint8_t> selfAuthRecord;     // its sealed record (second framing)
 };

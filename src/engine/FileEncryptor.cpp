@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,8 +74,9 @@ std::optional<std::array<uint8_t, FileEncryptor::kKeyDerivationTextSize>> FileEn
     std::shared_ptr<const KeyMaterialCache::KeyFile> own;
     if (!(keySource == 1 && cached_))
         own = keyCache_->keyFile(sender_.privateKeyFile);
-    static const std::vector<uint8_t> kNone;
-    const std::vector<uint8_t>& file = keySource == 1 && cached_ ? cached_->privateKeyFile : own ? own->bytes : kNone;
+    const std::span<const uint8_t> file = keySource == 1 && cached_ ? std::span<const uint8_t>(cached_->privateKeyFile)
+                                          : own                    ? std::span<const uint8_t>(own->bytes)
+                                                                   : std::span<const uint8_t>();
     if (file.size() < kKeyDerivationOffset + kKeyDerivationTextSize) {
         messenger_.show(Msg::NotOpenPrivateKey, MsgIcon::Stop, sender_.privateKeyFile);
         return std::nullopt;

@@ -44,7 +44,7 @@ const std::array<uint8_t, IdentityBlock::kTagSize>& IdentityBlock::programTag()
 
 std::string IdentityBlock::installationTag() { return "Morvanex/Linux 1.0"; }
 
-std::optional<IdentityBlock> IdentityBlock::fromPrivateKeyFile(const std::vector<uint8_t>& fileBytes,
+std::optional<IdentityBlock> IdentityBlock::fromPrivateKeyFile(std::span<const uint8_t> fileBytes,
                                                                const std::string& installation)
 {
     if (fileBytes.size() < 4)

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@ public:
     using Hash = std::array<uint8_t, kHashSize>;
 
     // nullopt when the bytes are too short to be a private key file.
-    static std::optional<IdentityBlock> fromPrivateKeyFile(const std::vector<uint8_t>& fileBytes,
+    static std::optional<IdentityBlock> fromPrivateKeyFile(std::span<const uint8_t> fileBytes,
                                                            const std::string& installation = installationTag());
     // Reads the file; nullopt when it cannot be read or is too short.
     static std::optional<IdentityBlock> fromPrivateKeyPath(const std::string& path,

@@ -4,6 +4,7 @@
 #include "platform/FileIo.h"
 #include "platform/LittleEndian.h"
 
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 
 #include <algorithm>
@@ -12,8 +13,8 @@ namespace mvx {
 
 KeyMaterialCache::KeyFile::~KeyFile()
 {
-    std::fill(bytes.begin(), bytes.end(), 0);
-    std::fill(blob.begin(), blob.end(), 0);
+    OPENSSL_cleanse(bytes.data(), bytes.size());
+    OPENSSL_cleanse(blob.data(), blob.size());
 }
 
 std::shared_ptr<const KeyMaterialCache::KeyFile> KeyMaterialCache::load(const std::string& path)
@@ -100,7 +101,7 @@ void KeyMaterialCache::clear()
     files_.clear();
     for (auto& [id, seal] : seals_)
         if (seal.plain)
-            std::fill(seal.plain->begin(), seal.plain->end(), 0);
+            OPENSSL_cleanse(seal.plain->data(), seal.plain->size());
     seals_.clear();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/LittleEndian.h"
 
 #include <openssl/core_names.h>
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/params.h>
 #include <openssl/rsa.h>
@@ -39,7 +40,7 @@ void disableImplicitRejection(EVP_PKEY_CTX* ctx)
 
 } // namespace
 
-std::vector<uint8_t> RsaKeyWrapper::blobFromKeyFileBytes(const std::vector<uint8_t>& fileBytes)
+std::vector<uint8_t> RsaKeyWrapper::blobFromKeyFileBytes(std::span<const uint8_t> fileBytes)
 {
     if (fileBytes.size() < 4)
         return {};
@@ -81,7 +82,7 @@ int RsaKeyWrapper::loadFromMemory(std::vector<uint8_t> blob)
 {
     release();
     key_ = RsaBlob::importBlob(blob.data(), blob.size());
-    std::fill(blob.begin(), blob.end(), 0);
+    OPENSSL_cleanse(blob.data(), blob.size());
     if (!key_) {
         CryptoErrors::report("bad key blob");
         return 0;

@@ -3,6 +3,7 @@
 #include "engine/RsaBlob.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ public:
 
     // The key file framing: the blob of a key file, nullopt-like empty when damaged.
     static std::vector<uint8_t> readBlobFromKeyFile(const std::string& path, bool* opened = nullptr);
-    static std::vector<uint8_t> blobFromKeyFileBytes(const std::vector<uint8_t>& fileBytes);
+    static std::vector<uint8_t> blobFromKeyFileBytes(std::span<const uint8_t> fileBytes);
     // The key file's (first) blob is a private key: never a destination.
     static bool holdsPrivateKey(const std::string& path);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SecretMemory.h"
+
 #include <string>
 #include <vector>
 
@@ -18,7 +20,17 @@ public:
     {
         m_entries.push_back({std::move(name), std::move(value), isFile});
     }
-    void Clear() { m_entries.clear(); }
+    // Values may hold the account's password: they are overwritten.
+    void Clear()
+    {
+        for (Entry& entry : m_entries)
+            wipeText(entry.value);
+        m_entries.clear();
+    }
+    ~CHttpClientMapT() { Clear(); }
+    CHttpClientMapT() = default;
+    CHttpClientMapT(const CHttpClientMapT&) = default;
+    CHttpClientMapT& operator=(const CHttpClientMapT&) = default;
     size_t Count() const { return m_entries.size(); }
     bool Empty() const { return m_entries.empty(); }
     const Entry& At(size_t index) const { return m_entries.at(index); }

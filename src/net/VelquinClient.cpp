@@ -11,6 +11,7 @@
 #include "engine/RsaBlob.h"
 #include "platform/FileIo.h"
 #include "platform/LittleEndian.h"
+#include "platform/SecretMemory.h"
 
 #include <algorithm>
 #include <cctype>
@@ -85,7 +86,7 @@ CVelquinClient::CVelquinClient(std::string baseUrl) : m_baseUrl(std::move(baseUr
         m_baseUrl += '/';
 }
 
-CVelquinClient::~CVelquinClient() = default;
+CVelquinClient::~CVelquinClient() { wipeText(m_password); }
 
 void CVelquinClient::SetAccount(std::string mail, std::string password)
 {
@@ -120,7 +121,19 @@ std::string CVelquinClient::NetworkError() const
     return m_networkError;
 }
 
-std::string CVelquinClient::accountQuery() const { return "ma=" + enc(m_mail) + "&pw=" + enc(m_password); }
+std::string CVelquinClient::withAccount(std::string head, const std::string& tail) const
+{
+    std::string mail = enc(m_mail), password = enc(m_password);
+    const WipeOnExit wipePassword(password);
+    // Room for everything at once: a reallocation would leave a copy of the password behind.
+    head.reserve(head.size() + mail.size() + password.size() + tail.size() + 8);
+    head += "ma=";
+    head += mail;
+    head += "&pw=";
+    head += password;
+    head += tail;
+    return head;
+}
 
 // --- transport -------------------------------------------------------
 
@@ -248,7 +261,9 @@ int CVelquinClient::ConnectCheck()
 
 int CVelquinClient::Login()
 {
-    const std::string answer = httpGet(m_baseUrl + "api/?c=login&" + accountQuery());
+    std::string url = withAccount(m_baseUrl + "api/?c=login&", "");
+    const WipeOnExit wipeUrl(url);
+    const std::string answer = httpGet(url);
     m_loggedIn = answer == "success";
     m_status = m_loggedIn ? LoginSuccess : answer == "fail" ? LoginFail : LoginOther;
     return m_status;
@@ -259,8 +274,9 @@ std::string CVelquinClient::RegisterKey()
     const auto key = ownKeyText();
     if (!key)
         return "fail";
-    const std::string answer =
-        httpGet(m_baseUrl + "?action_api_key_regkey=true&" + accountQuery() + "&pubkey=" + *key);
+    std::string url = withAccount(m_baseUrl + "?action_api_key_regkey=true&", "&pubkey=" + *key);
+    const WipeOnExit wipeUrl(url);
+    const std::string answer = httpGet(url);
     m_status = answer == "success" ? 0 : answer == "httperror" ? 3 : 255;
     return answer;
 }
@@ -281,7 +297,9 @@ int CVelquinClient::GetKeyStatus()
     const auto key = ownKeyText();
     if (!key)
         return m_status = StatusUnknown;
-    const std::string answer = httpGet(m_baseUrl + "api/?c=getkeystatus&" + accountQuery() + "&pk=" + *key);
+    std::string url = withAccount(m_baseUrl + "api/?c=getkeystatus&", "&pk=" + *key);
+    const WipeOnExit wipeUrl(url);
+    const std::string answer = httpGet(url);
     if (answer == "fail")
         return m_status = StatusFail;
     if (answer == "dberr")
@@ -301,7 +319,8 @@ int CVelquinClient::GetKeyStatus()
 
 int CVelquinClient::GetServerKey()
 {
-    const std::string base = m_baseUrl + "api/?c=getsrvgenkey&" + accountQuery();
+    std::string base = withAccount(m_baseUrl + "api/?c=getsrvgenkey&", "");
+    const WipeOnExit wipeBase(base);
     const std::string hash = httpGet(base);
     if (hash == "fail")
         return m_status = ServerKeyFail;
@@ -311,7 +330,13 @@ int CVelquinClient::GetServerKey()
         return m_status = ServerKeyPublicKeyRegistered;
     if (hash == "httperror" || hash.empty() || m_outputKeyFile.empty())
         return m_status = ServerKeyFailed;
-    const std::string key = httpGet(base + "&srvkeyhash=" + enc(hash));
+    std::string keyUrl;
+    const WipeOnExit wipeKeyUrl(keyUrl);
+    const std::string hashQuery = "&srvkeyhash=" + enc(hash);
+    keyUrl.reserve(base.size() + hashQuery.size());
+    keyUrl = base;
+    keyUrl += hashQuery;
+    const std::string key = httpGet(keyUrl);
     // A private key file: its framing must announce a 596-byte blob.
     if (key.size() != kServerKeyFileSize ||
         getLe32(reinterpret_cast<const uint8_t*>(key.data())) != RsaBlob::kPrivateBlobSize1024)

@@ -98,7 +98,8 @@ private:
     void trackProgress(const CHttpClientT& client);
     void setCurrentFile(const std::string& path);
     void noteFailure(const std::exception& e);
-    std::string accountQuery() const;
+    // head, the account's "ma=...&pw=..." and tail, made without leaving copies of the password.
+    std::string withAccount(std::string head, const std::string& tail) const;
     std::optional<std::string> ownKeyText() const;
     std::string transferUpload(const std::vector<std::string>& containers);
 

@@ -1,6 +1,7 @@
 #include "workbench/CTessaryApp.h"
 
 #include "app/ContextMenuEntries.h"
+#include "app/HandedOverPaths.h"
 #include "app/IClipboardText.h"
 #include "app/Msg.h"
 #include "app/SingleInstance.h"
@@ -48,7 +49,7 @@ bool CTessaryApp::start(const CommandLine& line, SingleInstance& instance, IClip
             ContextMenuEntries(dataHome_).install();
         break;
     case Switch::Path: {
-        std::vector<std::string> paths = splitPathList(instance.sharedText());
+        std::vector<std::string> paths = HandedOverPaths::read(instance.sharedText()).paths;
         paths.insert(paths.end(), line.paths.begin(), line.paths.end());
         frame_.addToStudio(paths);
         break;
@@ -94,13 +95,18 @@ std::optional<std::vector<std::string>> CTessaryApp::handedOverPaths(const Comma
         return line.paths;
     IClipboardText::Failure failure = IClipboardText::Failure::None;
     const auto text = clipboard.text(failure);
-    std::vector<std::string> paths = text ? splitPathList(*text) : std::vector<std::string>();
-    if (text && paths.empty())
+    const HandedOverPaths handed = text ? HandedOverPaths::read(*text) : HandedOverPaths();
+    if (text && handed.paths.empty() && handed.refused.empty())
         failure = IClipboardText::Failure::NoText;
     switch (failure) {
     case IClipboardText::Failure::None:
+        if (!handed.refused.empty())
+            session_.messenger().show(Msg::HandedOverEntriesLeftOut, MsgIcon::Exclamation,
+                                      handed.refusedList().c_str());
+        if (handed.paths.empty())
+            return std::nullopt;
         clipboard.clear();
-        return paths;
+        return handed.paths;
     case IClipboardText::Failure::CannotOpen: session_.messenger().show(Msg::ClipboardApiError, MsgIcon::Stop); break;
     case IClipboardText::Failure::Unexpected:
         session_.messenger().show(Msg::UnexpectedCircumstancesError, MsgIcon::Stop);

@@ -86,7 +86,7 @@ DeleteOutcome DeleteFlows::confirmAndDelete(const std::vector<std::string>& file
             refuseReadOnly(path, flow);
             outcome.refused.push_back(path);
         } else {
-            const int answer = deleteAll ? CContinueConfirmDialog::kFirst : ask(path, i + 1 < files.size());
+            const int answer = deleteAll ? CContinueConfirmDialog::kFirst : ask(path, i + 1 < files.size(), flow);
             if (answer == CContinueConfirmDialog::kFourth) {
                 outcome.stopped = true;
                 break;
@@ -106,9 +106,12 @@ DeleteOutcome DeleteFlows::confirmAndDelete(const std::vector<std::string>& file
     return outcome;
 }
 
-int DeleteFlows::ask(const std::string& path, bool moreFollow)
+int DeleteFlows::ask(const std::string& path, bool moreFollow, Flow flow)
 {
-    const std::string text = BatchFiles::baseName(path) + "\n" + context_.messenger.text(Msg::DeleteThisFileQuestion);
+    // Files handed over from outside were never shown to the user: the whole
+    // path, so that "a" is not mistaken for the "a" of another folder.
+    const std::string shown = flow == Flow::Shell ? path : BatchFiles::baseName(path);
+    const std::string text = shown + "\n" + context_.messenger.text(Msg::DeleteThisFileQuestion);
     if (!moreFollow)
         return context_.messenger.askYesNoText(text, MsgIcon::Question) ? CContinueConfirmDialog::kFirst
                                                                         : CContinueConfirmDialog::kThird;

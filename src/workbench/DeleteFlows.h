@@ -34,7 +34,7 @@ private:
 
     DeleteOutcome confirmAndDelete(const std::vector<std::string>& files, Flow flow);
     // 0 delete, 1 delete this and all following, 2 leave it, 3 stop.
-    int ask(const std::string& path, bool moreFollow);
+    int ask(const std::string& path, bool moreFollow, Flow flow);
     void refuseReadOnly(const std::string& path, Flow flow);
 
     BatchContext& context_;

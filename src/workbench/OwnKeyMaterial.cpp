@@ -18,7 +18,8 @@ std::optional<CachedKeyMaterial> OwnKeyMaterial::read(const KeySetPaths& keys)
     if (!privateKey || !selfAuth)
         return std::nullopt;
     CachedKeyMaterial material;
-    material.privateKeyFile = std::move(*privateKey);
+    material.privateKeyFile.assign(privateKey->begin(), privateKey->end());
+    OPENSSL_cleanse(privateKey->data(), privateKey->size());
     material.selfAuthPublicBlob = RsaKeyWrapper::blobFromKeyFileBytes(*selfAuth);
     material.selfAuthRecord = KeyMaterialCache::sealedRecordOf(*selfAuth);
     if (RsaKeyWrapper::blobFromKeyFileBytes(material.privateKeyFile).empty() || material.selfAuthPublicBlob.empty() ||
@@ -31,9 +32,8 @@ std::optional<CachedKeyMaterial> OwnKeyMaterial::read(const KeySetPaths& keys)
 
 void OwnKeyMaterial::wipe(CachedKeyMaterial& material)
 {
-    if (!material.privateKeyFile.empty())
-        OPENSSL_cleanse(material.privateKeyFile.data(), material.privateKeyFile.size());
-    material.privateKeyFile.clear();
+    // Gives the locked pages back; they are overwritten on the way.
+    SecretBytes().swap(material.privateKeyFile);
 }
 
 } // namespace mvx

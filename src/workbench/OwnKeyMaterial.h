@@ -15,7 +15,8 @@ class OwnKeyMaterial {
 public:
     // nullopt when a file is missing or damaged.
     static std::optional<CachedKeyMaterial> read(const KeySetPaths& keys);
-    // Overwrites the private key bytes before the memory is given back.
+    // The private key bytes are held in locked memory (SecretMemory); wipe
+    // overwrites them and gives that memory back.
     static void wipe(CachedKeyMaterial& material);
 };
 

@@ -5,6 +5,7 @@
 #include "net/ProgressWorker.h"
 #include "net/ServiceUrl.h"
 #include "net/VelquinClient.h"
+#include "platform/SecretMemory.h"
 #include "workbench/AppSession.h"
 #include "workbench/BatchTransfer.h"
 #include "workbench/WorkbenchSession.h"
@@ -80,6 +81,8 @@ void configure(CVelquinClient& client, const ServiceAction::Request& r)
 ServiceAction::ServiceAction(AppSession& session, Request request) : session_(session), request_(std::move(request))
 {
 }
+
+ServiceAction::~ServiceAction() { wipeText(request_.password); }
 
 bool ServiceAction::needsAccount(const std::string& action)
 {

@@ -44,6 +44,10 @@ public:
     };
 
     ServiceAction(AppSession& session, Request request);
+    // The password is overwritten when the action ends.
+    ~ServiceAction();
+    ServiceAction(const ServiceAction&) = delete;
+    ServiceAction& operator=(const ServiceAction&) = delete;
 
     // Runs the request; progress lines (stage, file being uploaded) go to
     // onProgress from the calling thread while the worker runs.

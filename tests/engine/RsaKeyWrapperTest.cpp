@@ -180,7 +180,7 @@ TEST(RsaKeyWrapper, KeyFileFramingAndFingerprint)
     auto forged = plainFile;
     putLe32(forged.data(), 100000);
     EXPECT_TRUE(RsaKeyWrapper::blobFromKeyFileBytes(forged).empty());
-    EXPECT_TRUE(RsaKeyWrapper::blobFromKeyFileBytes({1, 2}).empty());
+    EXPECT_TRUE(RsaKeyWrapper::blobFromKeyFileBytes(std::vector<uint8_t>{1, 2}).empty());
 
     TempDir dir;
     RsaKeyWrapper w;

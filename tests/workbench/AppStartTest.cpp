@@ -7,6 +7,9 @@
 #include "workbench/IAppFrame.h"
 #include "workbench/OptionsApply.h"
 #include "platform/MountPoller.h"
+#include "platform/SecretMemory.h"
+#include "workbench/BatchContext.h"
+#include "workbench/OwnKeyMaterial.h"
 
 #include "ScriptedInteraction.h"
 #include "TempFolder.h"
@@ -18,6 +21,7 @@
 #include <map>
 #include <random>
 #include <sstream>
+#include <sys/prctl.h>
 
 namespace mvx::test {
 namespace {
@@ -213,13 +217,26 @@ TEST_F(AppStartTest, SwitchesTakeTheirPathsFromTheCommandLineOrTheClipboardAndRe
     makeKeySetWithProtectedFolder();
     using Switch = CommandLine::Switch;
     EXPECT_TRUE(start({"-E", "/d/a b.txt", "/d/c,d.txt"}));
-    clipboard.content = "/d/x.klx,,/d/y.klx\nfile:///d/z%20z.klx";
+    const std::string x = write("d/x.klx", "x"), y = write("d/y.klx", "y"), z = write("d/z z.klx", "z");
+    clipboard.content = x + ",," + y + "\nfile://" + temp.file("d/z%20z.klx") + "\nfile://elsewhere/d/x.klx";
     EXPECT_TRUE(start({"-D"}));
     EXPECT_FALSE(clipboard.content.has_value());
     using Request = std::pair<Switch, std::vector<std::string>>;
     EXPECT_EQ(frame.requests, (std::vector<Request>{{Switch::Encrypt, {"/d/a b.txt", "/d/c,d.txt"}},
-                                                    {Switch::Decrypt, {"/d/x.klx", "/d/y.klx", "/d/z z.klx"}}}));
+                                                    {Switch::Decrypt, {x, y, z}}}));
     EXPECT_TRUE(frame.calls.empty());  // a request neither opens the folder nor shows the start windows
+    EXPECT_EQ(ui.textsOf(ScriptedInteraction::Kind::Message),
+              std::vector<std::string>{session->messenger().format(Msg::HandedOverEntriesLeftOut,
+                                                                   "file://elsewhere/d/x.klx")});
+
+    // Nothing left to work on: said so, and the request ends.
+    ui.clear();
+    clipboard.content = "file://" + temp.file("d/x.klx%00.txt");
+    EXPECT_FALSE(start({"-K"}));
+    EXPECT_EQ(ui.textsOf(ScriptedInteraction::Kind::Message),
+              std::vector<std::string>{session->messenger().format(Msg::HandedOverEntriesLeftOut,
+                                                                   ("file://" + temp.file("d/x.klx%00.txt")).c_str())});
+    clipboard.content.reset();
 
     const std::pair<IClipboardText::Failure, int> failures[] = {
         {IClipboardText::Failure::NoText, Msg::ShellExtensionError},
@@ -236,6 +253,74 @@ TEST_F(AppStartTest, SwitchesTakeTheirPathsFromTheCommandLineOrTheClipboardAndRe
     EXPECT_TRUE(start({"/d/one file.txt"}));
     EXPECT_EQ(frame.studio, std::vector<std::string>{"/d/one file.txt"});
     EXPECT_EQ(frame.calls, (std::vector<std::string>{"outdated", "main"}));
+}
+
+struct Mapping {
+    bool found = false;
+    long lockedKb = 0;
+    std::string flags;  // VmFlags: "lo" locked, "dd" left out of core dumps
+};
+
+// What /proc/self/smaps says of the mapping that holds address.
+Mapping mappingOf(const void* address)
+{
+    const auto at = reinterpret_cast<uintptr_t>(address);
+    std::ifstream smaps("/proc/self/smaps");
+    Mapping mapping;
+    bool inside = false;
+    for (std::string line; std::getline(smaps, line);) {
+        unsigned long from = 0, to = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx ", &from, &to) == 2 && line.find(':') > line.find(' ')) {
+            if (inside)
+                break;
+            inside = from <= at && at < to;
+            mapping.found = mapping.found || inside;
+        } else if (inside && line.rfind("Locked:", 0) == 0) {
+            mapping.lockedKb = std::atol(line.c_str() + 7);
+        } else if (inside && line.rfind("VmFlags:", 0) == 0) {
+            mapping.flags = line.substr(8);
+        }
+    }
+    return mapping;
+}
+
+bool dumpable() { return ::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0) == 1; }
+
+TEST_F(AppStartTest, WhileTheOwnKeyMaterialIsHeldTheProcessCannotBeDumpedAndItsPagesAreLockedAndLeftOutOfDumps)
+{
+    if (!dumpable())
+        GTEST_SKIP() << "the test process is not dumpable to begin with";
+    makeKeySetWithProtectedFolder();
+    const KeySetPaths paths = KeySetPaths::from(session->keys(), true);
+    auto material = OwnKeyMaterial::read(paths);
+    ASSERT_TRUE(material.has_value());
+    std::ifstream file(paths.privateKeyFile, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), material->privateKeyFile.begin(), material->privateKeyFile.end()));
+    EXPECT_FALSE(dumpable());
+    const Mapping mapping = mappingOf(material->privateKeyFile.data());
+    ASSERT_TRUE(mapping.found);
+    EXPECT_NE(mapping.flags.find(" dd"), std::string::npos) << mapping.flags;
+    // mlock may be refused past RLIMIT_MEMLOCK; as root (CI) it never is.
+    if (::geteuid() == 0) {
+        EXPECT_GT(mapping.lockedKb, 0);
+        EXPECT_NE(mapping.flags.find(" lo"), std::string::npos) << mapping.flags;
+    }
+    const void* pages = material->privateKeyFile.data();
+    OwnKeyMaterial::wipe(*material);
+    EXPECT_TRUE(material->privateKeyFile.empty());
+    EXPECT_FALSE(mappingOf(pages).found);  // given back
+    EXPECT_TRUE(dumpable());
+
+    // The window program's start holds it the same way until the program object goes.
+    {
+        CTessaryApp app(*session, frame, temp.file("data"));
+        app.startUp(false);
+        ASSERT_TRUE(app.holdsKeyMaterial());
+        EXPECT_FALSE(dumpable());
+    }
+    EXPECT_TRUE(dumpable());
+    EXPECT_EQ(SecretMemory::held(), 0u);
 }
 
 TEST_F(AppStartTest, InstallPutsTheFileManagerEntriesInPlaceAndUninstallTakesThemAndTheSettingsAway)

@@ -23,7 +23,7 @@ TEST_F(DeleteFlowsTest, OneFileIsAskedWithYesNo)
     const std::string file = write("a.txt", "a");
     ui.answerYesNo(true);
     const auto outcome = deleteHanded({file});
-    EXPECT_EQ(ui.textsOf(Kind::YesNo), std::vector<std::string>{question("a.txt")});
+    EXPECT_EQ(ui.textsOf(Kind::YesNo), std::vector<std::string>{question(file)});
     EXPECT_EQ(ui.count(Kind::ContinueConfirm), 0u);
     EXPECT_EQ(outcome.deleted, std::vector<std::string>{file});
     EXPECT_FALSE(exists(file));
@@ -39,9 +39,9 @@ TEST_F(DeleteFlowsTest, SeveralFilesGetTheFourButtonDialogAndTheLastOneYesNo)
     ASSERT_EQ(ui.count(Kind::ContinueConfirm), 2u);
     const auto& first = ui.shown().front();
     EXPECT_EQ(first.caption, "Delete");
-    EXPECT_EQ(first.text, question("a.txt"));
+    EXPECT_EQ(first.text, question(paths[0]));
     EXPECT_EQ(first.buttons, (std::array<std::string, 4>{"Yes", "Delete all", "No", "Stop"}));
-    EXPECT_EQ(ui.textsOf(Kind::YesNo), std::vector<std::string>{question("c.txt")});
+    EXPECT_EQ(ui.textsOf(Kind::YesNo), std::vector<std::string>{question(paths[2])});
     EXPECT_EQ(outcome.deleted, (std::vector<std::string>{paths[0], paths[2]}));
     EXPECT_TRUE(exists(paths[1]));
 }
@@ -75,7 +75,7 @@ TEST_F(DeleteFlowsTest, AFifoInsideAFolderBeingShreddedIsRefusedByNameAndTheRest
     ui.answerYesNo(true);
     const auto outcome = deleteHanded({temp.file("box")});
     EXPECT_EQ(messages(), std::vector<std::string>{fifo + " is not a regular file and was left alone."});
-    EXPECT_EQ(ui.textsOf(Kind::YesNo), std::vector<std::string>{question("a.txt")});
+    EXPECT_EQ(ui.textsOf(Kind::YesNo), std::vector<std::string>{question(file)});
     EXPECT_EQ(shredded, std::vector<std::string>{file});
     EXPECT_EQ(outcome.refused, std::vector<std::string>{fifo});
 }
