@@ -3,6 +3,7 @@
 #include "net/HttpClientException.h"
 #include "net/HttpEncoder.h"
 #include "net/MimeSniffer.h"
+#include "platform/SecretMemory.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -84,9 +85,11 @@ CHttpPostBody::CHttpPostBody(CHttpPostBody&& other) noexcept
 
 CHttpPostBody::~CHttpPostBody()
 {
-    for (const auto& segment : m_segments)
+    for (auto& segment : m_segments) {
         if (segment.fd >= 0)
             ::close(segment.fd);
+        wipeText(segment.text);  // a form's text may hold the account's password
+    }
 }
 
 void CHttpPostBody::addText(std::string text, int param)
