@@ -135,6 +135,7 @@ SingleInstance::Claim SingleInstance::claim()
         return Claim::Other;
     }
     first_ = true;
+    removeStaleSegment();
     if (!createSegment())
         return Claim::SharedMemoryFailed;
     noteSegmentName();
@@ -167,6 +168,18 @@ bool SingleInstance::createSegment()
         return false;
     }
     return ::ftruncate(shmFd_, kSharedSize) == 0;
+}
+
+void SingleInstance::removeStaleSegment() const
+{
+    const std::string noted = notedSegmentName();
+    if (noted == agreedShmName_)
+        return;  // the agreed name is used again, or left for its other owner
+    const int fd = openOwnSegment(noted, O_RDONLY);
+    if (fd >= 0) {
+        ::close(fd);
+        ::shm_unlink(noted.c_str());
+    }
 }
 
 std::string SingleInstance::notedSegmentName() const

@@ -53,6 +53,8 @@ public:
 
 private:
     bool createSegment();
+    // The private segment of an instance of ours that did not end cleanly.
+    void removeStaleSegment() const;
     std::string notedSegmentName() const;
     void noteSegmentName() const;
     void stopListening();

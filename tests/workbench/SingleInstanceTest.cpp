@@ -252,6 +252,17 @@ std::string segmentText(const std::string& name)
     return text;
 }
 
+// The private segments made beside the agreed name, as /dev/shm lists them.
+std::vector<std::string> privateSegments(const SingleInstance& names)
+{
+    std::vector<std::string> found;
+    const std::string prefix = names.agreedSegmentName().substr(1) + "-";
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm"))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+            found.push_back(entry.path().filename().string());
+    return found;
+}
+
 #define SKIP_UNLESS_ROOT()                                                                                           \
     if (::geteuid() != 0)                                                                                            \
     GTEST_SKIP() << "runs only as root: another local user (uid 65534) is played by a child that drops to it"
@@ -294,6 +305,22 @@ TEST(SingleInstanceTest, AnotherUserCanNeitherFeedPathsToTheRunningInstanceNorBr
     Probe({home}).rest(status);  // a plain start of this user is still heard
     EXPECT_EQ(first.line(), "front");
     EXPECT_EQ(first.rest(status), "ended\n");
+    EXPECT_TRUE(privateSegments(names).empty());
+
+    // A first instance killed leaves its private segment; the next first one takes it away.
+    std::vector<std::string> left;
+    {
+        Probe killed({home});
+        ASSERT_EQ(killed.line(), "window");
+        left = privateSegments(names);
+        ASSERT_EQ(left.size(), 1u);
+    }
+    Probe next({home});
+    ASSERT_EQ(next.line(), "window");
+    const auto now = privateSegments(names);
+    EXPECT_EQ(now.size(), 1u);
+    EXPECT_NE(now, left);
+    next.rest(status);
     ::shm_unlink(names.agreedSegmentName().c_str());
 }
 
