@@ -151,6 +151,7 @@ TEST(SingleInstanceTest, ASecondPlainStartEndsAndBringsTheFirstForwardWhileSwitc
     // With the first gone, the next plain start is the first again.
     Probe again({home});
     EXPECT_EQ(again.line(), "window");
+    again.rest(status);  // ended, not killed: its segment goes with it
 }
 
 constexpr uid_t kOtherUser = 65534;
