@@ -485,9 +485,9 @@ TEST_F(EncryptBatchTest, APlainFileSharingItsContentWithAnotherNameIsNotOverwrit
     EXPECT_EQ(outcome.deletedPlainFiles, std::vector<std::string>{plain});
     EXPECT_FALSE(exists(plain));
     EXPECT_EQ(read(outside), "the outside file's words");
-    EXPECT_NE(std::find(messages().begin(), messages().end(),
-                        messenger.format(Msg::SharedContentNotOverwritten, plain)),
-              messages().end());
+    const auto shown = messages();
+    EXPECT_NE(std::find(shown.begin(), shown.end(), messenger.format(Msg::SharedContentNotOverwritten, plain)),
+              shown.end());
 }
 
 TEST_F(EncryptBatchTest, AKilledRunsPartialOutputsGoWhenABatchWritesToTheirFolderAgain)
@@ -516,8 +516,8 @@ TEST_F(EncryptBatchTest, NoKeepsThePlainFilesAndAFailedDeletionIsReported)
     ui.answerContinue(1);
     ui.answerYesNo(true);
     encrypt(files({"a.txt", "b.txt"}), kind(kKindForOneself));
-    EXPECT_NE(std::find(messages().begin(), messages().end(), "It failed in the deletion of " + locked + ". "),
-              messages().end());
+    const auto shown = messages();
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "It failed in the deletion of " + locked + ". "), shown.end());
     EXPECT_TRUE(exists(locked));
     EXPECT_FALSE(exists(temp.file("a.txt")));
 }
