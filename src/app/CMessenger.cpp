@@ -40,7 +40,17 @@ std::string CMessenger::caption(int captionSlot) const
 
 void CMessenger::showText(const std::string& text, MsgIcon icon, int captionSlot)
 {
-    ui_.showMessage(text, icon, caption(captionSlot));
+    if (held_)
+        held_->push_back(text);
+    else
+        ui_.showMessage(text, icon, caption(captionSlot));
+}
+
+std::vector<std::string> CMessenger::releaseMessages()
+{
+    std::vector<std::string> kept = held_.value_or(std::vector<std::string>());
+    held_.reset();
+    return kept;
 }
 
 bool CMessenger::askYesNoText(const std::string& text, MsgIcon icon, int captionSlot)

@@ -5,7 +5,9 @@
 #include "app/MessageFormat.h"
 
 #include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace mvx {
 
@@ -30,12 +32,12 @@ public:
     template <typename... Args>
     void show(int slot, MsgIcon icon, const Args&... args)
     {
-        ui_.showMessage(format(slot, args...), icon, std::string());
+        showText(format(slot, args...), icon);
     }
     template <typename... Args>
     void showCaptioned(int slot, int captionSlot, MsgIcon icon, const Args&... args)
     {
-        ui_.showMessage(format(slot, args...), icon, caption(captionSlot));
+        showText(format(slot, args...), icon, captionSlot);
     }
     template <typename... Args>
     bool askYesNo(int slot, MsgIcon icon, const Args&... args)
@@ -64,6 +66,12 @@ public:
     // The notice with a "do not show again" box; true when the box was ticked.
     bool notice(int captionSlot, const std::string& text, int checkBoxSlot);
 
+    // From now on messages are kept back instead of shown (questions, notices
+    // and status lines still reach the user), so that a long run can report
+    // once at its end; releaseMessages ends that and returns what was kept.
+    void holdMessages() { held_.emplace(); }
+    std::vector<std::string> releaseMessages();
+
     IInteraction& interaction() { return ui_; }
     const CMessageTable& table() const { return table_; }
 
@@ -73,6 +81,7 @@ private:
 
     const CMessageTable& table_;
     IInteraction& ui_;
+    std::optional<std::vector<std::string>> held_;
 };
 
 } // namespace mvx

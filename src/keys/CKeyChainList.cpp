@@ -9,6 +9,7 @@
 #include "keys/MemberRecords.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileIo.h"
+#include "platform/SecureDelete.h"
 #include "platform/TextFields.h"
 
 #include <algorithm>
@@ -50,7 +51,8 @@ bool removeTree(const std::string& folder, std::string& failed)
             continue;
         }
         const bool keyFile = KeyFileNames::kindOf(name) != KeyKind::Other;
-        const bool gone = keyFile ? KeyFileStore::destroy(path) : ::unlink(path.c_str()) == 0;
+        const bool gone = keyFile ? KeyFileStore::destroy(path) != SecureDeleteResult::kFailed
+                                  : ::unlink(path.c_str()) == 0;
         if (!gone) {
             failed = path;
             ok = false;
@@ -254,6 +256,10 @@ bool CKeyChainList::addToFolder(const EntryFields& fields)
     case CKeyManager::kAuthKeyUnreadable:
         messenger_.show(Msg::AuthKeyCannotBeRegistered, MsgIcon::Stop);
         return false;
+    case CKeyManager::kOwnKeySetFile:
+        messenger_.show(Msg::OwnKeySetFileNotMoved, MsgIcon::Stop, fields.keyFile);
+        reopen();
+        return false;
     default:
         messenger_.show(Msg::KeyFileMoveFailed, MsgIcon::Exclamation, KeyFileNames::fileNameOf(fields.keyFile));
         return false;
@@ -361,10 +367,13 @@ size_t CKeyChainList::deleteEntries(const std::vector<size_t>& selection)
             deleteAll = pressed == CContinueConfirmDialog::kSecond;
         }
         const std::string path = folder + record.fileName;
-        if (!KeyFileStore::destroy(path)) {
+        const int destroyed = KeyFileStore::destroy(path);
+        if (destroyed == SecureDeleteResult::kFailed) {
             messenger_.show(Msg::DeletionFailed, MsgIcon::Exclamation, path);
             continue;
         }
+        if (destroyed == SecureDeleteResult::kNameRemovedOnly)
+            messenger_.show(Msg::SharedContentNotOverwritten, MsgIcon::Exclamation, path);
         if (!removeRecord(folder, record.fileName))
             messenger_.show(Msg::MemberFileWriteFailed, MsgIcon::Stop, MemberRecords::memberFileFor(folder, record.fileName));
         ++deleted;
@@ -446,6 +455,11 @@ size_t CKeyChainList::move(const std::vector<size_t>& selection, std::optional<s
         messenger_.show(Msg::MakerKeyCannotMove, MsgIcon::Stop);
         return 0;
     }
+    for (const auto& record : chosen)
+        if (keys_.isOwnKeySetFile(keys_.currentFolder() + record.fileName)) {
+            messenger_.show(Msg::OwnKeySetFileNotMoved, MsgIcon::Stop, keys_.currentFolder() + record.fileName);
+            return 0;
+        }
     if (!target)
         target = messenger_.interaction().chooseFolderPrompted(messenger_.text(Msg::SelectFolderTitle),
                                                                messenger_.text(Msg::SelectFolderPrompt),

@@ -14,6 +14,7 @@
 #include "platform/LittleEndian.h"
 #include "platform/TextFields.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
@@ -247,6 +248,20 @@ bool CKeyManager::removeRecord(size_t index)
     return true;
 }
 
+bool CKeyManager::isOwnKeySetFile(const std::string& path) const
+{
+    struct stat given {};
+    if (!hasOwnKeySet() || ::stat(path.c_str(), &given) != 0)
+        return false;
+    std::vector<std::string> own = {ownPublicKeyPath(), ownPrivateKeyPath()};
+    if (!keyFolder_.empty() && !owner_.empty())
+        own.push_back(keyFolder_ + KeyFileNames::authKeyName(owner_, owner_));
+    return std::any_of(own.begin(), own.end(), [&](const std::string& ownPath) {
+        struct stat st {};
+        return ::stat(ownPath.c_str(), &st) == 0 && st.st_dev == given.st_dev && st.st_ino == given.st_ino;
+    });
+}
+
 int CKeyManager::addKey(const std::string& displayName, const std::string& mail, const std::string& keyFilePath)
 {
     const std::string fileName = KeyFileNames::fileNameOf(keyFilePath);
@@ -254,8 +269,10 @@ int CKeyManager::addKey(const std::string& displayName, const std::string& mail,
         fileName.size() > kMaxFileNameBytes || fileName.empty())
         return kKeyRefused;
     const std::string inFolder = currentFolder_ + fileName;
-    if (keyFilePath.find('/') != std::string::npos && keyFilePath != inFolder &&
-        !FileAttributes::moveReplacing(keyFilePath, inFolder))
+    const bool moves = keyFilePath.find('/') != std::string::npos && keyFilePath != inFolder;
+    if (moves && isOwnKeySetFile(keyFilePath))
+        return kOwnKeySetFile;
+    if (moves && !FileAttributes::moveReplacing(keyFilePath, inFolder))
         return kKeyRefused;
     if (!FileAttributes::isRegularFile(inFolder))
         return kKeyFileNotFound;

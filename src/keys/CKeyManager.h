@@ -65,6 +65,7 @@ public:
     static constexpr int kKeyRefused = 1;
     static constexpr int kKeyFileNotFound = 2;
     static constexpr int kAuthKeyUnreadable = 3;
+    static constexpr int kOwnKeySetFile = 4;  // the own key set's files stay where they are
     // readAuthenticatedKey results.
     static constexpr int kAuthKeyRead = 0;
     static constexpr int kNotAuthenticated = 1;
@@ -86,6 +87,9 @@ public:
     const std::string& keyRoot() const { return keyRoot_; }
     std::string ownPublicKeyPath() const { return keyRoot_ + publicKeyName_; }
     std::string ownPrivateKeyPath() const { return keyRoot_ + privateKeyName_; }
+    // The file is one of the own key set (public key, private key or the
+    // self-authentication key of the key folder), under whatever name.
+    bool isOwnKeySetFile(const std::string& path) const;
 
     // A key pair the user picked by hand: refused with a message when the
     // pair is not valid or its files lie in different folders; otherwise it

@@ -57,12 +57,16 @@ bool KeyFileStore::writeNew(const std::string& path, const std::vector<uint8_t>&
     return writeExclusive(path, bytes, mode);
 }
 
-bool KeyFileStore::destroy(const std::string& path)
+int KeyFileStore::destroy(const std::string& path)
 {
     if (!FileAttributes::exists(path))
-        return true;
+        return SecureDeleteResult::kDestroyed;
+    // Another name shares the content: it keeps its bytes and its read-only mode.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1)
+        return ::unlink(path.c_str()) == 0 ? SecureDeleteResult::kNameRemovedOnly : SecureDeleteResult::kFailed;
     FileAttributes::clearReadOnly(path);
-    return SecureDelete(path) != 0;
+    return SecureDelete(path);
 }
 
 bool KeyFileStore::writeReplacing(const std::string& path, const std::vector<uint8_t>& bytes, unsigned mode)

@@ -25,8 +25,9 @@ public:
     static bool writeReplacing(const std::string& path, const std::vector<uint8_t>& bytes, unsigned mode);
     // Creates a key file that must not exist yet; false (nothing left behind) otherwise.
     static bool writeNew(const std::string& path, const std::vector<uint8_t>& bytes, unsigned mode);
-    // Makes an existing key file writable and destroys it. True when no file is left.
-    static bool destroy(const std::string& path);
+    // Makes an existing key file writable and destroys it. Non-zero when no
+    // file is left: SecureDelete's result (kDestroyed also when there was none).
+    static int destroy(const std::string& path);
 
     // Public key file length = L + 4 and private key file length = L + 52.
     static bool keyPairIsValid(const std::string& publicKeyPath, const std::string& privateKeyPath);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <csignal>
 #include <fstream>
 
 namespace mvx {
@@ -45,6 +47,11 @@ bool ProcessList::isRunning(const std::string& program)
         return false;
     const auto running = names();
     return std::any_of(running.begin(), running.end(), [&](const std::string& n) { return comparable(n) == wanted; });
+}
+
+bool ProcessList::isAlive(pid_t pid)
+{
+    return pid > 0 && (::kill(pid, 0) == 0 || errno != ESRCH);
 }
 
 } // namespace mvx

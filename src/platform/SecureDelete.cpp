@@ -74,7 +74,11 @@ int SecureDelete(const std::string& path)
         return 0;
     struct stat st {};
     if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return 0;
+        return SecureDeleteResult::kFailed;
+    if (st.st_nlink > 1) {
+        fd.close();
+        return ::unlink(path.c_str()) == 0 ? SecureDeleteResult::kNameRemovedOnly : SecureDeleteResult::kFailed;
+    }
     // The whole 64-bit length is overwritten, not only its low 32 bits.
     const uint64_t size = static_cast<uint64_t>(st.st_size);
     if (size > 0) {
@@ -88,8 +92,8 @@ int SecureDelete(const std::string& path)
                 return 0;
     }
     if (!fd.close())
-        return 0;
-    return ::unlink(path.c_str()) == 0 ? 1 : 0;
+        return SecureDeleteResult::kFailed;
+    return ::unlink(path.c_str()) == 0 ? SecureDeleteResult::kDestroyed : SecureDeleteResult::kFailed;
 }
 
 } // namespace mvx

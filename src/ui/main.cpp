@@ -135,9 +135,10 @@ int main(int argc, char** argv)
     std::unique_ptr<mvx::ui::AppMonitor> monitor;
     mvx::ui::QtAppFrame frame(session, dialogs, [&started, &monitor] {
         // The protected folder is encrypted before the event loop ends, so its
-        // questions still open as usual.
-        started->shutDown(monitor && monitor->closedByIdle());
-        QApplication::quit();
+        // questions still open as usual; when it could not be closed the
+        // window may come back instead.
+        if (started->shutDown(monitor && monitor->closedByIdle()))
+            QApplication::quit();
     });
     mvx::CTessaryApp tessary(session, frame);
     started = &tessary;
@@ -156,6 +157,6 @@ int main(int argc, char** argv)
     }
     const int status = QApplication::exec();
     // However the event loop ended (a probe, a signal), the protected folder is closed.
-    tessary.shutDown(monitor->closedByIdle());
+    tessary.shutDown(monitor->closedByIdle(), false);
     return status;
 }

@@ -1,5 +1,7 @@
 #include "workbench/BatchContext.h"
 
+#include "app/CMessenger.h"
+#include "app/Msg.h"
 #include "app/Settings.h"
 #include "keys/CKeyManager.h"
 #include "keys/KeyFileNames.h"
@@ -62,6 +64,14 @@ void BatchContext::usePlatformDefaults()
         return known->second == DriveKind::CdRom;
     };
     canOpen = [](const std::string& path) { return BatchFiles::canOpenForReading(path); };
+}
+
+int BatchContext::destroy(const std::string& path)
+{
+    const int result = secureDelete ? secureDelete(path) : SecureDeleteResult::kFailed;
+    if (result == SecureDeleteResult::kNameRemovedOnly)
+        messenger.show(Msg::SharedContentNotOverwritten, MsgIcon::Exclamation, path);
+    return result;
 }
 
 } // namespace mvx

@@ -77,6 +77,10 @@ struct BatchContext {
 
     // Secure deletion, the CD-ROM check and the open check of this system.
     void usePlatformDefaults();
+    // Secure deletion through secureDelete; when only the name went (other
+    // names share the content, which is not overwritten) the user is told.
+    // Non-zero when the name is gone, zero also without secureDelete.
+    int destroy(const std::string& path);
 
     IBatchProgress& progressView()
     {

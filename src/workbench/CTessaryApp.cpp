@@ -124,17 +124,27 @@ void CTessaryApp::startUp(bool withArguments)
     if (keyPairPresent())
         frame_.reportOutdatedKeys();
     readKeyMaterial();
-    if (ownsProtectedFolder_ && protectedFolder()) {
-        if (keyMaterial_)
-            decryptProtectedFolder();
-        else
-            session_.messenger().show(Msg::ProtectedFolderKeptEncrypted, MsgIcon::Stop, protectedFolder()->c_str());
-    }
+    if (ownsProtectedFolder_ && protectedFolder())
+        openProtectedFolder();
     armIdleTimer();
     if (session_.settings().useSmallMenu == 1 && !withArguments)
         frame_.showMiniWindow();
     else
         frame_.showMainWindow();
+    // The window's status line tells what stayed plain while the program was closed.
+    if (plainAtStart_ > 0)
+        session_.messenger().status(Msg::ProtectedFolderPlainAtStart, *protectedFolder(),
+                                    static_cast<long long>(plainAtStart_));
+}
+
+void CTessaryApp::openProtectedFolder()
+{
+    if (!keyMaterial_) {
+        session_.messenger().show(Msg::ProtectedFolderKeptEncrypted, MsgIcon::Stop, protectedFolder()->c_str());
+        return;
+    }
+    plainAtStart_ = ProtectedFolder::plainFileCount(*protectedFolder());
+    decryptProtectedFolder();
 }
 
 void CTessaryApp::checkKeySet()
@@ -203,7 +213,7 @@ DecryptOutcome CTessaryApp::decryptProtectedFolder(bool inquire)
     return inquire ? protectedFolder.decryptOnUsb(true) : protectedFolder.decryptAtStart();
 }
 
-EncryptOutcome CTessaryApp::encryptProtectedFolder(bool autoClose)
+ProtectedFolderClosing CTessaryApp::encryptProtectedFolder(bool autoClose)
 {
     const auto folder = protectedFolder();
     if (!folder)
@@ -215,9 +225,9 @@ EncryptOutcome CTessaryApp::encryptProtectedFolder(bool autoClose)
     WorkbenchSession workbench(session_.messenger(), session_.settings(), session_.keys(), session_.settingsFound());
     workbench.useKeyMaterial(&*keyMaterial_);
     ProtectedFolder protectedFolder(workbench.context(), *folder);
-    const EncryptOutcome outcome = protectedFolder.encryptAtExit(autoClose);
+    ProtectedFolderClosing closing = protectedFolder.encryptAtExit(autoClose);
     workbench.context().settings.storeNoticeStates(session_.settings());
-    return outcome;
+    return closing;
 }
 
 void CTessaryApp::armIdleTimer()
@@ -267,13 +277,34 @@ void CTessaryApp::applyOptions(const OptionsChange& change)
         entries.install();
 }
 
-void CTessaryApp::shutDown(bool autoClose)
+bool CTessaryApp::shutDown(bool autoClose, bool mayStayOpen)
 {
     if (std::exchange(shutDown_, true))
-        return;
-    if (ownsProtectedFolder_)
-        encryptProtectedFolder(autoClose);
+        return true;
+    // Once the program stayed open, the user is back: a later close is the user's.
+    autoClose = autoClose && !keptOpen_;
+    if (ownsProtectedFolder_) {
+        const ProtectedFolderClosing closing = encryptProtectedFolder(autoClose);
+        if (mayStayOpen && !closing.closed() && staysOpen(closing, autoClose)) {
+            shutDown_ = false;
+            keptOpen_ = true;
+            session_.saveSettings();
+            frame_.showMainWindow();
+            return false;
+        }
+    }
     session_.saveSettings();
+    return true;
+}
+
+bool CTessaryApp::staysOpen(const ProtectedFolderClosing& closing, bool autoClose)
+{
+    // Nobody may be there to answer an automatic close: the files stay in
+    // the program's care, and its report waits on the screen.
+    if (autoClose)
+        return true;
+    return session_.messenger().askYesNo(Msg::KeepOpenToCloseFolder, MsgIcon::Question, *protectedFolder(),
+                                         static_cast<long long>(closing.stayedPlain.size()));
 }
 
 } // namespace mvx

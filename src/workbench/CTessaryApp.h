@@ -5,6 +5,7 @@
 #include "engine/EncryptionSettings.h"
 #include "workbench/DecryptBatch.h"
 #include "workbench/EncryptBatch.h"
+#include "workbench/ProtectedFolder.h"
 
 #include <optional>
 #include <string>
@@ -39,15 +40,20 @@ public:
     // withArguments: the program was started with command-line arguments
     // (then the mini window is not shown first).
     void startUp(bool withArguments);
-    // autoClose: the idle timer closed the program. Runs once; later calls do nothing.
-    void shutDown(bool autoClose);
+    // autoClose: the idle timer closed the program. Runs once; later calls do
+    // nothing. True when the program may end now. When the protected folder
+    // could not be closed (a write or a deletion failed) and mayStayOpen is
+    // set, the program stays open, after the user's Yes or without asking at
+    // an automatic close: false, with the main window shown again, and a
+    // later call tries again.
+    bool shutDown(bool autoClose, bool mayStayOpen = true);
 
     // The protected folder, when automatic encryption and decryption is on.
     std::optional<std::string> protectedFolder() const;
     bool holdsKeyMaterial() const { return keyMaterial_.has_value(); }
     // Decrypts the protected folder (start, USB memory attached); asks first when inquire is set.
     DecryptOutcome decryptProtectedFolder(bool inquire = false);
-    EncryptOutcome encryptProtectedFolder(bool autoClose);
+    ProtectedFolderClosing encryptProtectedFolder(bool autoClose);
 
     // Idle re-encryption: armed while "EncAndDec" and "UseTimer" are on.
     IdleTimer& idleTimer() { return idle_; }
@@ -80,6 +86,8 @@ private:
     void checkKeySet();
     bool keyPairPresent() const;
     void readKeyMaterial();
+    void openProtectedFolder();
+    bool staysOpen(const ProtectedFolderClosing& closing, bool autoClose);
 
     AppSession& session_;
     IAppFrame& frame_;
@@ -90,6 +98,8 @@ private:
     bool ownsProtectedFolder_ = true;
     bool closedByLock_ = false;
     bool shutDown_ = false;
+    bool keptOpen_ = false;  // a close found the protected folder unclosable and the program stayed
+    size_t plainAtStart_ = 0;  // files of the protected folder found plain at start
     IdleTimer idle_;
 };
 

@@ -192,6 +192,7 @@ bool DecryptBatch::decryptOne(const std::string& containerPath, const std::strin
             return false;
         // The plain file takes its name only when complete (an older file of
         // that name stays until then) and is readable by its owner alone.
+        staleOutputs_.before(outputPath);
         OutputGuard guard(outputPath, 0600, crypto.takePreparedPlainFile(containerPath, outputPath));
         if (!guard.ready()) {
             context_.messenger.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
@@ -222,7 +223,7 @@ void DecryptBatch::deleteContainer(const std::string& path, DecryptOutcome& outc
         return;
     folderFlushes_.flushAll();  // the plain file's name is on disk before its container goes
     const bool gone = kind_ == kKindSilent ? ::unlink(path.c_str()) == 0
-                                           : context_.secureDelete && context_.secureDelete(path) != 0;
+                                           : context_.destroy(path) != 0;
     if (gone)
         outcome.deletedContainers.push_back(path);
     else

@@ -2,6 +2,7 @@
 
 #include "app/CNotEncryptReadOnlyFile.h"
 #include "workbench/FolderFlushes.h"
+#include "workbench/StaleOutputSweep.h"
 
 #include <optional>
 #include <string>
@@ -55,6 +56,7 @@ private:
 
     BatchContext& context_;
     FolderFlushes folderFlushes_;  // the plain files' folders, flushed before a deletion and at the end
+    StaleOutputSweep staleOutputs_;  // killed runs' partial outputs, removed once per folder
     int kind_ = 0;
     bool keepContainers_ = false;
     bool overwriteAll_ = false;

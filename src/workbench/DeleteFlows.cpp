@@ -3,6 +3,7 @@
 #include "app/CContinueConfirmDialog.h"
 #include "app/CMessenger.h"
 #include "app/Msg.h"
+#include "platform/SecureDelete.h"
 #include "workbench/BatchContext.h"
 #include "workbench/BatchFiles.h"
 #include "workbench/StudioList.h"
@@ -94,10 +95,11 @@ DeleteOutcome DeleteFlows::confirmAndDelete(const std::vector<std::string>& file
             if (answer == CContinueConfirmDialog::kSecond)
                 deleteAll = true;
             if (answer != CContinueConfirmDialog::kThird) {
-                if (context_.secureDelete && context_.secureDelete(path) != 0)
-                    outcome.deleted.push_back(path);
-                else
-                    outcome.failed.push_back(path);
+                const int result = context_.destroy(path);
+                (result == SecureDeleteResult::kDestroyed        ? outcome.deleted
+                 : result == SecureDeleteResult::kNameRemovedOnly ? outcome.namesOnly
+                                                                  : outcome.failed)
+                    .push_back(path);
             }
         }
         if (showsProgress)

@@ -11,6 +11,7 @@ struct DeleteOutcome {
     std::vector<std::string> deleted;   // destroyed
     std::vector<std::string> refused;   // read-only, left alone
     std::vector<std::string> failed;    // secure deletion did not succeed
+    std::vector<std::string> namesOnly; // other names share the content: this name removed, nothing overwritten
     bool stopped = false;               // "Stop" ended the loop
 };
 

@@ -314,12 +314,12 @@ bool EncryptBatch::encryptAll(EncryptOutcome& outcome)
                 context_.messenger.format(Msg::EncryptingFileOf, static_cast<long long>(count), position));
         if (BatchFiles::isOtherThanRegularFile(path)) {
             context_.messenger.show(Msg::NotRegularFile, MsgIcon::Stop, path);
-            files.erase(files.begin() + static_cast<long>(i));
+            goesOnWithout(files, i, outcome);
             continue;
         }
         if (!BatchFiles::canOpenForReading(path)) {
             context_.messenger.show(Msg::EditedByAnotherProgram, MsgIcon::Stop, path);
-            files.erase(files.begin() + static_cast<long>(i));
+            goesOnWithout(files, i, outcome);
             continue;
         }
         if (showsProgressBar(kind_))
@@ -339,6 +339,8 @@ bool EncryptBatch::encryptAll(EncryptOutcome& outcome)
             continue;
         }
         if (!encryptOne(path, output)) {
+            if (goesOnWithout(files, i, outcome))
+                continue;
             // The containers made before the failure are there and are reported.
             outcome.containers.assign(made.rbegin(), made.rend());
             return false;
@@ -349,6 +351,16 @@ bool EncryptBatch::encryptAll(EncryptOutcome& outcome)
     }
     outcome.containers.assign(made.rbegin(), made.rend());
     return true;
+}
+
+bool EncryptBatch::goesOnWithout(std::vector<std::string>& files, size_t index, EncryptOutcome& outcome)
+{
+    // Every file of the protected folder that can be encrypted is, whatever
+    // befell another; a user's batch ends at the first failure.
+    if (kind_ == kKindProtectedFolder)
+        outcome.notEncrypted.push_back(files[index]);
+    files.erase(files.begin() + static_cast<long>(index));
+    return kind_ == kKindProtectedFolder;
 }
 
 void EncryptBatch::expectFiles(const std::vector<std::string>& files)
@@ -420,6 +432,7 @@ bool EncryptBatch::encryptOne(const std::string& plainPath, const std::string& o
     }
     // The container takes its name only when complete; an older one stays until then.
     const int keySource = kind_ == kKindProtectedFolder ? 1 : 0;
+    staleOutputs_.before(outputPath);
     OutputGuard guard(outputPath, 0644, crypto.takePreparedContainer(plainPath, outputPath, keySource));
     if (!guard.ready()) {
         context_.messenger.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
@@ -473,7 +486,7 @@ void EncryptBatch::deletePlainFiles(EncryptOutcome& outcome)
     for (size_t i = 0; i < files.size(); ++i) {
         // Only a plain file whose container is complete on disk is destroyed.
         const bool containerThere = i < outcome.containers.size() && BatchFiles::isRegularFile(outcome.containers[i]);
-        if (containerThere && context_.secureDelete && context_.secureDelete(files[i]) != 0) {
+        if (containerThere && context_.destroy(files[i]) != 0) {
             outcome.deletedPlainFiles.push_back(files[i]);
         } else {
             outcome.deletionFailures.push_back(files[i]);

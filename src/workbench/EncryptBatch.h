@@ -3,6 +3,7 @@
 #include "app/CNotEncryptReadOnlyFile.h"
 #include "workbench/CEncryptOptDlg.h"
 #include "workbench/FolderFlushes.h"
+#include "workbench/StaleOutputSweep.h"
 #include "workbench/IEncryptChooser.h"
 #include "workbench/IFileCrypto.h"
 
@@ -36,6 +37,9 @@ struct EncryptOutcome {
     std::vector<std::string> containers;        // made, in work-list order
     std::vector<std::string> deletedPlainFiles;
     std::vector<std::string> deletionFailures;
+    // The protected folder's batch goes on past a file it could not encrypt:
+    // those files, still plain.
+    std::vector<std::string> notEncrypted;
     bool mailComposed = false;
 };
 
@@ -71,6 +75,8 @@ private:
     bool settleKeyFiles();
     uint32_t buildOptionWord() const;
     bool encryptAll(EncryptOutcome& outcome);
+    // A file that could not be encrypted leaves the work list; false when that ends the batch.
+    bool goesOnWithout(std::vector<std::string>& files, size_t index, EncryptOutcome& outcome);
     // Tells the per-file encryption which files come, in the order they are done.
     void expectFiles(const std::vector<std::string>& files);
     bool isExcluded(const std::string& path, size_t fileCount);
@@ -88,6 +94,7 @@ private:
 
     BatchContext& context_;
     FolderFlushes folderFlushes_;  // the containers' folders, flushed once when the files are done
+    StaleOutputSweep staleOutputs_;  // killed runs' partial outputs, removed once per folder
     int kind_ = 0;
     bool interactive_ = true;
     Plan plan_;

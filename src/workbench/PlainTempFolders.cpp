@@ -1,10 +1,9 @@
 #include "workbench/PlainTempFolders.h"
 
 #include "platform/FileAttributes.h"
+#include "platform/ProcessList.h"
 #include "platform/SecureDelete.h"
 
-#include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <mutex>
 #include <set>
@@ -102,7 +101,7 @@ int PlainTempFolders::sweepLeftovers()
         const pid_t owner = ownerOf(name);
         if (owner <= 0 || !isOwnFolder(parent + name))
             continue;
-        if (::kill(owner, 0) == 0 || errno != ESRCH)
+        if (ProcessList::isAlive(owner))
             continue;  // its process still runs (or may: not ours to judge)
         destroyContents(parent + name + "/");
         ++swept;

@@ -13,7 +13,7 @@ namespace mvx {
 namespace {
 
 // Slots that FillEnglish sets to empty strings.
-const std::vector<int> kEnglishEmpty = {13,  14,  130, 131, 149, 200, 201, 202, 203, 204, 310, 311, 337,
+const std::vector<int> kEnglishEmpty = {13,  14,  131, 200, 201, 202, 203, 204, 310, 311, 337,
                                         338, 339, 340, 341, 342, 430, 451, 500, 602, 608, 609, 611, 626};
 // Progress lines only the Japanese fill sets and the English fill leaves alone.
 const std::vector<int> kJapaneseFillOnly = {566, 567, 573, 578, 599, 610, 634, 635, 636, 637};

@@ -550,3 +550,49 @@ TEST_F(SenderIdentificationTest, AMatchingTagWithAnotherIdentityDoesNotNameTheSe
                           [&](auto& r) { r.senderTag = static_cast<uint32_t>(*bobTag); });
     EXPECT_EQ(open(container), 1);
 }
+
+TEST_F(DestinationListTest, TheOwnKeySetsFilesStayWhereEveryCommandLooksForThem)
+{
+    auto chain = list();
+    ASSERT_TRUE(chain.registerKey(authKeyFor(alice, alice)));
+    const std::string self = alice.keyFolder + "alice))alice-auth.kpub";
+    ASSERT_TRUE(chain.makeFolder("work"));
+    const std::string work = alice.keyFolder + "work/";
+    const std::string refusal = messenger.format(Msg::OwnKeySetFileNotMoved, self);
+
+    EXPECT_FALSE(chain.registerKey(self, work));
+    EXPECT_EQ(ui.last().text, refusal);
+    chain.showFolder();
+    EXPECT_EQ(chain.move({0}, work), 0u);
+    EXPECT_EQ(ui.last().text, refusal);
+    EXPECT_TRUE(fs::exists(self));
+    EXPECT_FALSE(fs::exists(work + KeyFileNames::fileNameOf(self)));
+
+    // Whatever path leads to them (another name for the same file included),
+    // the key pair is never taken out of the key root either.
+    fs::create_hard_link(alice.publicKey(), outside + "mine.kpub");
+    keys.openFolder(work);
+    for (const std::string& path : {alice.publicKey(), outside + "mine.kpub", alice.privateKey()})
+        EXPECT_EQ(keys.addKey("Me", "me@example.org", path), CKeyManager::kOwnKeySetFile) << path;
+    EXPECT_TRUE(fs::exists(alice.publicKey()));
+    EXPECT_TRUE(fs::exists(alice.privateKey()));
+}
+
+TEST_F(DestinationListTest, AKeyFileSharedWithAnotherNameLosesOnlyItsNameWhenDeleted)
+{
+    auto chain = list();
+    ASSERT_TRUE(chain.registerKey(plainKeyOutside(bob, "b1.kpub")));
+    const std::string listed = alice.keyFolder + "b1.kpub";
+    const std::string backup = outside + "bob-backup.kpub";
+    ASSERT_TRUE(FileAttributes::setReadOnly(listed));
+    fs::create_hard_link(listed, backup);
+    const auto bytes = readWholeFile(backup);
+    chain.showFolder();
+    ui.answerContinue(0);
+    EXPECT_EQ(chain.deleteEntries({0}), 1u);
+    EXPECT_FALSE(fs::exists(listed));
+    EXPECT_EQ(readWholeFile(backup), bytes);
+    EXPECT_TRUE(FileAttributes::isReadOnly(backup));
+    EXPECT_EQ(ui.last().text, messenger.format(Msg::SharedContentNotOverwritten, listed));
+    EXPECT_EQ(chain.showFolder().rows.size(), 0u);
+}

@@ -11,6 +11,7 @@
 #include "workbench/BatchContext.h"
 #include "workbench/OwnKeyMaterial.h"
 
+#include "FileSizeLimit.h"
 #include "ScriptedInteraction.h"
 #include "TempFolder.h"
 
@@ -157,6 +158,53 @@ TEST_F(AppStartTest, TheProtectedFolderHoldsOnlyContainersAfterExitAndTheSamePla
     next.startUp(false);
     EXPECT_EQ(filesIn("vault"), plain);
     EXPECT_TRUE(ui.textsOf(ScriptedInteraction::Kind::Message).empty());
+}
+
+TEST_F(AppStartTest, AFullDiskAtExitKeepsTheProgramOpenUntilTheUserLetsItEndAndTheNextStartTells)
+{
+    using Kind = ScriptedInteraction::Kind;
+    makeKeySetWithProtectedFolder();
+    write("vault/small.txt", "small");
+    write("vault/big.bin", randomBytes(200 * 1024));
+    const std::string vault = temp.file("vault/");
+    const std::string notClosed = session->messenger().format(
+        Msg::ProtectedFolderStayedPlain, vault, vault + "big.bin: " + text(Msg::PlainBecauseNotEncrypted) + "\n");
+    const std::string keepOpen = session->messenger().format(Msg::KeepOpenToCloseFolder, vault, 1LL);
+    {
+        CTessaryApp app(*session, frame, temp.file("data"));
+        app.startUp(false);
+        frame.calls.clear();
+        bool ended = true;
+        withFileSizeLimit(64 * 1024, [&] { ended = app.shutDown(true); });
+        // Nobody is there to answer an automatic close: the program stays open with its report.
+        EXPECT_FALSE(ended);
+        EXPECT_EQ(ui.textsOf(Kind::Message), std::vector<std::string>{notClosed});
+        EXPECT_EQ(ui.count(Kind::YesNo), 0u);
+        EXPECT_EQ(frame.calls, std::vector<std::string>{"main"});
+        EXPECT_EQ(filesIn("vault").count("small.txt.klx"), 1u);
+        EXPECT_EQ(filesIn("vault").count("small.txt"), 0u);
+        EXPECT_EQ(filesIn("vault").count("big.bin"), 1u);
+        EXPECT_EQ(filesIn("vault").size(), 2u);  // no hidden partial output either
+
+        // The next close is the user's: asked, Yes keeps it open, No lets it end.
+        ui.clear();
+        ui.answerYesNo(true);
+        withFileSizeLimit(64 * 1024, [&] { ended = app.shutDown(true); });
+        EXPECT_FALSE(ended);
+        EXPECT_EQ(ui.textsOf(Kind::YesNo), std::vector<std::string>{keepOpen});
+        ui.answerYesNo(false);
+        withFileSizeLimit(64 * 1024, [&] { ended = app.shutDown(false); });
+        EXPECT_TRUE(ended);
+    }
+    ui.clear();
+    restart();
+    {
+        CTessaryApp next(*session, frame, temp.file("data"));
+        next.startUp(false);
+        EXPECT_EQ(ui.textsOf(Kind::Status).back(),
+                  session->messenger().format(Msg::ProtectedFolderPlainAtStart, vault, 1LL));
+        EXPECT_EQ(filesIn("vault").count("small.txt"), 1u);
+    }
 }
 
 TEST_F(AppStartTest, AFolderThatCouldNotBeClosedAgainIsNeitherOpenedNorLeftPlainSilently)

@@ -1,3 +1,4 @@
+#include "EndedProcess.h"
 #include "WorkbenchFixture.h"
 
 #include "engine/EncryptionSettings.h"
@@ -24,6 +25,15 @@ protected:
         return std::find(all.begin(), all.end(), wanted) != all.end();
     }
 };
+
+TEST_F(DecryptBatchTest, AKilledRunsPartialPlainOutputIsDestroyedWhenABatchWritesBesideIt)
+{
+    const std::string container = writeContainer("box/data.txt.klx", "secret");
+    const std::string stale = write("box/" + temporaryNameOf("data.txt", endedProcessId(), 3), "half the secret");
+    decrypt({container}, kKindSilent);
+    EXPECT_EQ(read(temp.file("box/data.txt")), "secret");
+    EXPECT_FALSE(exists(stale));
+}
 
 TEST_F(DecryptBatchTest, AnEmptyListSaysNoFileSelected)
 {

@@ -1,5 +1,6 @@
 #include "WorkbenchFixture.h"
 
+#include "platform/SecureDelete.h"
 #include "workbench/DeleteFlows.h"
 
 #include <sys/stat.h>
@@ -17,6 +18,22 @@ protected:
     }
     static std::string question(const std::string& name) { return name + "\nDelete this file,is this true?"; }
 };
+
+TEST_F(DeleteFlowsTest, AFileWithAnotherNameElsewhereLosesOnlyThisNameAndTheUserIsTold)
+{
+    context.secureDelete = [](const std::string& path) { return SecureDelete(path); };
+    const std::string linked = write("folder/linked.txt", "shared words");
+    const std::string elsewhere = temp.file("elsewhere.txt");
+    ASSERT_EQ(::link(linked.c_str(), elsewhere.c_str()), 0);
+    const std::string own = write("folder/own.txt", "own words");
+    ui.answerContinue(1);  // Delete all
+    const auto outcome = deleteHanded({linked, own});
+    EXPECT_EQ(outcome.deleted, std::vector<std::string>{own});
+    EXPECT_EQ(outcome.namesOnly, std::vector<std::string>{linked});
+    EXPECT_FALSE(exists(linked));
+    EXPECT_EQ(read(elsewhere), "shared words");
+    EXPECT_EQ(messages(), std::vector<std::string>{messenger.format(Msg::SharedContentNotOverwritten, linked)});
+}
 
 TEST_F(DeleteFlowsTest, OneFileIsAskedWithYesNo)
 {

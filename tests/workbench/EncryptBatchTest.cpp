@@ -1,9 +1,11 @@
+#include "EndedProcess.h"
 #include "WorkbenchFixture.h"
 
 #include <sys/stat.h>
 
 #include "engine/EncryptionSettings.h"
 #include "platform/Clock.h"
+#include "platform/SecureDelete.h"
 #include "workbench/BatchFiles.h"
 #include "workbench/EncryptBatch.h"
 
@@ -471,6 +473,37 @@ TEST_F(EncryptBatchTest, PlainFilesAreDeletedAfterOneQuestion)
     EXPECT_TRUE(exists(temp.file("a.txt.klx")));
 }
 
+TEST_F(EncryptBatchTest, APlainFileSharingItsContentWithAnotherNameIsNotOverwrittenAfterEncryption)
+{
+    context.secureDelete = [](const std::string& path) { return SecureDelete(path); };
+    const std::string plain = write("a.txt", "the outside file's words");
+    const std::string outside = temp.file("outside.txt");
+    ASSERT_EQ(::link(plain.c_str(), outside.c_str()), 0);
+    context.settings.deleteCheck1 = true;
+    ui.answerYesNo(true);
+    const auto outcome = encrypt({plain}, kind(kKindForOneself));
+    EXPECT_EQ(outcome.deletedPlainFiles, std::vector<std::string>{plain});
+    EXPECT_FALSE(exists(plain));
+    EXPECT_EQ(read(outside), "the outside file's words");
+    const auto shown = messages();
+    EXPECT_NE(std::find(shown.begin(), shown.end(), messenger.format(Msg::SharedContentNotOverwritten, plain)),
+              shown.end());
+}
+
+TEST_F(EncryptBatchTest, AKilledRunsPartialOutputsGoWhenABatchWritesToTheirFolderAgain)
+{
+    const pid_t ended = endedProcessId();
+    const std::string stale = write("out/" + temporaryNameOf("a.txt.klx", ended), "partial container");
+    const std::string staleElsewhere = write("other/" + temporaryNameOf("b.txt.klx", ended), "partial");
+    const std::string running = write("out/" + temporaryNameOf("c.txt.klx", ::getpid()), "being written");
+    context.settings.destPath1 = temp.file("out/");
+    encrypt({write("a.txt", "a")}, kind(kKindForOneself));
+    EXPECT_TRUE(exists(temp.file("out/a.txt.klx")));
+    EXPECT_FALSE(exists(stale));
+    EXPECT_TRUE(exists(staleElsewhere));
+    EXPECT_TRUE(exists(running));
+}
+
 TEST_F(EncryptBatchTest, NoKeepsThePlainFilesAndAFailedDeletionIsReported)
 {
     write("a.txt", "a");
@@ -483,8 +516,8 @@ TEST_F(EncryptBatchTest, NoKeepsThePlainFilesAndAFailedDeletionIsReported)
     ui.answerContinue(1);
     ui.answerYesNo(true);
     encrypt(files({"a.txt", "b.txt"}), kind(kKindForOneself));
-    EXPECT_NE(std::find(messages().begin(), messages().end(), "It failed in the deletion of " + locked + ". "),
-              messages().end());
+    const auto shown = messages();
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "It failed in the deletion of " + locked + ". "), shown.end());
     EXPECT_TRUE(exists(locked));
     EXPECT_FALSE(exists(temp.file("a.txt")));
 }
