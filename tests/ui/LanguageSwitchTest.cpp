@@ -132,6 +132,7 @@ private slots:
                 if (!step.to->count(text.read()))
                     stale << text.where + ": " + text.read();
             QVERIFY2(stale.isEmpty(), qPrintable(stale.join("\n")));
+            QCOMPARE(f.action("actionEncryption")->shortcut(), QKeySequence("Ctrl+E"));
             QVERIFY(f.settingsText().find(step.saved) != std::string::npos);
         }
     }
