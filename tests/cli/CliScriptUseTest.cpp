@@ -212,8 +212,14 @@ TEST_F(CliScriptUse, AnInterruptedOpenLeavesNoPlainText)
 
 namespace {
 
-// Runs morvanex-cli with standard error on a pseudo terminal; returns what the terminal showed.
-std::string onTerminal(const CliUser& user, const std::vector<std::string>& args)
+struct Terminal {
+    pid_t pid = -1;
+    int master = -1;
+};
+
+// Starts morvanex-cli with standard error (and standard input too, for
+// questions answered at the prompt) on a pseudo terminal.
+Terminal startOnTerminal(const CliUser& user, const std::vector<std::string>& args, bool inputToo)
 {
     int master = -1, slave = -1;
     if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
@@ -224,7 +230,7 @@ std::string onTerminal(const CliUser& user, const std::vector<std::string>& args
     if (pid == 0) {
         ::dup2(slave, STDERR_FILENO);
         const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, STDIN_FILENO);
+        ::dup2(inputToo ? slave : null, STDIN_FILENO);
         ::dup2(null, STDOUT_FILENO);
         ::close(master);
         std::vector<char*> raw;
@@ -235,12 +241,21 @@ std::string onTerminal(const CliUser& user, const std::vector<std::string>& args
         ::_exit(127);
     }
     ::close(slave);
+    return {pid, master};
+}
+
+// Runs morvanex-cli with standard error on a pseudo terminal; returns what the terminal showed.
+std::string onTerminal(const CliUser& user, const std::vector<std::string>& args)
+{
+    const Terminal terminal = startOnTerminal(user, args, false);
+    if (terminal.master < 0)
+        return {};
     std::string shown;
     char buffer[4096];
-    for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
+    for (ssize_t got; (got = ::read(terminal.master, buffer, sizeof buffer)) > 0;)
         shown.append(buffer, static_cast<size_t>(got));
-    ::waitpid(pid, nullptr, 0);
-    ::close(master);
+    ::waitpid(terminal.pid, nullptr, 0);
+    ::close(terminal.master);
     return shown;
 }
 
@@ -360,25 +375,9 @@ TEST_F(CliScriptUse, AQuestionIsNeverDrawnOverAndTheProgressLineAdvances)
     // The batch takes the files from the last one given: the question comes after two are done.
     const fs::path a = file("a.txt"), b = file("b.txt"), c = file("c.txt");
     std::ofstream(a.string() + ".klx") << "an older container";
-    int master = -1, slave = -1;
-    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-    std::vector<std::string> argv{MORVANEX_CLI, "--home", (alice.folder() / "home").string(), "--lang", "en",
-                                  "encrypt", a.string(), b.string(), c.string(), "--self"};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(slave, STDIN_FILENO);
-        ::dup2(slave, STDERR_FILENO);
-        const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, STDOUT_FILENO);
-        ::close(master);
-        std::vector<char*> raw;
-        for (auto& arg : argv)
-            raw.push_back(arg.data());
-        raw.push_back(nullptr);
-        ::execv(raw[0], raw.data());
-        ::_exit(127);
-    }
-    ::close(slave);
+    const Terminal terminal = startOnTerminal(alice, {"encrypt", a.string(), b.string(), c.string(), "--self"}, true);
+    ASSERT_GE(terminal.master, 0);
+    const int master = terminal.master;
     std::string shown;
     readUntil(master, "? ", shown);
     ASSERT_NE(shown.find("Overwrite: a.txt.klx"), std::string::npos) << shown;
@@ -401,7 +400,7 @@ TEST_F(CliScriptUse, AQuestionIsNeverDrawnOverAndTheProgressLineAdvances)
     EXPECT_NE(shown.find("2/3 files, ", asked), std::string::npos) << shown.substr(asked);
     readUntil(master, "\x01", shown);  // to the end
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    ::waitpid(terminal.pid, &status, 0);
     ::close(master);
     EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
     std::ifstream container(a.string() + ".klx");
