@@ -2,6 +2,7 @@
 
 #include "app/MessageFormat.h"
 #include "app/Msg.h"
+#include "cli/TerminalLine.h"
 
 #include <istream>
 #include <ostream>
@@ -150,7 +151,11 @@ std::optional<std::string> TerminalInteraction::askLine(const std::string& promp
         return std::nullopt;
     err_ << prompt << ' ' << std::flush;
     std::string line;
-    if (!std::getline(in_, line))
+    const bool read = static_cast<bool>(std::getline(in_, line));
+    // The progress line held back while the question waited comes back.
+    if (auto* terminal = dynamic_cast<TerminalLine*>(err_.rdbuf()))
+        terminal->answered();
+    if (!read)
         return std::nullopt;
     return line;
 }

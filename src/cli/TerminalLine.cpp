@@ -1,5 +1,7 @@
 #include "cli/TerminalLine.h"
 
+#include <utility>
+
 namespace mvx::cli {
 
 namespace {
@@ -11,10 +13,33 @@ constexpr char kClear[] = "\r\033[K";
 void TerminalLine::draw(const std::string& line)
 {
     std::lock_guard<std::mutex> guard(lock_);
+    if (lineOpen_) {
+        kept_ = line;
+        return;
+    }
+    drawLocked(line);
+}
+
+void TerminalLine::drawLocked(const std::string& line)
+{
     const std::string text = kClear + line;
     target_.sputn(text.data(), static_cast<std::streamsize>(text.size()));
     target_.pubsync();
     shown_ = true;
+}
+
+void TerminalLine::answered()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    lineOpen_ = false;
+    if (!kept_.empty())
+        drawLocked(std::exchange(kept_, std::string()));
+}
+
+void TerminalLine::noteWritten(const char* text, std::streamsize count)
+{
+    if (count > 0)
+        lineOpen_ = text[count - 1] != '\n';
 }
 
 void TerminalLine::clear()
@@ -38,13 +63,16 @@ TerminalLine::int_type TerminalLine::overflow(int_type ch)
         return traits_type::not_eof(ch);
     std::lock_guard<std::mutex> guard(lock_);
     clearLocked();
-    return target_.sputc(traits_type::to_char_type(ch));
+    const char written = traits_type::to_char_type(ch);
+    noteWritten(&written, 1);
+    return target_.sputc(written);
 }
 
 std::streamsize TerminalLine::xsputn(const char* text, std::streamsize count)
 {
     std::lock_guard<std::mutex> guard(lock_);
     clearLocked();
+    noteWritten(text, count);
     return target_.sputn(text, count);
 }
 

@@ -81,16 +81,48 @@ void startWriteback(int fd, uint64_t offset, size_t length)
     (void)::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
 }
 
+namespace {
+
+DurableStepWatcher& durableStepWatcher()
+{
+    static DurableStepWatcher watcher;
+    return watcher;
+}
+
+bool stepAllowed(DurableStep step, const std::string& path)
+{
+    const DurableStepWatcher& watcher = durableStepWatcher();
+    return !watcher || watcher(step, path);
+}
+
+} // namespace
+
+void watchDurableSteps(DurableStepWatcher watcher) { durableStepWatcher() = std::move(watcher); }
+
 bool flushFile(const std::string& path)
 {
+    if (!stepAllowed(DurableStep::FlushFile, path))
+        return false;
     FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     return fd.valid() && ::fsync(fd.get()) == 0 && fd.close();
 }
 
 bool flushFolder(const std::string& folder)
 {
+    if (!stepAllowed(DurableStep::FlushFolder, folder))
+        return false;
     FdGuard fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return fd.valid() && ::fsync(fd.get()) == 0;
+}
+
+bool renameFile(const std::string& from, const std::string& to)
+{
+    return stepAllowed(DurableStep::Rename, to) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool removeFile(const std::string& path)
+{
+    return stepAllowed(DurableStep::Remove, path) && ::unlink(path.c_str()) == 0;
 }
 
 std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, size_t maxBytes)

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,18 @@ void startWriteback(int fd, uint64_t offset, size_t length);
 bool flushFile(const std::string& path);
 // Flushes a folder, so that the names made in it (by rename) reach the disk.
 bool flushFolder(const std::string& folder);
+// rename(2) and unlink(2) of the batches' outputs and inputs; false on error.
+bool renameFile(const std::string& from, const std::string& to);
+bool removeFile(const std::string& path);
+
+// The steps above in the order a process takes them, for the tests that check
+// that an output is on disk before what it replaces goes. The watcher is
+// called before each step with its path (a rename's new name); when it
+// answers false the step fails as if the system had refused it. No watcher by
+// default; set one only while no other thread takes these steps.
+enum class DurableStep { FlushFile, FlushFolder, Rename, Remove };
+using DurableStepWatcher = std::function<bool(DurableStep step, const std::string& path)>;
+void watchDurableSteps(DurableStepWatcher watcher);
 
 // Whole small files (key files, member files). nullopt when unreadable.
 std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, size_t maxBytes = 64 * 1024 * 1024);

@@ -4,6 +4,7 @@
 #include "app/CMessenger.h"
 #include "app/Msg.h"
 #include "engine/EncryptionSettings.h"
+#include "platform/FileIo.h"
 #include "workbench/BatchContext.h"
 #include "workbench/BatchFiles.h"
 #include "workbench/IFileCrypto.h"
@@ -222,8 +223,7 @@ void DecryptBatch::deleteContainer(const std::string& path, DecryptOutcome& outc
     if (!wanted || !BatchFiles::exists(path))
         return;
     folderFlushes_.flushAll();  // the plain file's name is on disk before its container goes
-    const bool gone = kind_ == kKindSilent ? ::unlink(path.c_str()) == 0
-                                           : context_.destroy(path) != 0;
+    const bool gone = kind_ == kKindSilent ? removeFile(path) : context_.destroy(path) != 0;
     if (gone)
         outcome.deletedContainers.push_back(path);
     else

@@ -130,7 +130,7 @@ bool EncryptionAhead::place(Prepared& prepared, const std::string& outputPath, c
     if (claimKey(prepared.plainPath, prepared.outputPath) != claimKey(plainPath, outputPath) || prepared.mode != mode ||
         !(prepared.settings == settings_))
         return false;
-    if (prepared.temporaryPath != outputPath && std::rename(prepared.temporaryPath.c_str(), outputPath.c_str()) != 0)
+    if (prepared.temporaryPath != outputPath && !renameFile(prepared.temporaryPath, outputPath))
         return false;
     prepared.temporaryPath.clear();
     return true;

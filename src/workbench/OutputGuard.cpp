@@ -23,7 +23,7 @@ bool OutputGuard::commit(bool contentFlushed, FolderFlushes& folders)
 {
     if (!ready() || committed_)
         return committed_;
-    if ((!contentFlushed && !flushFile(temporary_)) || std::rename(temporary_.c_str(), target_.c_str()) != 0)
+    if ((!contentFlushed && !flushFile(temporary_)) || !renameFile(temporary_, target_))
         return false;
     committed_ = true;
     folders.add(BatchFiles::folderOf(target_));

@@ -121,6 +121,11 @@ TEST_F(OptionsRulesTest, KeyPairRootItsAncestorsAndDescendantsAreRefused)
     const auto deep = checkGeneralFolder("/home/u/work", "/home/u/work/inner/keys/", kProgramFolder, facts);
     EXPECT_EQ(deep.slot, Msg::KeyOrNetworkFolderChosen);
     EXPECT_TRUE(checkGeneralFolder("/home/u/work", "", kProgramFolder, facts).accepted);
+    // Beside the key root, with a name the root's name begins (or that begins it).
+    for (const char* folder : {"/home/u/keys2", "/home/u/keys2/", "/home/u/key", "/home/u/keys.old/sub"}) {
+        EXPECT_TRUE(general(folder).accepted) << folder;
+        EXPECT_TRUE(choice(folder).accepted) << folder;
+    }
 }
 
 TEST_F(OptionsRulesTest, ChosenFolderGetsItsSlash)

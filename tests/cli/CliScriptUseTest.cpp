@@ -8,12 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <unistd.h>
 
 using namespace mvx;
@@ -209,8 +212,14 @@ TEST_F(CliScriptUse, AnInterruptedOpenLeavesNoPlainText)
 
 namespace {
 
-// Runs morvanex-cli with standard error on a pseudo terminal; returns what the terminal showed.
-std::string onTerminal(const CliUser& user, const std::vector<std::string>& args)
+struct Terminal {
+    pid_t pid = -1;
+    int master = -1;
+};
+
+// Starts morvanex-cli with standard error (and standard input too, for
+// questions answered at the prompt) on a pseudo terminal.
+Terminal startOnTerminal(const CliUser& user, const std::vector<std::string>& args, bool inputToo)
 {
     int master = -1, slave = -1;
     if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
@@ -221,7 +230,7 @@ std::string onTerminal(const CliUser& user, const std::vector<std::string>& args
     if (pid == 0) {
         ::dup2(slave, STDERR_FILENO);
         const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, STDIN_FILENO);
+        ::dup2(inputToo ? slave : null, STDIN_FILENO);
         ::dup2(null, STDOUT_FILENO);
         ::close(master);
         std::vector<char*> raw;
@@ -232,12 +241,21 @@ std::string onTerminal(const CliUser& user, const std::vector<std::string>& args
         ::_exit(127);
     }
     ::close(slave);
+    return {pid, master};
+}
+
+// Runs morvanex-cli with standard error on a pseudo terminal; returns what the terminal showed.
+std::string onTerminal(const CliUser& user, const std::vector<std::string>& args)
+{
+    const Terminal terminal = startOnTerminal(user, args, false);
+    if (terminal.master < 0)
+        return {};
     std::string shown;
     char buffer[4096];
-    for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
+    for (ssize_t got; (got = ::read(terminal.master, buffer, sizeof buffer)) > 0;)
         shown.append(buffer, static_cast<size_t>(got));
-    ::waitpid(pid, nullptr, 0);
-    ::close(master);
+    ::waitpid(terminal.pid, nullptr, 0);
+    ::close(terminal.master);
     return shown;
 }
 
@@ -268,4 +286,125 @@ TEST_F(CliScriptUse, AProgressLineOnlyOnATerminalAndClearedAtTheEnd)
     EXPECT_EQ(shredded.err.find('\r'), std::string::npos) << shredded.err;
     EXPECT_NE(onTerminal(alice, {"--yes", "shred", plain.string() + ".klx"}).find("/1 files, "), std::string::npos);
     EXPECT_FALSE(fs::exists(plain.string() + ".klx"));
+}
+
+// Exit 0 only when everything asked for was done: a deletion left undone, a
+// folder among the files or a refused question end with 1, and the files
+// stay as they were.
+TEST_F(CliScriptUse, ExitOneWhenADeletionOrAnOperandWasLeftOut)
+{
+    struct Run {
+        const char* name;
+        std::vector<std::string> args;  // "@" stands for the prepared file
+        bool container;                 // the prepared file is a container (of plain.txt)
+        bool readOnly;
+        int exit;
+        bool preparedStays;
+    };
+    const std::string folder = (work / "folder").string();
+    const Run runs[] = {
+        {"plain files kept after No", {"--no", "encrypt", "@", "--self", "--delete"}, false, false, 1, true},
+        {"plain files deleted after Yes", {"--yes", "encrypt", "@", "--self", "--delete"}, false, false, 0, false},
+        {"a folder among the plain files", {"encrypt", folder, "@", "--self"}, false, false, 1, true},
+        {"a container that cannot be deleted", {"decrypt", "@", "--delete", "--out", (work / "out").string()}, true, true, 1, true},
+        {"containers deleted", {"decrypt", "@", "--delete", "--out", (work / "out").string()}, true, false, 0, false},
+        {"a folder among the containers", {"decrypt", folder, "@", "--out", (work / "out").string()}, true, false, 1, true},
+        {"secure deletion refused", {"--no", "shred", "@"}, false, false, 1, true},
+    };
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.name);
+        fs::remove_all(work);
+        fs::create_directories(folder);
+        fs::path prepared = file("plain.txt");
+        if (run.container) {
+            ASSERT_EQ(alice.run({"encrypt", prepared.string(), "--self"}).exitCode, 0);
+            fs::remove(prepared);
+            prepared += ".klx";
+        }
+        if (run.readOnly)
+            fs::permissions(prepared, fs::perms::owner_read);
+        std::vector<std::string> args = run.args;
+        std::replace(args.begin(), args.end(), std::string("@"), prepared.string());
+        const auto result = alice.run(args);
+        EXPECT_EQ(result.exitCode, run.exit) << result.err;
+        EXPECT_EQ(fs::exists(prepared), run.preparedStays);
+    }
+}
+
+// Without --open no program is started for an unknown sender's file, whatever
+// the answer to the authentication question.
+TEST_F(CliScriptUse, AnUnknownSendersFileIsNotOpenedWithoutOpen)
+{
+    CliUser bob(root.path(), "bob");
+    ASSERT_EQ(bob.init("Bob", "bob@example.org").exitCode, 0);
+    const fs::path plain = file("letter.txt");
+    ASSERT_EQ(bob.run({"encrypt", plain.string(), "--to", alice.publicKey().string()}).exitCode, 0);
+    const fs::path seen = work / "seen";
+    useOpener("never-opener", "touch " + seen.string() + "\n");
+    for (const char* answer : {"--no", "--yes"}) {
+        SCOPED_TRACE(answer);
+        const fs::path out = work / (std::string("out") + answer);
+        const auto result = alice.run({answer, "decrypt", plain.string() + ".klx", "--out", out.string()});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_TRUE(fs::exists(out / "letter.txt"));
+        EXPECT_FALSE(fs::exists(seen));
+    }
+}
+
+namespace {
+
+// Reads what the terminal shows until text appears (or the program ends).
+std::string readUntil(int master, const std::string& text, std::string& shown)
+{
+    char buffer[4096];
+    while (shown.find(text) == std::string::npos) {
+        const ssize_t got = ::read(master, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        shown.append(buffer, static_cast<size_t>(got));
+    }
+    return shown;
+}
+
+} // namespace
+
+// A question asked in the middle of a batch stays on the terminal until it
+// is answered; then the progress line comes back with the files done so far.
+TEST_F(CliScriptUse, AQuestionIsNeverDrawnOverAndTheProgressLineAdvances)
+{
+    // The batch takes the files from the last one given: the question comes after two are done.
+    const fs::path a = file("a.txt"), b = file("b.txt"), c = file("c.txt");
+    std::ofstream(a.string() + ".klx") << "an older container";
+    const Terminal terminal = startOnTerminal(alice, {"encrypt", a.string(), b.string(), c.string(), "--self"}, true);
+    ASSERT_GE(terminal.master, 0);
+    const int master = terminal.master;
+    std::string shown;
+    readUntil(master, "? ", shown);
+    ASSERT_NE(shown.find("Overwrite: a.txt.klx"), std::string::npos) << shown;
+    // Nothing may reach the terminal in three redraws' time with the question open.
+    const size_t asked = shown.size();
+    pollfd waiting{master, POLLIN, 0};
+    for (auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
+         std::chrono::steady_clock::now() < until;) {
+        if (::poll(&waiting, 1, 50) > 0) {
+            char buffer[4096];
+            const ssize_t got = ::read(master, buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            shown.append(buffer, static_cast<size_t>(got));
+        }
+    }
+    EXPECT_EQ(shown.substr(asked), "");
+    ASSERT_EQ(::write(master, "1\n", 2), 2);
+    readUntil(master, "2/3 files, ", shown);
+    EXPECT_NE(shown.find("2/3 files, ", asked), std::string::npos) << shown.substr(asked);
+    readUntil(master, "\x01", shown);  // to the end
+    int status = 0;
+    ::waitpid(terminal.pid, &status, 0);
+    ::close(master);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
+    std::ifstream container(a.string() + ".klx");
+    std::string start;
+    std::getline(container, start);
+    EXPECT_NE(start, "an older container");
 }

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -159,30 +158,6 @@ private slots:
         std::filesystem::remove(plain);
         QTest::mouseClick(f.find<QToolButton>("refreshFolder"), Qt::LeftButton);
         QCOMPARE(f.find<QListWidget>("studioList")->count(), 0);
-    }
-
-    void languageSwitchRelabelsEveryOpenWindowAndIsSaved()
-    {
-        WindowFixture& f = *fixture;
-        f.action("actionMiniaturization")->trigger();
-        auto* mini = f.window->miniWindow();
-        QVERIFY(mini && mini->isVisible());
-
-        f.action("actionJapanese")->trigger();
-        QCOMPARE(f.find<QMenu>("menuMain")->title(), QString("メインメニュー"));
-        QCOMPARE(f.find<QAction>("tool151")->text(), QString("暗号化"));
-        QCOMPARE(mini->windowTitle(), QString("ミニメニュー"));
-        QCOMPARE(f.find<QTreeWidget>("addressList")->headerItem()->text(0), QString("名前"));
-        QVERIFY(f.settingsText().find("LanguageSel=JP") != std::string::npos);
-
-        f.action("actionEnglish")->trigger();
-        QCOMPARE(f.find<QMenu>("menuMain")->title(), QString("Main Menu"));
-        QCOMPARE(f.find<QAction>("tool151")->text(), QString("Encryption"));
-        QCOMPARE(f.find<QAction>("actionEncryption")->text(), QString("&Encryption"));
-        QCOMPARE(f.find<QAction>("actionEncryption")->shortcut(), QKeySequence("Ctrl+E"));
-        QCOMPARE(mini->windowTitle(), QString("MiniMenu"));
-        QCOMPARE(f.find<QAction>("actionJapanese")->text(), QString("日本語"));
-        QVERIFY(f.settingsText().find("LanguageSel=EN") != std::string::npos);
     }
 
     void miniWindowRoundTrip()

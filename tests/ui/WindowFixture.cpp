@@ -4,6 +4,8 @@
 #include "keys/KeyAuthenticator.h"
 
 #include <QComboBox>
+#include <QDialog>
+#include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -114,6 +116,21 @@ void WindowFixture::tick(QCheckBox* box)
 {
     QVERIFY(box);
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->height() / 2, box->height() / 2));
+}
+
+void closeAfterFailure(QWidget* dialog)
+{
+    QPointer<QWidget> failed(dialog);
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* open = qobject_cast<QDialog*>(modal))
+            open->reject();
+        else
+            modal->close();
+        if (modal == failed || QApplication::activeModalWidget() == modal)
+            break;
+    }
+    if (failed && failed->isVisible())
+        failed->close();
 }
 
 bool WindowFixture::runCommand(const char* actionName)

@@ -72,6 +72,10 @@ public:
     std::unique_ptr<ui::CTessaryDlg> window;
 };
 
+// Closes a dialog a failed check left open, and every modal one above it, so
+// the nested event loops return and the failure is reported at once.
+void closeAfterFailure(QWidget* dialog);
+
 // Runs handle on the first modal dialog of type T that opens (dialogs opened
 // by a batch run in a nested event loop, so the test reaches them by timer).
 template <typename T>
@@ -83,9 +87,10 @@ void whenModalShows(std::function<void(T*)> handle)
         if (dialog && dialog->isVisible()) {
             timer->stop();
             timer->deleteLater();
-            if (!QTest::qWaitForWindowExposed(dialog))
-                return;
-            handle(dialog);
+            if (QTest::qWaitForWindowExposed(dialog))
+                handle(dialog);
+            if (QTest::currentTestFailed())
+                closeAfterFailure(dialog);
         }
     });
     timer->start(20);

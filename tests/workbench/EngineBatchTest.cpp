@@ -314,6 +314,52 @@ TEST_F(EngineBatchTest, ADecryptionBatchWithAHelperWritesAndSaysWhatABatchAloneD
     EXPECT_FALSE(exists(temp.file("docs/limited.txt.klx")));
 }
 
+// A plain file changed after the helper made its container: the batch
+// encrypts what the file holds now, not what it held then.
+TEST_F(EngineBatchTest, AContainerMadeAheadIsDroppedWhenItsPlainFileChanged)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 6; ++i) {
+        names.push_back("docs/f" + std::to_string(i) + ".txt");
+        write(names.back(), std::string(2000, static_cast<char>('a' + i)));
+    }
+    // The batch takes the files from the last one: the question for f5 comes first.
+    write("docs/f5.txt.klx", "an older container");
+    const std::string changed(2000, 'Z');  // the same size, so only the time and the bytes differ
+    engine = std::make_unique<EngineFileCrypto>(
+        messenger, SenderKeys{sender.publicFile, sender.privateFile, "sender", "sender@example.org", 0}, 1);
+    context.crypto = engine.get();
+    // While the overwrite question is open the helper works ahead; once it
+    // has gone past f2, f2 is written again.
+    ui.whileAsking([&] {
+        for (int wait = 0; wait < 500; ++wait) {
+            bool pastF2 = false;
+            for (const auto& entry : std::filesystem::directory_iterator(temp.file("docs")))
+                pastF2 |= entry.path().filename().string().starts_with(".~f1.txt.klx");
+            if (pastF2)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        write("docs/f2.txt", changed);
+        ui.whileAsking(nullptr);
+    });
+    ui.answerContinue(CContinueConfirmDialog::kFirst);
+    chooser.choices = EncryptChoices{{senderSelfKey, readerKeyForSender}, {}, false};
+    work.setFiles(files(names));
+    ASSERT_EQ(EncryptBatch(context).run({}).containers.size(), 6u);
+    ASSERT_EQ(ui.count(Kind::ContinueConfirm), 1u);
+    ASSERT_NE(ui.textsOf(Kind::ContinueConfirm).front().find("f5.txt.klx"), std::string::npos);
+
+    useKeySet(reader);
+    std::filesystem::create_directories(temp.file("plain"));
+    context.settings.destPath2 = temp.file("plain");
+    work.setFiles(files({"docs/f1.txt.klx", "docs/f2.txt.klx"}));
+    ui.clear();
+    EXPECT_EQ(DecryptBatch(context).run(kKindFromDestinationList).decrypted.size(), 2u);
+    EXPECT_EQ(read(temp.file("plain/f2.txt")), changed);
+    EXPECT_EQ(read(temp.file("plain/f1.txt")), std::string(2000, 'b'));
+}
+
 TEST_F(EngineBatchTest, TheKeySetPathsComeFromTheKeyManager)
 {
     CKeyManager keys(messenger);
