@@ -118,6 +118,7 @@ const MessageText kTexts[] = {
     {Msg::SelectedKeyPairAbnormal, "The content of the key pair that has been selected now is abnormal. "},
     {Msg::KeyPairChanged, "PublicKey: %s\nPrivateKey: %s\n  changed."},
     {Msg::FileWasNotFound, "%s was not found."},
+    {Msg::TimeFieldsDamaged, "The time information of %s is damaged. It was neither decrypted nor erased and is left as it was."},
     {Msg::AutoCloseFileStillOpen, "In selected folder,there has already opened file.\nAfter closing file,please finish this soft."},
     {149, ""},
     {Msg::ContainerAlreadyOpenInPlace, "%s is already open in its program. Close that program before opening it again."},

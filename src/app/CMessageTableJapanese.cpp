@@ -122,6 +122,7 @@ const MessageText kTexts[] = {
     {Msg::SelectedKeyPairAbnormal, "現在選択されている鍵ペアの内容が異常です。"},
     {Msg::KeyPairChanged, "公開鍵: %s\n秘密鍵: %s\n  に変更しました。"},
     {Msg::FileWasNotFound, "%sが見つかりません。"},
+    {Msg::TimeFieldsDamaged, "%sの時刻情報が壊れています。復号化も消去もせず、ファイルはそのまま残しました。"},
     {Msg::AutoCloseFileStillOpen, "選択されたフォルダ内に、既に開かれているファイルがあります。\nファイルを閉じてから、このソフトを終了してください。"},
     {Msg::ContainerAlreadyOpenInPlace, "%sは既にプログラムで開かれています。そのプログラムを閉じてから、もう一度開いてください。"},
     {Msg::MailProgramFailed, "メールソフトを起動できなかったため、メールは作成されませんでした。\n添付するファイルは次のフォルダにあります。\n%s"},
