@@ -74,8 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto edited = fuzz::ContainerEdit::decode(data + 1).applyTo(base.container);
     const std::string container = fuzz::writeScratch("f.klx", edited.data(), edited.size());
     const std::string output = fuzz::scratchFolder() + "f.plain";
-    FileDecryptor decryptor(fuzz::quietMessenger(), fuzz::vectorPath("reader.kpub"),
-                            fuzz::vectorPath("readerPrivate.kpri"));
+    // One decryptor for the run: its key files are read and imported once, as in a batch.
+    static FileDecryptor decryptor(fuzz::quietMessenger(), fuzz::vectorPath("reader.kpub"),
+                                   fuzz::vectorPath("readerPrivate.kpri"));
     std::string fileName;
     const bool decrypted = decryptor.openContainer(container, fileName, FileDecryptor::kPurposeDecrypt, true) != 0 &&
                            decryptor.decryptBody(container, output) == 1;

@@ -77,6 +77,8 @@ TEST(RecordTimes, OnlyTimesAClockCanHaveGivenArePlausible)
     const SystemTime encrypted = secondsFromNow(-3600);
     SystemTime monthOnly;
     monthOnly.month = 3;
+    SystemTime minute60 = encrypted;  // reads as the next hour: after the encryption, yet no date
+    minute60.minute = 60;
     struct Case {
         const char* what;
         SystemTime encrypted;
@@ -100,6 +102,8 @@ TEST(RecordTimes, OnlyTimesAClockCanHaveGivenArePlausible)
         {"start a year and two days ahead", encrypted, secondsFromNow(367 * kDay), false},
         {"encryption in month 13", at(2026, 13, 1), SystemTime(), false},
         {"start on day 0", encrypted, at(2026, 3, 0), false},
+        {"start in minute 60", encrypted, minute60, false},
+        {"encryption in minute 60", minute60, SystemTime(), false},
     };
     for (const Case& c : cases) {
         const auto record = recordWith(c.encrypted, c.start);
