@@ -95,8 +95,8 @@ for target in "${targets[@]}"; do
     failed+=("$target")
     continue
   fi
-  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-  cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -n 1)
+  runs=$(LC_ALL=C sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  cov=$(grep -aoE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -n 1)
   summary+=("$target: ${runs:-?} executions, ${cov:-no coverage line}")
   echo "${summary[-1]}"
   if [ "$merge" = 1 ]; then keep "$target"; fi
