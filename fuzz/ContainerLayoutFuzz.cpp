@@ -3,7 +3,7 @@
 #include "FuzzSupport.h"
 
 #include "engine/ContainerReader.h"
-#include "engine/RsaKeyWrapper.h"
+#include "engine/KeyMaterialCache.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -12,8 +12,8 @@ using namespace mvx;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const auto publicBlob = RsaKeyWrapper::readBlobFromKeyFile(fuzz::vectorPath("reader.kpub"));
-    static const auto privateBlob = RsaKeyWrapper::readBlobFromKeyFile(fuzz::vectorPath("readerPrivate.kpri"));
+    // The key files are read and imported once, as a batch does.
+    static KeyMaterialCache keys;
     const int fd = ::memfd_create("container", MFD_CLOEXEC);
     if (fd < 0 || ::write(fd, data, size) != static_cast<ssize_t>(size)) {
         ::close(fd);
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ContainerReader::readLayout(fd, layout, older);
     }
     ContainerLayout layout;
-    ContainerReader::open(fd, publicBlob, privateBlob, layout);
+    ContainerReader::open(fd, keys, fuzz::vectorPath("reader.kpub"), fuzz::vectorPath("readerPrivate.kpri"), layout);
     ::close(fd);
     return 0;
 }

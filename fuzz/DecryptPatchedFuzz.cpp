@@ -14,8 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto bytes = fuzz::patched(fuzz::vector(base), data, size);
     const std::string container = fuzz::writeScratch("c.klx", bytes.data(), bytes.size());
     const std::string output = fuzz::scratchFolder() + "plain";
-    FileDecryptor decryptor(fuzz::quietMessenger(), fuzz::vectorPath("reader.kpub"),
-                            fuzz::vectorPath("readerPrivate.kpri"));
+    // One decryptor for the run: its key files are read and imported once, as in a batch.
+    static FileDecryptor decryptor(fuzz::quietMessenger(), fuzz::vectorPath("reader.kpub"),
+                                   fuzz::vectorPath("readerPrivate.kpri"));
     std::string fileName;
     if (decryptor.openContainer(container, fileName, FileDecryptor::kPurposeDecrypt, true) == 1)
         decryptor.decryptBody(container, output);

@@ -19,7 +19,8 @@ const std::string& scratchFolder()
 {
     // Never destroyed: the exit handler that removes the folder still needs it.
     static const std::string* folder = [] {
-        std::string pattern = "/tmp/mvx-fuzz-XXXXXX";
+        const char* temp = std::getenv("TMPDIR");
+        std::string pattern = std::string(temp && *temp ? temp : "/tmp") + "/mvx-fuzz-XXXXXX";
         if (!::mkdtemp(pattern.data()))
             std::abort();
         auto* made = new std::string(pattern + "/");

@@ -33,7 +33,7 @@ public:
 // One message table and quiet messenger for the whole run.
 CMessenger& quietMessenger();
 
-// A folder of this process under /tmp (made on first use, removed at exit), with "/".
+// A folder of this process in $TMPDIR or /tmp (made on first use, removed at exit), with "/".
 const std::string& scratchFolder();
 // Writes the bytes to scratchFolder() + name and returns the path.
 std::string writeScratch(const std::string& name, const uint8_t* data, size_t size);

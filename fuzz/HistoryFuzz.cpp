@@ -11,8 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const auto bytes = fuzz::patched(fuzz::vector("attach_history.klx"), data, size);
     const std::string container = fuzz::writeScratch("h.klx", bytes.data(), bytes.size());
+    static KeyMaterialCache keys;  // read and imported once for the run
     CArchiveHistoryMan history;
-    if (ContainerHistory::load(container, fuzz::vectorPath("reader.kpub"), fuzz::vectorPath("readerPrivate.kpri"),
+    if (ContainerHistory::load(container, keys, fuzz::vectorPath("reader.kpub"), fuzz::vectorPath("readerPrivate.kpri"),
                                history) == ContainerHistory::Load::Ok)
         ContainerHistory::rows(history, fuzz::quietMessenger().table());
     CArchiveHistoryMan older;

@@ -120,6 +120,7 @@ const MessageText kTexts[] = {
     {Msg::SelectedKeyPairAbnormal, "The content of the key pair that has been selected now is abnormal. "},
     {Msg::KeyPairChanged, "PublicKey: %s\nPrivateKey: %s\n  changed."},
     {Msg::FileWasNotFound, "%s was not found."},
+    {Msg::TimeFieldsDamaged, "The time information of %s is damaged. It was neither decrypted nor erased and is left as it was."},
     {Msg::AutoCloseFileStillOpen, "In selected folder,there has already opened file.\nAfter closing file,please finish this soft."},
     {Msg::PlainBecauseLeftOut, "read-only or open in another program"},
     {Msg::PlainBecauseNotEncrypted, "could not be encrypted"},

@@ -125,6 +125,7 @@ const MessageText kTexts[] = {
     {Msg::SelectedKeyPairAbnormal, "現在選択されている鍵ペアの内容が異常です。"},
     {Msg::KeyPairChanged, "公開鍵: %s\n秘密鍵: %s\n  に変更しました。"},
     {Msg::FileWasNotFound, "%sが見つかりません。"},
+    {Msg::TimeFieldsDamaged, "%sの時刻情報が壊れています。復号化も消去もせず、ファイルはそのまま残しました。"},
     {Msg::AutoCloseFileStillOpen, "選択されたフォルダ内に、既に開かれているファイルがあります。\nファイルを閉じてから、このソフトを終了してください。"},
     {Msg::PlainBecauseLeftOut, "読み取り専用、または他のプログラムで開かれているため"},
     {Msg::PlainBecauseNotEncrypted, "暗号化できませんでした"},

@@ -126,6 +126,7 @@ enum Id : int {
     SelectedKeyPairAbnormal = 136, // The content of the key pair that has been selected now is abnormal. 
     KeyPairChanged = 137, // PublicKey: %s\nPrivateKey: %s\n  changed.
     FileWasNotFound = 138, // %s was not found.
+    TimeFieldsDamaged = 139, // The time information of %s is damaged. It was neither decrypted nor erased and is left as it was.
     AutoCloseFileStillOpen = 145, // In selected folder,there has already opened file.\nAfter closing fi...
     PlainBecauseLeftOut = 146, // read-only or open in another program
     PlainBecauseNotEncrypted = 147, // could not be encrypted

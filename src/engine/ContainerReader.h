@@ -13,6 +13,7 @@ namespace mvx {
 enum class ContainerStatus {
     Ok,
     NotContainer,      // too short, wrong magic, or a record area that does not fit the file
+    Damaged,           // the parts do not add up to the file, or the history's counts to its units
     NewerVersion,      // version test failed
     OldHistoryLayout,  // history in the older layout (flag 0x04)
     KeyFileMissing,    // an own key file cannot be opened
@@ -35,6 +36,9 @@ struct ContainerLayout {
     uint32_t contentKey[8] = {};
     std::string fileName;
     uint64_t bodyLength = 0;
+    // The sender's key file framing (length word and blob) with the attachment; 0 without.
+    uint64_t senderKeyOffset = 0;
+    uint64_t senderKeyLength = 0;
 
     uint64_t tailSize() const { return static_cast<uint64_t>(trailer.unitCount()) * 256 + ContainerTrailer::kSize; }
     const uint8_t* ownRecord() const { return records.addressOf(static_cast<size_t>(ownIndex)); }
@@ -42,7 +46,9 @@ struct ContainerLayout {
 };
 
 // Reads a container from its end, finds the record sealed for the own key pair
-// and opens it. Never trusts a count beyond what the file holds.
+// and opens it. Never trusts a count beyond what the file holds: body, sender
+// attachment, records, history and trailer fill the file exactly, or the
+// container is damaged.
 class ContainerReader {
 public:
     // Trailer, version, old-layout flag, record area and the records themselves.
@@ -59,6 +65,10 @@ public:
                                 const std::vector<uint8_t>& ownPrivateBlob, ContainerLayout& layout);
 
 private:
+    // Where the body ends and what follows it, exactly up to the record area.
+    static ContainerStatus frameBody(int fd, ContainerLayout& layout);
+    static ContainerStatus frameOlderLayout(ContainerLayout& layout);
+    static bool historyFillsItsUnits(const ContainerLayout& layout);
     static ContainerStatus openOwnRecord(ContainerLayout& layout, const std::vector<uint8_t>& ownPublicBlob,
                                          evp_pkey_st* ownPrivateKey);
 };

@@ -5,6 +5,7 @@
 #include "engine/CArchiveHistoryMan.h"
 #include "engine/IdentityBlock.h"
 #include "engine/ISenderDirectory.h"
+#include "engine/RecordTimes.h"
 #include "platform/Clock.h"
 #include "platform/FileIo.h"
 #include "platform/LittleEndian.h"
@@ -128,22 +129,19 @@ bool FileDecryptor::verifySender()
 int FileDecryptor::applyTimeRules(int fd, const std::string& containerPath, bool writeBack)
 {
     uint8_t* record = layout_.ownRecord();
-    encryptionTime_ = SystemTime::fromBytes(record + RecordOffset::kEncryptionTime);
-    const SystemTime limitStart = SystemTime::fromBytes(record + RecordOffset::kLimitStart);
+    const RecordTimes times(record);
     const uint32_t limit = layout_.trailer.timeLimitApplies() ? getLe32(record + RecordOffset::kTimeLimit) : 0;
     const SystemTime now = Clock::now();
-
-    bool firstDecryption = false;
-    int64_t start = encryptionTime_.toUnix();
-    if (limitStart.isSet()) {
-        firstDecryption = std::memcmp(record + RecordOffset::kLimitStart, record + RecordOffset::kEncryptionTime,
-                                      SystemTime::kSize) == 0;
-        if (firstDecryption)
-            now.toBytes(record + RecordOffset::kLimitStart);
-        else
-            start = limitStart.toUnix();
+    // Times no clock can have given are damage, not an expired limit: nothing is destroyed.
+    if (!times.plausible(now.toUnix())) {
+        messenger_.show(Msg::TimeFieldsDamaged, MsgIcon::Stop, containerPath);
+        return 0;
     }
-    const int64_t elapsed = now.toUnix() - start;
+    encryptionTime_ = times.encryption();
+    const bool firstDecryption = times.firstDecryption();
+    if (firstDecryption)
+        now.toBytes(record + RecordOffset::kLimitStart);
+    const int64_t elapsed = now.toUnix() - times.intervalStart();
     if (elapsed / 60 < 0) {
         messenger_.show(Msg::CheckEncryptionPcTime, MsgIcon::None);
         return 0;

@@ -61,7 +61,7 @@ inline void xorFullBlock(const uint32_t* state, const uint8_t* src, uint8_t* dst
 
 } // namespace
 
-KeystreamEngine::KeystreamEngine() : buffer_(new uint8_t[kBufferSize]) {}
+KeystreamEngine::KeystreamEngine() = default;
 
 KeystreamEngine::~KeystreamEngine()
 {
@@ -178,6 +178,9 @@ bool KeystreamEngine::transformFilePart(int inputFd, uint64_t byteCount, int out
 
 bool KeystreamEngine::transformSmall(int inputFd, uint64_t byteCount, bool unlimited, int outputFd)
 {
+    // Most engines only ever see a record tail or a key blob: the file buffer comes with the first file.
+    if (!buffer_)
+        buffer_.reset(new uint8_t[kBufferSize]);
     for (;;) {
         const size_t want = unlimited ? kBufferSize : static_cast<size_t>(std::min<uint64_t>(kBufferSize, byteCount));
         if (want == 0)

@@ -21,7 +21,7 @@ public:
     static constexpr int kWords = 8;
     static constexpr size_t kBlockSize = 16;
 
-    KeystreamEngine();   // create: word count unset, buffer allocated
+    KeystreamEngine();   // create: word count unset; the file buffer is allocated by the first file transform
     ~KeystreamEngine();  // destroy: clears the state, frees the buffer
     KeystreamEngine(const KeystreamEngine&) = delete;
     KeystreamEngine& operator=(const KeystreamEngine&) = delete;

@@ -22,11 +22,19 @@ bool ContainerHistory::hasHistory(const std::string& containerPath)
 ContainerHistory::Load ContainerHistory::load(const std::string& containerPath, const std::string& ownPublicKeyFile,
                                               const std::string& ownPrivateKeyFile, CArchiveHistoryMan& history)
 {
+    KeyMaterialCache keys;
+    return load(containerPath, keys, ownPublicKeyFile, ownPrivateKeyFile, history);
+}
+
+ContainerHistory::Load ContainerHistory::load(const std::string& containerPath, KeyMaterialCache& keys,
+                                              const std::string& ownPublicKeyFile,
+                                              const std::string& ownPrivateKeyFile, CArchiveHistoryMan& history)
+{
     FdGuard fd(::open(containerPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid())
         return Load::Unreadable;
     ContainerLayout layout;
-    switch (ContainerReader::open(fd.get(), ownPublicKeyFile, ownPrivateKeyFile, layout, true)) {
+    switch (ContainerReader::open(fd.get(), keys, ownPublicKeyFile, ownPrivateKeyFile, layout, true)) {
     case ContainerStatus::Ok: break;
     case ContainerStatus::KeyFileMissing: return Load::KeyFileMissing;
     case ContainerStatus::NotAuthorized:

@@ -2,6 +2,7 @@
 
 #include "app/CMessageTable.h"
 #include "engine/CArchiveHistoryMan.h"
+#include "engine/KeyMaterialCache.h"
 
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ public:
     // Trailer flag 0x10 (current layout) or 0x04 (older layout).
     static bool hasHistory(const std::string& containerPath);
     static Load load(const std::string& containerPath, const std::string& ownPublicKeyFile,
+                     const std::string& ownPrivateKeyFile, CArchiveHistoryMan& history);
+    // As above with the own key files taken from a cache.
+    static Load load(const std::string& containerPath, KeyMaterialCache& keys, const std::string& ownPublicKeyFile,
                      const std::string& ownPrivateKeyFile, CArchiveHistoryMan& history);
 
     static std::vector<Row> rows(const CArchiveHistoryMan& history, const CMessageTable& table);

@@ -7,7 +7,6 @@
 #include "keys/MemberRecords.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileIo.h"
-#include "platform/LittleEndian.h"
 #include "platform/SecureDelete.h"
 
 #include <fcntl.h>
@@ -46,15 +45,11 @@ std::vector<uint8_t> CreatorAuthentication::carriedPublicKey(const std::string& 
     if (!fd.valid() || ContainerReader::readLayout(fd.get(), layout) != ContainerStatus::Ok ||
         !layout.trailer.hasFlag(ContainerTrailer::kFlagSenderAttachment))
         return {};
-    const uint64_t at = layout.bodyLength + ContainerLayout::kSenderNamesSize;
-    uint8_t lengthBytes[4];
-    if (at + 4 > layout.recordAreaOffset || !preadFully(fd.get(), lengthBytes, 4, at))
+    // The reader checked that the framing ends where the records begin.
+    if (layout.senderKeyLength > 4 + kMaxBlobLength)
         return {};
-    const uint32_t length = getLe32(lengthBytes);
-    if (length == 0 || length > kMaxBlobLength || at + 4 + length > layout.recordAreaOffset)
-        return {};
-    std::vector<uint8_t> keyFile(4 + length);
-    if (!preadFully(fd.get(), keyFile.data(), keyFile.size(), at))
+    std::vector<uint8_t> keyFile(static_cast<size_t>(layout.senderKeyLength));
+    if (!preadFully(fd.get(), keyFile.data(), keyFile.size(), layout.senderKeyOffset))
         return {};
     return keyFile;
 }

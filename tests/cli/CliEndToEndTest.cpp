@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -207,4 +208,52 @@ TEST_F(CliEndToEnd, ShredDestroysAfterTheAnswer)
     EXPECT_EQ(yes.exitCode, 0) << yes.err;
     EXPECT_FALSE(fs::exists(a));
     EXPECT_FALSE(fs::exists(b));
+}
+
+TEST_F(CliEndToEnd, DamagedContainersAreRefusedAndLeftAsTheyWere)
+{
+    CliUser alice(root, "alice");
+    ASSERT_EQ(alice.init("Alice", "alice@example.org").exitCode, 0);
+    const fs::path plain = alice.folder() / "big.bin";
+    {
+        std::ofstream out(plain, std::ios::binary);
+        for (int i = 0; i < 70000; ++i)
+            out.put(static_cast<char>(i * 31));
+    }
+    auto limited = alice.run({"encrypt", plain.string(), "--self", "--limit-until", "2099-12-31 00:00:00", "--out",
+                              (alice.folder() / "limited").string()});
+    ASSERT_EQ(limited.exitCode, 0) << limited.err;
+    auto open = alice.run({"encrypt", plain.string(), "--self", "--out", (alice.folder() / "open").string()});
+    ASSERT_EQ(open.exitCode, 0) << open.err;
+    const std::string timed = readText(alice.folder() / "limited" / "big.bin.klx");
+    const std::string untimed = readText(alice.folder() / "open" / "big.bin.klx");
+    const size_t trailer = untimed.size() - 48;
+
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* message;
+    };
+    std::string flippedStart = timed;
+    flippedStart[timed.size() - 48 - 256 + 232 + 1] ^= 0x01;  // high byte of the limit start's year
+    std::string bodyLengthLowered = untimed;
+    uint32_t bodyLength = 0;
+    std::memcpy(&bodyLength, untimed.data() + trailer + 16, 4);  // little endian, as the machine
+    bodyLength -= 100;
+    std::memcpy(bodyLengthLowered.data() + trailer + 16, &bodyLength, 4);
+    const Case cases[] = {
+        {"a flipped year of the limit start", flippedStart, "is damaged. It was neither decrypted nor erased"},
+        {"the first 16 bytes lost", untimed.substr(16), "This file type is not KLX file or broken."},
+        {"the body length lowered by 100", bodyLengthLowered, "This file type is not KLX file or broken."},
+    };
+    for (const Case& c : cases) {
+        const fs::path container = alice.folder() / "damaged" / "big.bin.klx";
+        fs::create_directories(container.parent_path());
+        std::ofstream(container, std::ios::binary | std::ios::trunc) << c.bytes;
+        auto dec = alice.run({"decrypt", container.string(), "--out", (alice.folder() / "plain").string()});
+        EXPECT_EQ(dec.exitCode, 1) << c.what;
+        EXPECT_NE(dec.err.find(c.message), std::string::npos) << c.what << ": " << dec.err;
+        EXPECT_EQ(readText(container), c.bytes) << c.what;
+        EXPECT_FALSE(fs::exists(alice.folder() / "plain" / "big.bin")) << c.what;
+    }
 }

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 
 using namespace mvx;
 using namespace mvx::test;
@@ -197,11 +198,70 @@ TEST(ContainerReader, LengthAndAreaLimits)
     auto newer = empty;
     newer[304 - 48 + 25] = 1;
     EXPECT_EQ(openAs(dir, newer, "reader", layout), ContainerStatus::NewerVersion);
-    // A body length that would run into the records with the attachment flag.
-    auto attach = empty;
-    attach[304 - 48 + 27] = 0x08;
-    putLe32(attach.data() + 304 - 48 + 16, 1000);
-    EXPECT_EQ(openAs(dir, attach, "reader", layout), ContainerStatus::NotContainer);
+}
+
+namespace {
+
+uint32_t wordAt(const std::vector<uint8_t>& bytes, size_t at) { return getLe32(bytes.data() + at); }
+size_t trailerOf(const std::vector<uint8_t>& bytes) { return bytes.size() - ContainerTrailer::kSize; }
+void addToWord(std::vector<uint8_t>& bytes, size_t at, uint32_t delta) { putLe32(bytes.data() + at, wordAt(bytes, at) + delta); }
+
+} // namespace
+
+TEST(ContainerReader, PartsThatDoNotFillTheFileExactlyAreDamage)
+{
+    TempDir dir;
+    const auto attach = readFile(vectorPath("containers/attach.klx"));  // body 38, names, key, 1 record
+    const auto history = readFile(vectorPath("containers/attach_history.klx"));  // 2 records, 1 history unit
+    const auto big = readFile(vectorPath("containers/three_recipients.klx"));
+    const auto plain = buildContainer(somePlain(5000), {vectorKeys("reader").publicFile}, "p");  // no attachment
+    using Edit = std::function<void(std::vector<uint8_t>&)>;
+    const auto keyLengthAt = [](const std::vector<uint8_t>& b) { return wordAt(b, trailerOf(b) + 16) + 80; };
+    struct Case {
+        const char* what;
+        const std::vector<uint8_t>* base;
+        Edit edit;
+    };
+    const Case cases[] = {
+        {"first 16 bytes lost", &big, [](auto& b) { b.erase(b.begin(), b.begin() + 16); }},
+        {"first 16 bytes lost, no attachment", &plain, [](auto& b) { b.erase(b.begin(), b.begin() + 16); }},
+        {"body length lowered by 100", &big, [](auto& b) { addToWord(b, trailerOf(b) + 16, -100u); }},
+        {"body length one more", &attach, [](auto& b) { addToWord(b, trailerOf(b) + 16, 1); }},
+        {"body length one less", &attach, [](auto& b) { addToWord(b, trailerOf(b) + 16, -1u); }},
+        {"body length past the records", &attach, [](auto& b) { putLe32(b.data() + trailerOf(b) + 16, 1000); }},
+        {"body length one less, no attachment", &plain, [](auto& b) { addToWord(b, trailerOf(b) + 16, -1u); }},
+        {"a byte more in the body, no attachment", &plain, [](auto& b) { b.insert(b.begin() + 10, 0x55); }},
+        {"a byte more before the records", &attach,
+         [](auto& b) { b.insert(b.end() - ContainerTrailer::kSize - 256, 0x00); }},
+        {"a byte less of the sender's key", &attach, [&](auto& b) { b.erase(b.begin() + keyLengthAt(b) + 30); }},
+        {"sender key length one more", &attach, [&](auto& b) { addToWord(b, keyLengthAt(b), 1); }},
+        {"sender key length zero, body length taking its place", &attach,
+         [&](auto& b) {
+             addToWord(b, trailerOf(b) + 16, 148);
+             putLe32(b.data() + keyLengthAt(b), 0);
+         }},
+        {"a record unit more claimed", &big, [](auto& b) { addToWord(b, trailerOf(b) + 4, 1); }},
+        {"a record unit less claimed", &big, [](auto& b) { addToWord(b, trailerOf(b) + 4, -1u); }},
+        {"no units at all", &plain, [](auto& b) { putLe32(b.data() + trailerOf(b) + 4, 0); }},
+        {"history flag without history units", &history, [](auto& b) { putLe32(b.data() + trailerOf(b) + 40, 0); }},
+        {"history units covering every unit", &history, [](auto& b) { putLe32(b.data() + trailerOf(b) + 40, 3); }},
+        {"history units taking a record", &history, [](auto& b) { putLe32(b.data() + trailerOf(b) + 40, 2); }},
+        {"history units without the history flag", &plain, [](auto& b) { putLe32(b.data() + trailerOf(b) + 40, 1); }},
+        {"history flag on a container without history", &attach, [](auto& b) {
+             b[trailerOf(b) + 23] = b[trailerOf(b) + 27] = 0x18;
+             putLe32(b.data() + trailerOf(b) + 40, 1);
+             addToWord(b, trailerOf(b) + 4, 1);
+             b.insert(b.end() - ContainerTrailer::kSize, 256, 0x00);
+         }},
+    };
+    for (const Case& c : cases) {
+        ContainerLayout untouched;
+        ASSERT_EQ(openAs(dir, *c.base, "reader", untouched), ContainerStatus::Ok) << c.what;
+        auto bytes = *c.base;
+        c.edit(bytes);
+        ContainerLayout layout;
+        EXPECT_EQ(openAs(dir, bytes, "reader", layout), ContainerStatus::Damaged) << c.what;
+    }
 }
 
 TEST(ContainerReader, MissingKeyFile)

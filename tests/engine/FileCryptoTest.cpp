@@ -533,9 +533,35 @@ TEST_F(FileCrypto, AForgedHistoryUnitCountNeverCutsTheRecords)
     putLe32(bytes.data() + trailer + 40, 3);
     writeFile(container, bytes);
 
-    std::vector<uint8_t> out;
-    EXPECT_EQ(decrypt(reader, container, &out), 1);
-    EXPECT_EQ(out.size(), 18u);
+    // A history that leaves no room for a record is damage: refused, nothing written.
+    EXPECT_EQ(decrypt(reader, container), 0);
+    EXPECT_EQ(ui.texts().back(), "This file type is not KLX file or broken.");
+    EXPECT_FALSE(fs::exists(dir.file("out-r.txt")));
     EXPECT_EQ(readFile(container), bytes);
-    EXPECT_EQ(decrypt(reader, container), 1);
+}
+
+TEST_F(FileCrypto, ADamagedTimeFieldRefusesTheContainerAndNeverExpiresIt)
+{
+    // A limit until 2099, counted from the encryption or from the first
+    // decryption; one bit flipped in the high byte of a year of the own record.
+    const uint32_t until2099 = 2'300'000'000u;
+    for (bool fromFirst : {false, true})
+        for (size_t field : {RecordOffset::kLimitStart, RecordOffset::kEncryptionTime})
+            for (int bit = 0; bit < 8; ++bit) {
+                const auto container = encrypt(sender, plainFile("l.txt", 40), {sender.publicFile},
+                                               kOptionTimeLimit | kOptionAttachSender, {until2099, fromFirst});
+                ASSERT_FALSE(container.empty());
+                auto bytes = readFile(container);
+                bytes[bytes.size() - 48 - 256 + field + 1] ^= static_cast<uint8_t>(1 << bit);
+                writeFile(container, bytes);
+                const std::string what = std::string(fromFirst ? "from first, " : "from encryption, ") +
+                                         (field == RecordOffset::kLimitStart ? "start" : "encryption") + " bit " +
+                                         std::to_string(bit + 8);
+                EXPECT_EQ(decrypt(sender, container), 0) << what;
+                EXPECT_EQ(ui.texts().back(), "The time information of " + container +
+                                                 " is damaged. It was neither decrypted nor erased and is left as it was.")
+                    << what;
+                EXPECT_EQ(readFile(container), bytes) << what;
+                EXPECT_FALSE(fs::exists(dir.file("out-l.txt"))) << what;
+            }
 }
