@@ -231,6 +231,7 @@ const MessageText kTexts[] = {
     {Msg::LockSourcesLine, "Screen locks from: %s"},
     {Msg::IdleFromOwnWindows, "this program's own windows"},
     {Msg::NoLockSources, "none (screen locks are not followed)"},
+    {Msg::SleepDelayReason, "The protected folder is encrypted before the machine sleeps."},
     {Msg::SettingsCaption, "Settings"},
     {Msg::Default, "Default"},
     {Msg::Folder, "Folder"},

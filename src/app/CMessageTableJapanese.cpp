@@ -239,6 +239,7 @@ const MessageText kTexts[] = {
     {Msg::LockSourcesLine, "画面ロックの取得元: %s"},
     {Msg::IdleFromOwnWindows, "このプログラムのウィンドウ"},
     {Msg::NoLockSources, "なし（画面のロックに追従しません）"},
+    {Msg::SleepDelayReason, "スリープの前に指定フォルダを暗号化します。"},
     {Msg::SettingsCaption, "環境設定"},
     {Msg::Default, "初期設定に戻す"},
     {Msg::Folder, "フォルダ"},

@@ -239,6 +239,7 @@ enum Id : int {
     LockSourcesLine = 288, // Screen locks from: %s
     IdleFromOwnWindows = 289, // this program's own windows
     NoLockSources = 290, // none (screen locks are not followed)
+    SleepDelayReason = 291, // The protected folder is encrypted before the machine sleeps.
     SettingsCaption = 295, // Settings
     Default = 298, // Default
     Folder = 299, // Folder

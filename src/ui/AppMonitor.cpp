@@ -125,6 +125,7 @@ void AppMonitor::watchDesktop(const LoginSessionHints& hints)
     reports.locked = [this](LockSource source) { lockReported(source); };
     reports.unlocked = [this](LockSource source) { app_.unlockReported(source); };
     reports.sleep = [this](bool starting) { sleepReported(starting); };
+    reports.sleepDelayReason = QString::fromStdString(app_.sleepDelayReason());
     desktop_ = std::make_unique<DesktopWatch>(std::move(reports), hints);
     app_.lockWatchStarted(desktop_->sessionFound());
 }

@@ -32,9 +32,9 @@ std::optional<QVariant> firstAnswer(QDBusConnection bus, QDBusMessage message)
 
 std::optional<int64_t> mutterIdleSeconds()
 {
-    const auto idle = firstAnswer(QDBusConnection::sessionBus(),
-                                  QDBusMessage::createMethodCall(kMutterIdle, QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),
-                                                                 kMutterIdle, QStringLiteral("GetIdletime")));
+    const QString core = QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core");
+    const auto call = QDBusMessage::createMethodCall(kMutterIdle, core, kMutterIdle, QStringLiteral("GetIdletime"));
+    const auto idle = firstAnswer(QDBusConnection::sessionBus(), call);
     if (!idle)
         return std::nullopt;
     return static_cast<int64_t>(idle->toULongLong() / 1000);
@@ -42,8 +42,8 @@ std::optional<int64_t> mutterIdleSeconds()
 
 std::optional<QVariant> sessionProperty(const QString& path, const QString& name)
 {
-    QDBusMessage get =
-        QDBusMessage::createMethodCall(kLogind, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(kLogind, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
     get.setArguments({QStringLiteral("org.freedesktop.login1.Session"), name});
     const auto value = firstAnswer(QDBusConnection::systemBus(), get);
     if (!value)

@@ -2,6 +2,7 @@
 
 #include "app/LoginSessionIds.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
@@ -95,6 +96,7 @@ void SessionLockSignals::connectLogind(const LoginSessionHints& hints)
         return;
     logindThere_ = true;
     bus.connect(kLogind, kLogindPath, kManager, QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
+    delaySleep();
     sessionPath_ = findSession(hints);
     if (sessionPath_.isEmpty())
         return;
@@ -153,10 +155,27 @@ void SessionLockSignals::freedesktopActiveChanged(bool active) { report(LockSour
 
 void SessionLockSignals::gnomeActiveChanged(bool active) { report(LockSource::GnomeScreenSaver, active); }
 
+void SessionLockSignals::delaySleep()
+{
+    if (reports_.sleepDelayReason.isEmpty())
+        return;
+    const QDBusMessage reply =
+        call(kLogindPath, kManager, QStringLiteral("Inhibit"),
+             {QStringLiteral("sleep"), QCoreApplication::applicationName(), reports_.sleepDelayReason,
+              QStringLiteral("delay")});
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+        sleepDelay_ = qvariant_cast<QDBusUnixFileDescriptor>(reply.arguments().constFirst());
+}
+
 void SessionLockSignals::prepareForSleep(bool starting)
 {
     if (reports_.sleep)
         reports_.sleep(starting);
+    // Handled: the machine may sleep now. Awake again, the next sleep waits too.
+    if (starting)
+        sleepDelay_ = QDBusUnixFileDescriptor();
+    else
+        delaySleep();
 }
 
 } // namespace mvx::ui

@@ -2,6 +2,7 @@
 
 #include "app/SessionLockState.h"
 
+#include <QDBusUnixFileDescriptor>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -29,6 +30,9 @@ public:
         std::function<void(LockSource)> locked;
         std::function<void(LockSource)> unlocked;
         std::function<void(bool starting)> sleep;
+        // Shown by logind for the delay taken before each sleep, so that the
+        // sleep report is handled before the machine sleeps; none without it.
+        QString sleepDelayReason;
     };
 
     SessionLockSignals(Reports reports, const LoginSessionHints& hints, QObject* parent = nullptr);
@@ -51,11 +55,14 @@ private:
     void connectLogind(const LoginSessionHints& hints);
     void connectScreenSavers();
     void report(LockSource source, bool locked);
+    void delaySleep();
 
     Reports reports_;
     QString sessionPath_;
     bool logindThere_ = false;
     QStringList screenSaversThere_;
+    // logind waits (up to its InhibitDelayMaxSec) until this is closed.
+    QDBusUnixFileDescriptor sleepDelay_;
 };
 
 } // namespace mvx::ui

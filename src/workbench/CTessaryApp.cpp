@@ -256,6 +256,8 @@ void CTessaryApp::openAfterUnlock()
     idle_.activity();
 }
 
+std::string CTessaryApp::sleepDelayReason() const { return session_.messenger().text(Msg::SleepDelayReason); }
+
 void CTessaryApp::lockWatchStarted(bool sessionFound)
 {
     if (!sessionFound && ownsProtectedFolder_ && protectedFolder())

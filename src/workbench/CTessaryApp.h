@@ -70,6 +70,8 @@ public:
     void sleepStarts() { follow(locks_.sleep()); }
     void wokenUp() { follow(locks_.wake()); }
     bool sessionLocked() const { return locks_.locked(); }
+    // Why the program holds the machine's sleep back for a moment (logind lists it).
+    std::string sleepDelayReason() const;
     // Said once on the status line when no login session was found to follow.
     void lockWatchStarted(bool sessionFound);
     // A removable medium was mounted: the protected folder is decrypted

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDBusArgument>
 #include <QDBusObjectPath>
 #include <QProcess>
 #include <QTest>
@@ -147,6 +148,41 @@ private:
         monitor_ = std::make_unique<ui::AppMonitor>(*app_, *frame_, hints, std::move(poller));
     }
 
+    // The sleep delays held with this program's reason.
+    int sleepDelays()
+    {
+        const QDBusMessage reply = logind_->call(kLogind, kManagerPath, kManager, "ListInhibitors");
+        if (reply.arguments().isEmpty())
+            return -1;
+        const QDBusArgument list = qvariant_cast<QDBusArgument>(reply.arguments().constFirst());
+        int held = 0;
+        list.beginArray();
+        while (!list.atEnd()) {
+            QString what, who, why, mode;
+            uint uid = 0, pid = 0;
+            list.beginStructure();
+            list >> what >> who >> why >> mode >> uid >> pid;
+            list.endStructure();
+            held += what == "sleep" && mode == "delay" && why.toStdString() == text(Msg::SleepDelayReason);
+        }
+        list.endArray();
+        return held;
+    }
+
+    static void saverActive(MockService& saver, bool active)
+    {
+        saver.emitSignal(kFreedesktopSaver, "/org/freedesktop/ScreenSaver", kFreedesktopSaver, "ActiveChanged", "b",
+                         {active});
+    }
+    static void gnomeActive(MockService& saver, bool active)
+    {
+        saver.call(kGnomeSaver, "/org/gnome/ScreenSaver", kGnomeSaver, "SetActive", {active});
+    }
+    void prepareForSleep(bool starting)
+    {
+        logind_->emitSignal(kLogind, kManagerPath, kManager, "PrepareForSleep", "b", {starting});
+    }
+
     void setLockedHint(bool locked)
     {
         logind_->call(kLogind, sessionPath(session_id_), kSessionInterface, "SetLockedHint", {locked});
@@ -224,19 +260,17 @@ private slots:
         watch(Lookup::ByEnvironment);
         QVERIFY(monitor_->desktop().sessionFound());
 
-        freedesktop.emitSignal(kFreedesktopSaver, "/org/freedesktop/ScreenSaver", kFreedesktopSaver, "ActiveChanged",
-                               "b", {true});
+        saverActive(freedesktop, true);
         QTRY_VERIFY(onlyContainers());
         script_->answerYesNo(true);
-        freedesktop.emitSignal(kFreedesktopSaver, "/org/freedesktop/ScreenSaver", kFreedesktopSaver, "ActiveChanged",
-                               "b", {false});
+        saverActive(freedesktop, false);
         QTRY_VERIFY(isPlain());
 
-        gnome.call(kGnomeSaver, "/org/gnome/ScreenSaver", kGnomeSaver, "SetActive", {true});
+        gnomeActive(gnome, true);
         QTRY_VERIFY(onlyContainers());
         // GNOME marks the session locked too; the screen saver's unlock alone does not open it.
         setLockedHint(true);
-        gnome.call(kGnomeSaver, "/org/gnome/ScreenSaver", kGnomeSaver, "SetActive", {false});
+        gnomeActive(gnome, false);
         QTest::qWait(300);
         QVERIFY(onlyContainers());
         script_->answerYesNo(true);
@@ -250,22 +284,26 @@ private slots:
         startLogind(Lookup::ByAuto);
         watch(Lookup::ByAuto);
         QVERIFY(monitor_->desktop().sessionFound());
-        logind_->emitSignal(kLogind, kManagerPath, kManager, "PrepareForSleep", "b", {true});
+        // The machine waits for the folder, and only for that.
+        QCOMPARE(sleepDelays(), 1);
+        prepareForSleep(true);
         QTRY_VERIFY(onlyContainers());
+        QTRY_COMPARE(sleepDelays(), 0);
         setLockedHint(true);
-        logind_->emitSignal(kLogind, kManagerPath, kManager, "PrepareForSleep", "b", {false});
+        prepareForSleep(false);
         QTest::qWait(300);
         QVERIFY(onlyContainers());
         QVERIFY(questions().empty());
+        QTRY_COMPARE(sleepDelays(), 1);
         script_->answerYesNo(true);
         setLockedHint(false);
         QTRY_VERIFY(isPlain());
 
         // Sleep with no lock: the wake asks.
-        logind_->emitSignal(kLogind, kManagerPath, kManager, "PrepareForSleep", "b", {true});
+        prepareForSleep(true);
         QTRY_VERIFY(onlyContainers());
         script_->answerYesNo(true);
-        logind_->emitSignal(kLogind, kManagerPath, kManager, "PrepareForSleep", "b", {false});
+        prepareForSleep(false);
         QTRY_VERIFY(isPlain());
     }
 
@@ -300,8 +338,7 @@ private slots:
         QVERIFY(!monitor_->desktop().sessionFound());
         QCOMPARE(script_->textsOf(ScriptedInteraction::Kind::Status),
                  std::vector<std::string>{text(Msg::LocksNotFollowed)});
-        freedesktop.emitSignal(kFreedesktopSaver, "/org/freedesktop/ScreenSaver", kFreedesktopSaver, "ActiveChanged",
-                               "b", {true});
+        saverActive(freedesktop, true);
         QTRY_VERIFY(onlyContainers());
     }
 
