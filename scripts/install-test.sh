@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and checks what a desktop reads:
-# the .desktop file, the ".klx" file type, the man pages, --version and the
-# bash completion. Usage: scripts/install-test.sh BUILD_DIR
+# the .desktop file, the AppStream metadata, the ".klx" file type, the man
+# pages, --version and the bash completion. Usage: scripts/install-test.sh BUILD_DIR
 set -euo pipefail
 build_dir=$(cd "${1:-build}" && pwd)
 prefix=$(mktemp -d)
@@ -17,6 +17,8 @@ for program in morvanex morvanex-cli; do
 done
 
 desktop-file-validate "$share/applications/morvanex.desktop"
+appstreamcli validate --no-net "$share/metainfo/org.example.morvanex.metainfo.xml" >/dev/null \
+  || { appstreamcli validate --no-net "$share/metainfo/org.example.morvanex.metainfo.xml"; exit 1; }
 
 XDG_DATA_DIRS="$share" update-mime-database "$share/mime"
 sample=$(mktemp -d)/letter.txt.klx

@@ -233,6 +233,14 @@ const MessageText kTexts[] = {
     {Msg::KlxAddressesFollow, "KLX setting address is as follows. "},
     {Msg::ForwardingExecution, "Forwarding execution"},
     {Msg::NoAddressSelected, "The address is not set. Please select the address. "},
+    {Msg::LocksNotFollowed, "No login session was found for this program: screen locks are followed only where a "
+                            "screen saver reports them. The protected folder is still encrypted by the idle timer "
+                            "and at exit."},
+    {Msg::IdleSourcesLine, "Idle time from: %s"},
+    {Msg::LockSourcesLine, "Screen locks from: %s"},
+    {Msg::IdleFromOwnWindows, "this program's own windows"},
+    {Msg::NoLockSources, "none (screen locks are not followed)"},
+    {Msg::SleepDelayReason, "The protected folder is encrypted before the machine sleeps."},
     {Msg::SettingsCaption, "Settings"},
     {Msg::Default, "Default"},
     {Msg::Folder, "Folder"},

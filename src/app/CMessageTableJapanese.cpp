@@ -244,6 +244,13 @@ const MessageText kTexts[] = {
     {Msg::KlxAddressesFollow, "KLXに設定されているアドレスは以下のとおりです。 "},
     {Msg::ForwardingExecution, "転送の実行"},
     {Msg::NoAddressSelected, "アドレスが設定されていません。アドレスを選択してください。 "},
+    {Msg::LocksNotFollowed, "このプログラムのログインセッションが見つかりません。画面のロックには、スクリーンセーバーが"
+                            "知らせる場合にだけ追従します。指定フォルダは無操作タイマーと終了時には暗号化されます。"},
+    {Msg::IdleSourcesLine, "無操作時間の取得元: %s"},
+    {Msg::LockSourcesLine, "画面ロックの取得元: %s"},
+    {Msg::IdleFromOwnWindows, "このプログラムのウィンドウ"},
+    {Msg::NoLockSources, "なし（画面のロックに追従しません）"},
+    {Msg::SleepDelayReason, "スリープの前に指定フォルダを暗号化します。"},
     {Msg::SettingsCaption, "環境設定"},
     {Msg::Default, "初期設定に戻す"},
     {Msg::Folder, "フォルダ"},

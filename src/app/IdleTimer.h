@@ -23,6 +23,8 @@ public:
     void arm(int minutes);
     void disarm();
     bool armed() const { return armed_; }
+    // Since the last activity, the desktop's included.
+    int64_t secondsIdle() const { return now_() - lastActivity_; }
     void activity();
     // The desktop's own count: the user touched keyboard or mouse somewhere
     // (in another program too) this many seconds ago.

@@ -245,6 +245,12 @@ enum Id : int {
     KlxAddressesFollow = 283, // KLX setting address is as follows. 
     ForwardingExecution = 284, // Forwarding execution
     NoAddressSelected = 285, // The address is not set. Please select the address. 
+    LocksNotFollowed = 286, // No login session was found for this program: screen locks are followed only where...
+    IdleSourcesLine = 287, // Idle time from: %s
+    LockSourcesLine = 288, // Screen locks from: %s
+    IdleFromOwnWindows = 289, // this program's own windows
+    NoLockSources = 290, // none (screen locks are not followed)
+    SleepDelayReason = 291, // The protected folder is encrypted before the machine sleeps.
     SettingsCaption = 295, // Settings
     Default = 298, // Default
     Folder = 299, // Folder

@@ -7,15 +7,12 @@
 #include "workbench/OptionsApply.h"
 
 #include <QApplication>
-#include <QDBusConnection>
-#include <QDBusInterface>
-#include <QDBusObjectPath>
-#include <QDBusReply>
 #include <QEvent>
 
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace mvx::ui {
 
@@ -31,17 +28,17 @@ void onTerminationSignal(int)
 
 constexpr int kTickMs = 1000;
 constexpr int kMountPollTicks = 2;
-const char* const kLogind = "org.freedesktop.login1";
 
 } // namespace
 
-AppMonitor::AppMonitor(CTessaryApp& app, QtAppFrame& frame) : app_(app), frame_(frame)
+AppMonitor::AppMonitor(CTessaryApp& app, QtAppFrame& frame, const LoginSessionHints& hints, MountPoller mounts)
+    : app_(app), frame_(frame), mounts_(std::move(mounts))
 {
     qApp->installEventFilter(this);
     mounts_.poll();  // what is mounted at start is not new
     connect(&timer_, &QTimer::timeout, this, &AppMonitor::tick);
     timer_.start(kTickMs);
-    connectLogind();
+    watchDesktop(hints);
     watchTerminationSignals();
     if (CTessaryDlg* window = frame_.window())
         connect(window, &CTessaryDlg::optionsApplied, this,
@@ -70,7 +67,7 @@ void AppMonitor::tick()
     // The action waits while no window is there to close (the mini window
     // hidden on its way back to the main window, say).
     const bool shown = window && (window->isVisible() || (mini && mini->isVisible()));
-    if (const auto idle = desktopIdle_.seconds())
+    if (const auto idle = desktop_->idle().seconds())
         app_.desktopIdle(*idle);
     if (window && !batchRunning() && app_.idleTick(shown))
         closeForIdle();
@@ -122,38 +119,39 @@ void AppMonitor::closeWindows()
         window->close();
 }
 
-void AppMonitor::connectLogind()
+void AppMonitor::watchDesktop(const LoginSessionHints& hints)
 {
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected())
-        return;
-    bus.connect(kLogind, "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep", this,
-                SLOT(prepareForSleep(bool)));
-    QDBusInterface manager(kLogind, "/org/freedesktop/login1", "org.freedesktop.login1.Manager", bus);
-    const QDBusReply<QDBusObjectPath> session = manager.call("GetSessionByPID", static_cast<uint>(::getpid()));
-    if (!session.isValid())
-        return;
-    const QString path = session.value().path();
-    bus.connect(kLogind, path, "org.freedesktop.login1.Session", "Lock", this, SLOT(sessionLock()));
-    bus.connect(kLogind, path, "org.freedesktop.login1.Session", "Unlock", this, SLOT(sessionUnlock()));
+    SessionLockSignals::Reports reports;
+    reports.locked = [this](LockSource source) { lockReported(source); };
+    reports.unlocked = [this](LockSource source) { app_.unlockReported(source); };
+    reports.sleep = [this](bool starting) { sleepReported(starting); };
+    reports.sleepDelayReason = QString::fromStdString(app_.sleepDelayReason());
+    desktop_ = std::make_unique<DesktopWatch>(std::move(reports), hints);
+    app_.lockWatchStarted(desktop_->sessionFound());
 }
 
-void AppMonitor::prepareForSleep(bool starting)
+// The folder is encrypted only after the batch in hand has stopped.
+void AppMonitor::stopBatchBeforeLock()
 {
-    if (starting)
-        sessionLock();
-    else
-        sessionUnlock();
-}
-
-void AppMonitor::sessionLock()
-{
-    if (CTessaryDlg* window = frame_.window())
+    CTessaryDlg* window = frame_.window();
+    if (window && !app_.sessionLocked())
         window->stopBatch();
-    app_.sessionLocked();
 }
 
-void AppMonitor::sessionUnlock() { app_.sessionUnlocked(); }
+void AppMonitor::lockReported(LockSource source)
+{
+    stopBatchBeforeLock();
+    app_.lockReported(source);
+}
 
+void AppMonitor::sleepReported(bool starting)
+{
+    if (!starting) {
+        app_.wokenUp();
+        return;
+    }
+    stopBatchBeforeLock();
+    app_.sleepStarts();
+}
 
 } // namespace mvx::ui

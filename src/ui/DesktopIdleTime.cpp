@@ -18,7 +18,9 @@ struct DesktopIdleTime::Server {
 
 DesktopIdleTime::DesktopIdleTime()
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    // Without a window system (--version without a display) the application is only a QCoreApplication.
+    auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    auto* x11 = gui ? gui->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 ? x11->display() : nullptr;
     int event = 0;
     int error = 0;

@@ -10,6 +10,7 @@
 #include "ui/CProgressDiag.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/CTessaryDlg.h"
+#include "ui/DesktopWatch.h"
 #include "ui/QtAppFrame.h"
 #include "ui/QtClipboardText.h"
 #include "ui/FirstPaintProbe.h"
@@ -19,6 +20,7 @@
 #include "workbench/CTessaryApp.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <cstdlib>
@@ -47,6 +49,25 @@ int reportNoDisplay()
     language.applySetting(mvx::CSettingsStore(mvx::programFolder()).load().settings.languageSel);
     std::cerr << table.text(mvx::Msg::NoDisplay) << '\n';
     return 1;
+}
+
+// "--version": the version, then the idle and lock sources this desktop
+// offers, in the language of the settings. The X server is asked only where
+// there is a display.
+int printVersion(int argc, char** argv)
+{
+    std::cout << "morvanex " << MORVANEX_VERSION << '\n';
+    std::unique_ptr<QCoreApplication> core;
+    if (displayAvailable())
+        core = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        core = std::make_unique<QCoreApplication>(argc, argv);
+    mvx::CMessageTable table;
+    mvx::CLanguage language(table);
+    language.applySetting(mvx::CSettingsStore(mvx::programFolder()).load().settings.languageSel);
+    const mvx::ui::DesktopWatch desktop({}, {});
+    std::cout << desktop.describe(table) << '\n';
+    return 0;
 }
 
 // "--screenshot FILE" saves the first window shown as a picture, and
@@ -115,10 +136,8 @@ mvx::CommandLine commandLine(const QStringList& arguments)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && std::string(argv[1]) == "--version") {
-        std::cout << "morvanex " << MORVANEX_VERSION << '\n';
-        return 0;
-    }
+    if (argc == 2 && std::string(argv[1]) == "--version")
+        return printVersion(argc, argv);
     if (!displayAvailable())
         return reportNoDisplay();
     QApplication app(argc, argv);

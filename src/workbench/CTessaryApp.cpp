@@ -239,7 +239,16 @@ void CTessaryApp::armIdleTimer()
         idle_.disarm();
 }
 
-void CTessaryApp::sessionLocked()
+void CTessaryApp::follow(SessionLockState::Change change)
+{
+    switch (change) {
+    case SessionLockState::Change::Locked: closeForLock(); break;
+    case SessionLockState::Change::Unlocked: openAfterUnlock(); break;
+    case SessionLockState::Change::None: break;
+    }
+}
+
+void CTessaryApp::closeForLock()
 {
     if (!ownsProtectedFolder_ || !protectedFolder() || closedByLock_)
         return;
@@ -248,19 +257,33 @@ void CTessaryApp::sessionLocked()
     session_.saveSettings();
 }
 
-void CTessaryApp::sessionUnlocked()
+void CTessaryApp::openAfterUnlock()
 {
     if (!closedByLock_)
         return;
+    const bool yes = session_.messenger().askYesNo(Msg::DecryptAgainAfterLock, MsgIcon::Question);
+    // Locked again while the question was open: the folder stays closed and
+    // the next unlock asks again.
+    if (locks_.locked())
+        return;
     closedByLock_ = false;
-    if (session_.messenger().askYesNo(Msg::DecryptAgainAfterLock, MsgIcon::Question))
+    if (yes)
         decryptProtectedFolder();
     idle_.activity();
 }
 
+std::string CTessaryApp::sleepDelayReason() const { return session_.messenger().text(Msg::SleepDelayReason); }
+
+void CTessaryApp::lockWatchStarted(bool sessionFound)
+{
+    if (!sessionFound && ownsProtectedFolder_ && protectedFolder())
+        session_.messenger().status(Msg::LocksNotFollowed);
+}
+
 void CTessaryApp::removableMediumMounted()
 {
-    if (ownsProtectedFolder_ && keyMaterial_)
+    // While locked the unlock's question decides, for the medium too.
+    if (ownsProtectedFolder_ && keyMaterial_ && !locks_.locked())
         decryptProtectedFolder(session_.settings().inquireUsb == 1);
 }
 

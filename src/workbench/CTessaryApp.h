@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/IdleTimer.h"
+#include "app/SessionLockState.h"
 #include "engine/EncryptionSettings.h"
 #include "workbench/DecryptBatch.h"
 #include "workbench/EncryptBatch.h"
@@ -64,13 +65,24 @@ public:
     // closes its windows and calls shutDown(true).
     bool idleTick(bool canAct = true) { return idle_.tick(canAct); }
 
-    // The session locked or the machine prepares to sleep: the protected
-    // folder is encrypted (open files left out, as at an idle close).
-    void sessionLocked();
-    // Unlocked or woken: decrypted again when the user says so.
-    void sessionUnlocked();
+    // What the desktop reports of the session (the front end hears it). The
+    // first lock, or the machine going to sleep, encrypts the protected folder
+    // (open files left out, as at an idle close). Once every source that
+    // reported a lock has reported the unlock, and the machine is awake, the
+    // folder is decrypted again when the user says so; waking alone does not
+    // open a session that is still locked.
+    void lockReported(LockSource source) { follow(locks_.lock(source)); }
+    void unlockReported(LockSource source) { follow(locks_.unlock(source)); }
+    void sleepStarts() { follow(locks_.sleep()); }
+    void wokenUp() { follow(locks_.wake()); }
+    bool sessionLocked() const { return locks_.locked(); }
+    // Why the program holds the machine's sleep back for a moment (logind lists it).
+    std::string sleepDelayReason() const;
+    // Said once on the status line when no login session was found to follow.
+    void lockWatchStarted(bool sessionFound);
     // A removable medium was mounted: the protected folder is decrypted
-    // (after the question when "InquireUSB" is on).
+    // (after the question when "InquireUSB" is on); while the session is
+    // locked nothing happens: the unlock's question decides.
     void removableMediumMounted();
 
     // The options dialog's OK (the specific folder's mark is set by then):
@@ -88,6 +100,9 @@ private:
     void readKeyMaterial();
     void openProtectedFolder();
     bool staysOpen(const ProtectedFolderClosing& closing, bool autoClose);
+    void follow(SessionLockState::Change change);
+    void closeForLock();
+    void openAfterUnlock();
 
     AppSession& session_;
     IAppFrame& frame_;
@@ -97,6 +112,7 @@ private:
     // a file manager's request served beside it leaves the folder alone.
     bool ownsProtectedFolder_ = true;
     bool closedByLock_ = false;
+    SessionLockState locks_;
     bool shutDown_ = false;
     bool keptOpen_ = false;  // a close found the protected folder unclosable and the program stayed
     size_t plainAtStart_ = 0;  // files of the protected folder found plain at start

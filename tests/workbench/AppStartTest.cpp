@@ -446,20 +446,20 @@ TEST_F(AppStartTest, ALockedSessionClosesTheProtectedFolderAndUnlockingOpensItOn
     CTessaryApp app(*session, frame, temp.file("data"));
     app.startUp(false);
     EXPECT_TRUE(app.idleTimer().armed());
-    app.sessionLocked();
+    app.lockReported(LockSource::LogindSignal);
     EXPECT_EQ(filesIn("vault").count("a.txt.klx"), 1u);
     EXPECT_EQ(filesIn("vault").size(), 1u);
 
     ui.answerYesNo(false);
-    app.sessionUnlocked();
+    app.unlockReported(LockSource::LogindSignal);
     EXPECT_EQ(ui.textsOf(ScriptedInteraction::Kind::YesNo), std::vector<std::string>{text(Msg::DecryptAgainAfterLock)});
     EXPECT_EQ(filesIn("vault").count("a.txt.klx"), 1u);
-    app.sessionUnlocked();  // asked once per lock
+    app.unlockReported(LockSource::LogindSignal);  // asked once per lock
     EXPECT_EQ(ui.count(ScriptedInteraction::Kind::YesNo), 1u);
 
-    app.sessionLocked();
+    app.lockReported(LockSource::LogindSignal);
     ui.answerYesNo(true);
-    app.sessionUnlocked();
+    app.unlockReported(LockSource::LogindSignal);
     EXPECT_EQ(filesIn("vault"), (std::map<std::string, std::string>{{"a.txt", "alpha"}}));
 }
 
@@ -505,6 +505,42 @@ TEST_F(AppStartTest, ANewRemovableMountAsksBeforeTheProtectedFolderIsDecrypted)
     app.removableMediumMounted();
     EXPECT_EQ(ui.textsOf(ScriptedInteraction::Kind::YesNo), std::vector<std::string>{text(Msg::UsbDecryptQuestion)});
     EXPECT_EQ(filesIn("vault").count("a.txt.klx"), 1u);
+}
+
+TEST_F(AppStartTest, WakingOrAMediumWhileLockedOpensNothingAndALockDuringTheUnlockQuestionKeepsTheFolderClosed)
+{
+    makeKeySetWithProtectedFolder();
+    session->settings().inquireUsb = 0;  // a medium would decrypt without a question
+    write("vault/a.txt", "alpha");
+    CTessaryApp app(*session, frame, temp.file("data"));
+    app.startUp(false);
+    const auto closed = [&] { return filesIn("vault").count("a.txt.klx") == 1 && filesIn("vault").size() == 1; };
+
+    app.lockReported(LockSource::GnomeScreenSaver);
+    app.sleepStarts();
+    app.wokenUp();
+    app.removableMediumMounted();
+    EXPECT_TRUE(closed());
+    EXPECT_EQ(ui.count(ScriptedInteraction::Kind::YesNo), 0u);
+
+    // The question opens; the screen saver comes back before it is answered.
+    ui.whileAsking([&] { app.lockReported(LockSource::GnomeScreenSaver); });
+    ui.answerYesNo(true);
+    app.unlockReported(LockSource::GnomeScreenSaver);
+    EXPECT_TRUE(closed());
+    ui.whileAsking({});
+    ui.answerYesNo(true);
+    app.unlockReported(LockSource::GnomeScreenSaver);
+    EXPECT_EQ(ui.textsOf(ScriptedInteraction::Kind::YesNo),
+              (std::vector<std::string>{text(Msg::DecryptAgainAfterLock), text(Msg::DecryptAgainAfterLock)}));
+    EXPECT_EQ(filesIn("vault"), (std::map<std::string, std::string>{{"a.txt", "alpha"}}));
+
+    // Sleep with no lock: the wake asks.
+    app.sleepStarts();
+    EXPECT_TRUE(closed());
+    ui.answerYesNo(true);
+    app.wokenUp();
+    EXPECT_EQ(filesIn("vault"), (std::map<std::string, std::string>{{"a.txt", "alpha"}}));
 }
 
 } // namespace

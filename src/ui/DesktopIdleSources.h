@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/IdleSourceChain.h"
+#include "ui/DesktopIdleTime.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace mvx::ui {
+
+// The desktop's idle time from the first source that answers: the X screen
+// saver extension (an X11 session; under Wayland it sees only X programs),
+// GNOME's idle monitor (org.gnome.Mutter.IdleMonitor), and logind's IdleHint
+// of the session. Without any, the idle timer counts the program's own input.
+class DesktopIdleSources {
+public:
+    // sessionPath: the login session's object (empty when none was found).
+    explicit DesktopIdleSources(const QString& sessionPath);
+
+    std::optional<int64_t> seconds() { return chain_.seconds(); }
+    // The sources there at the start, for the user to see; empty when only
+    // the program's own input counts.
+    const QStringList& found() const { return found_; }
+
+private:
+    void add(const QString& name, bool there, IdleSourceChain::Probe probe);
+
+    DesktopIdleTime x11_;
+    QString sessionPath_;
+    IdleSourceChain chain_;
+    QStringList found_;
+};
+
+} // namespace mvx::ui
