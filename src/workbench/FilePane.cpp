@@ -21,12 +21,6 @@ std::string withSlash(std::string folder)
     return folder;
 }
 
-int64_t modifiedSeconds(const fs::directory_entry& entry)
-{
-    struct stat facts {};
-    return ::stat(entry.path().c_str(), &facts) == 0 ? static_cast<int64_t>(facts.st_mtime) : 0;
-}
-
 } // namespace
 
 void FilePane::choose(const std::string& folder)
@@ -65,14 +59,25 @@ void FilePane::refresh()
         const bool isFolder = it->is_directory(typeError);
         if (!isFolder && encryptedOnly_ && !BatchFiles::endsWithLower(name, ".klx"))
             continue;
-        Entry entry{name, isFolder, 0, modifiedSeconds(*it)};
-        if (!isFolder)
-            entry.size = it->file_size(typeError);
-        entries_.push_back(entry);
+        entries_.push_back(Entry{name, isFolder});
     }
     std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
         return a.folder != b.folder ? a.folder : a.name < b.name;
     });
+}
+
+const FilePane::Entry& FilePane::detailed(size_t position)
+{
+    Entry& entry = entries_.at(position);
+    if (!entry.detailed) {
+        struct stat facts {};
+        if (::stat((current_ + entry.name).c_str(), &facts) == 0) {
+            entry.modified = static_cast<int64_t>(facts.st_mtime);
+            entry.size = entry.folder ? 0 : static_cast<uint64_t>(facts.st_size);
+        }
+        entry.detailed = true;
+    }
+    return entry;
 }
 
 std::vector<std::string> FilePane::pathsOf(const std::vector<size_t>& positions) const
