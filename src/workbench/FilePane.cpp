@@ -4,13 +4,11 @@
 #include "workbench/CandidateList.h"
 
 #include <algorithm>
-#include <filesystem>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace mvx {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -47,20 +45,27 @@ void FilePane::setEncryptedOnly(bool on)
     refresh();
 }
 
+// readdir's own type spares a stat per entry; links and file systems that
+// give no type are asked with stat (a link to a folder is a folder).
 void FilePane::refresh()
 {
     entries_.clear();
-    std::error_code ec;
-    for (fs::directory_iterator it(current_, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.empty() || name[0] == '.')
+    DIR* folder = ::opendir(current_.c_str());
+    if (!folder)
+        return;
+    while (const dirent* found = ::readdir(folder)) {
+        if (found->d_name[0] == '.' || found->d_name[0] == '\0')
             continue;
-        std::error_code typeError;
-        const bool isFolder = it->is_directory(typeError);
-        if (!isFolder && encryptedOnly_ && !BatchFiles::endsWithLower(name, ".klx"))
+        bool isFolder = found->d_type == DT_DIR;
+        if (found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
+            struct stat facts {};
+            isFolder = ::stat((current_ + found->d_name).c_str(), &facts) == 0 && S_ISDIR(facts.st_mode);
+        }
+        if (!isFolder && encryptedOnly_ && !BatchFiles::endsWithLower(found->d_name, ".klx"))
             continue;
-        entries_.push_back(Entry{name, isFolder});
+        entries_.push_back(Entry{found->d_name, isFolder});
     }
+    ::closedir(folder);
     std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
         return a.folder != b.folder ? a.folder : a.name < b.name;
     });
