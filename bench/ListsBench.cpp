@@ -5,7 +5,7 @@
 // destination-list window and destination selection over a folder of 5,000
 // destinations, and the history viewer with 10,000 events.
 // Usage: lists_bench WORK_FOLDER
-#include "app/IInteraction.h"
+#include "SilentInteraction.h"
 #include "keys/CKeyManager.h"
 #include "keys/KeyFileNames.h"
 #include "ui/CKeyChainList.h"
@@ -37,23 +37,6 @@
 #include <vector>
 
 namespace {
-
-// Answers every question with its first choice and shows nothing.
-class SilentInteraction : public mvx::IInteraction {
-public:
-    void showMessage(const std::string&, mvx::MsgIcon, const std::string&) override {}
-    bool askYesNo(const std::string&, mvx::MsgIcon, const std::string&) override { return false; }
-    bool askOkCancel(const std::string&, mvx::MsgIcon, const std::string&) override { return false; }
-    int continueConfirm(const std::string&, const std::string&, const std::array<std::string, 4>&) override
-    {
-        return 0;
-    }
-    bool noticeWithSilence(const std::string&, const std::string&, const std::string&) override { return false; }
-    std::vector<std::string> chooseFiles(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> chooseSavePath(const std::string&, const std::string&) override { return {}; }
-    void status(const std::string&) override {}
-};
 
 struct Opening {
     double firstPaintMs = 0;  // from the start of the opening to its first painted screen
