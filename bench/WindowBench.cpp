@@ -3,7 +3,7 @@
 // repaints the window every 5 ms (longest gap between two ticks, how often the
 // progress line changed), then three times as a user's window runs it, each
 // beside the same batch without the window. Usage: window_bench WORK_FOLDER [MEGABYTES]
-#include "app/IInteraction.h"
+#include "SilentInteraction.h"
 #include "ui/CTessaryDlg.h"
 #include "ui/UiThreadInteraction.h"
 #include "workbench/AppSession.h"
@@ -24,23 +24,6 @@
 #include <vector>
 
 namespace {
-
-// Answers every question with its first choice and shows nothing.
-class SilentInteraction : public mvx::IInteraction {
-public:
-    void showMessage(const std::string&, mvx::MsgIcon, const std::string&) override {}
-    bool askYesNo(const std::string&, mvx::MsgIcon, const std::string&) override { return true; }
-    bool askOkCancel(const std::string&, mvx::MsgIcon, const std::string&) override { return true; }
-    int continueConfirm(const std::string&, const std::string&, const std::array<std::string, 4>&) override
-    {
-        return 0;
-    }
-    bool noticeWithSilence(const std::string&, const std::string&, const std::string&) override { return false; }
-    std::vector<std::string> chooseFiles(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> chooseSavePath(const std::string&, const std::string&) override { return {}; }
-    void status(const std::string&) override {}
-};
 
 std::string makeFile(const std::string& path, long megabytes)
 {

@@ -51,6 +51,9 @@ echo "== secure deletion"
 $bench/filecrypto_bench $keys "$work" shred 2>&1 | quiet
 echo "== QR encoder beside libqrencode"
 $bench/qr_bench
+echo "== lists: opening each list with many rows, beside the same list empty"
+$bench/lists_bench "$work"
+bench/lists-start.sh build-bench
 echo "== window: cold start and the window thread during a 1 GiB encryption"
 bench/window-start.sh build-bench
 $bench/window_bench "$work"

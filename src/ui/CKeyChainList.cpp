@@ -6,6 +6,7 @@
 #include "ui/ListWidgets.h"
 #include "ui/StudioListWidget.h"
 #include "ui/TimeLimitBox.h"
+#include "ui/WindowIcons.h"
 #include "workbench/AppSession.h"
 #include "workbench/IMailHandOver.h"
 
@@ -172,9 +173,7 @@ void CKeyChainList::relabel()
     setWindowTitle(t(Msg::KeyChainListTitle));
     entries_->setHeaderLabels({t(Msg::ColumnName), t(Msg::ColumnEMail), t(Msg::ColumnKeyFileName),
                                t(Msg::ColumnFileTime), t(Msg::ColumnExpirationDate), t(Msg::ColumnLastOperationDate)});
-    entries_->setColumnWidth(0, 190);
-    entries_->setColumnWidth(1, 170);
-    entries_->setColumnWidth(2, 190);
+    fitColumns(entries_);
     for (const auto& [button, slot] : buttons_)
         button->setText(t(slot));
     for (const auto& [command, slot] : menu_)
@@ -202,12 +201,13 @@ void CKeyChainList::showFolder(const std::string& folder)
     view_ = list_.showFolder(folder);
     showTree();
     title_->setText(q(view_.title));
-    entries_->clear();
-    const auto addRow = [this](const QStringList& texts, RowKind kind, const QVariant& value, QStyle::StandardPixmap icon) {
-        auto* item = new QTreeWidgetItem(entries_, texts);
+    QList<QTreeWidgetItem*> rows;
+    const auto addRow = [&rows](const QStringList& texts, RowKind kind, const QVariant& value, QStyle::StandardPixmap icon) {
+        auto* item = new QTreeWidgetItem(texts);
         item->setData(0, kKindRole, kind);
         item->setData(0, kValueRole, value);
-        item->setIcon(0, style()->standardIcon(icon));
+        item->setIcon(0, sharedStandardIcon(icon));
+        rows << item;
     };
     if (!view_.parentRow.empty())
         addRow({q(view_.parentRow)}, ParentRow, parentOf(q(view_.folder)), QStyle::SP_FileDialogToParent);
@@ -221,6 +221,8 @@ void CKeyChainList::showFolder(const std::string& folder)
                EntryRow, static_cast<qulonglong>(i),
                row.authenticated ? QStyle::SP_DialogApplyButton : QStyle::SP_FileIcon);
     }
+    fillFlatList(entries_, rows);
+    fitColumns(entries_);
     updateSelectionTexts();
 }
 
@@ -248,7 +250,7 @@ void CKeyChainList::showTree()
             node = new QTreeWidgetItem(above->second, {q(KeyFileNames::fileNameOf(folder.substr(0, folder.size() - 1)))});
         }
         node->setData(0, kValueRole, q(folder));
-        node->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+        node->setIcon(0, sharedStandardIcon(QStyle::SP_DirIcon));
         nodes[folder] = node;
         if (folder == view_.folder)
             tree_->setCurrentItem(node);

@@ -96,8 +96,10 @@ void CKeyListSel::relabel()
     candidateCaption_->setText(t(Msg::DestinationAddressList));
     chosenCaption_->setText(t(Msg::SelectionDestinationList));
     const QStringList headers = {t(Msg::ColumnName), t(Msg::ColumnEMail), t(Msg::ColumnKeyFileName)};
-    candidateList_->setHeaderLabels(headers);
-    chosenList_->setHeaderLabels(headers);
+    for (QTreeWidget* list : {candidateList_, chosenList_}) {
+        list->setHeaderLabels(headers);
+        fitColumns(list);
+    }
     add_->setText(t(Msg::Add));
     remove_->setText(t(Msg::Remove));
     manageLogs_->setText(t(Msg::ManageLogs));
@@ -110,21 +112,22 @@ void CKeyListSel::relabel()
 
 void CKeyListSel::showCandidates()
 {
-    candidateList_->clear();
-    for (const auto& item : candidates_.items()) {
-        auto* row = new QTreeWidgetItem(candidateList_, {q(item.label), q(item.mail), q(item.keyFileName)});
-        row->setIcon(0, candidateIcon(item));
-    }
+    QList<QTreeWidgetItem*> rows;
+    for (const auto& item : candidates_.items())
+        rows << candidateRow(item, {q(item.label), q(item.mail), q(item.keyFileName)});
+    fillFlatList(candidateList_, rows);
+    fitColumns(candidateList_);
 }
 
 void CKeyListSel::showChosen()
 {
-    chosenList_->clear();
+    QList<QTreeWidgetItem*> rows;
     for (const auto& address : selection_.chosen.rows()) {
         const QString keyFile = q(address.destination.substr(address.destination.rfind('/') + 1));
-        auto* row = new QTreeWidgetItem(chosenList_, {q(address.name), q(address.mail), keyFile});
-        row->setIcon(0, addressIcon(address.kind));
+        rows << addressRow(address, {q(address.name), q(address.mail), keyFile});
     }
+    fillFlatList(chosenList_, rows);
+    fitColumns(chosenList_);
 }
 
 void CKeyListSel::addSelected()

@@ -37,8 +37,10 @@ CKlxHistoryViewDlg::CKlxHistoryViewDlg(const CMessageTable& table, const History
     setObjectName("CKlxHistoryViewDlg");
     makeFlatList(rows_, "historyRows");
     rows_->setSelectionMode(QAbstractItemView::SingleSelection);
+    QList<QTreeWidgetItem*> rows;
     for (const auto& row : view.rows)
-        new QTreeWidgetItem(rows_, {q(row.date), q(row.operation), q(row.userName), q(row.mail)});
+        rows << new QTreeWidgetItem(QStringList{q(row.date), q(row.operation), q(row.userName), q(row.mail)});
+    fillFlatList(rows_, rows);
     auto* buttons = new QDialogButtonBox(this);
     close_ = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
     close_->setObjectName("ok");
@@ -55,8 +57,6 @@ CKlxHistoryViewDlg::CKlxHistoryViewDlg(const CMessageTable& table, const History
     layout->addWidget(rows_, 1);
     layout->addWidget(buttons);
     relabel();
-    for (int column = 0; column < 3; ++column)
-        rows_->resizeColumnToContents(column);
     resize(640, 360);
 }
 
@@ -69,6 +69,7 @@ void CKlxHistoryViewDlg::relabel()
     folderLabel_->setText(t(Msg::LabelSaveFolder));
     rows_->setHeaderLabels({t(Msg::ColumnDate), t(Msg::ColumnOperation), t(Msg::ColumnUserName),
                             t(Msg::ColumnMailAddress)});
+    fitColumns(rows_);
     close_->setText(t(Msg::Ok));
 }
 

@@ -469,7 +469,7 @@ void CTessaryDlg::relabel()
     chooseKeyPair_->setText(t(Msg::MenuSelectKey));
     for (QTreeWidget* list : {candidateList_, addressList_}) {
         list->setHeaderLabels({t(Msg::ColumnName), t(Msg::ColumnEMail)});
-        list->setColumnWidth(0, 170);
+        fitColumns(list);
     }
     filePane_->relabel(session_.messenger().table());
     showKeyName();
@@ -574,20 +574,20 @@ void CTessaryDlg::showCandidates()
         return;
     candidates_->reshow();
     candidateTitle_->setText(q(candidates_->title()));
-    candidateList_->clear();
-    for (const auto& item : candidates_->items()) {
-        auto* row = new QTreeWidgetItem(candidateList_, {q(item.label), q(item.mail)});
-        row->setIcon(0, candidateIcon(item));
-    }
+    QList<QTreeWidgetItem*> rows;
+    for (const auto& item : candidates_->items())
+        rows << candidateRow(item, {q(item.label), q(item.mail)});
+    fillFlatList(candidateList_, rows);
+    fitColumns(candidateList_);
 }
 
 void CTessaryDlg::showAddresses()
 {
-    addressList_->clear();
-    for (const auto& address : addresses_.rows()) {
-        auto* row = new QTreeWidgetItem(addressList_, {q(address.name), q(address.mail)});
-        row->setIcon(0, addressIcon(address.kind));
-    }
+    QList<QTreeWidgetItem*> rows;
+    for (const auto& address : addresses_.rows())
+        rows << addressRow(address, {q(address.name), q(address.mail)});
+    fillFlatList(addressList_, rows);
+    fitColumns(addressList_);
 }
 
 void CTessaryDlg::showKeyName()

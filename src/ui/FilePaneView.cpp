@@ -2,26 +2,25 @@
 
 #include "app/CMessageTable.h"
 #include "app/Msg.h"
+#include "ui/FileListModel.h"
 #include "ui/ListWidgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateTime>
 #include <QDir>
 #include <QHBoxLayout>
-#include <QLocale>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace mvx::ui {
 
 FilePaneView::FilePaneView(QWidget* parent)
     : QWidget(parent), selector_(new QComboBox(this)), up_(new QToolButton(this)), refresh_(new QToolButton(this)),
-      list_(new QTreeWidget(this)), encryptedOnly_(new QCheckBox(this))
+      list_(new QTreeView(this)), model_(new FileListModel(pane_, this)), encryptedOnly_(new QCheckBox(this))
 {
     selector_->setObjectName("folderSelector");
     selector_->setEditable(true);
@@ -29,6 +28,7 @@ FilePaneView::FilePaneView(QWidget* parent)
     refresh_->setObjectName("refreshFolder");
     encryptedOnly_->setObjectName("encryptedOnly");
     makeFlatList(list_, "fileList");
+    list_->setModel(model_);
     list_->setContextMenuPolicy(Qt::ActionsContextMenu);
     up_->setIcon(QApplication::style()->standardIcon(QStyle::SP_FileDialogToParent));
     up_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
@@ -62,20 +62,22 @@ FilePaneView::FilePaneView(QWidget* parent)
         pane_.setEncryptedOnly(on);
         showEntries();
     });
-    connect(list_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        const auto& entries = pane_.entries();
-        const int row = list_->indexOfTopLevelItem(item);
-        if (row < 0 || static_cast<size_t>(row) >= entries.size())
-            return;
-        const auto& entry = entries[static_cast<size_t>(row)];
-        const QString path = QString::fromStdString(pane_.folder() + entry.name);
-        if (entry.folder)
-            showFolder(path);
-        else
-            emit fileActivated(path);
-    });
+    connect(list_, &QTreeView::activated, this, &FilePaneView::activated);
     pane_.choose(selector_->currentText().toStdString());
     showEntries();
+}
+
+void FilePaneView::activated(const QModelIndex& index)
+{
+    const auto& entries = pane_.entries();
+    if (!index.isValid() || static_cast<size_t>(index.row()) >= entries.size())
+        return;
+    const auto& entry = entries[static_cast<size_t>(index.row())];
+    const QString path = QString::fromStdString(pane_.folder() + entry.name);
+    if (entry.folder)
+        showFolder(path);
+    else
+        emit fileActivated(path);
 }
 
 void FilePaneView::fillSelector()
@@ -106,10 +108,9 @@ void FilePaneView::refresh()
 void FilePaneView::relabel(const CMessageTable& table)
 {
     const auto q = [&](int slot) { return QString::fromStdString(table.text(slot)); };
-    list_->setHeaderLabels({q(Msg::ColumnName), q(Msg::ColumnSize), q(Msg::ColumnDate)});
-    list_->setColumnWidth(0, 170);
-    list_->setColumnWidth(1, 85);
-    list_->setColumnWidth(2, 90);
+    model_->setHeaders({q(Msg::ColumnName), q(Msg::ColumnSize), q(Msg::ColumnDate)});
+    list_->setColumnWidth(FileListModel::NameColumn, 170);
+    fitDetailColumns();
     up_->setToolTip(q(Msg::UpOneFolder));
     refresh_->setToolTip(q(Msg::RefreshFolder));
     encryptedOnly_->setText(q(Msg::EncryptedFilesOnly));
@@ -117,16 +118,17 @@ void FilePaneView::relabel(const CMessageTable& table)
 
 void FilePaneView::showEntries()
 {
-    list_->clear();
-    const QLocale locale;
-    for (const auto& entry : pane_.entries()) {
-        const QString size = entry.folder ? QString() : locale.formattedDataSize(static_cast<qint64>(entry.size));
-        const QString date = QDateTime::fromSecsSinceEpoch(entry.modified).toString("yyyy/MM/dd HH:mm");
-        auto* item = new QTreeWidgetItem(list_, {QString::fromStdString(entry.name), size, date});
-        item->setIcon(0, QApplication::style()->standardIcon(entry.folder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
-    }
+    model_->reload();
+    fitDetailColumns();
     up_->setEnabled(pane_.upEnabled());
     selector_->setEditText(QString::fromStdString(pane_.folder()));
+}
+
+// Size and date as wide as their texts; the name keeps the width it has.
+void FilePaneView::fitDetailColumns()
+{
+    list_->header()->setStretchLastSection(true);
+    list_->resizeColumnToContents(FileListModel::SizeColumn);
 }
 
 std::vector<std::string> FilePaneView::selectedNames() const

@@ -7,13 +7,16 @@
 class QCheckBox;
 class QComboBox;
 class QToolButton;
-class QTreeWidget;
+class QModelIndex;
+class QTreeView;
 
 namespace mvx {
 class CMessageTable;
 }
 
 namespace mvx::ui {
+
+class FileListModel;
 
 // The file pane: folder selector, up and refresh buttons, the files of the
 // folder shown and "Encrypted Files Only", over FilePane.
@@ -30,7 +33,7 @@ public:
     const FilePane& pane() const { return pane_; }
     std::vector<std::string> selectedNames() const;
     std::vector<std::string> selectedPaths() const;
-    QTreeWidget* list() const { return list_; }
+    QTreeView* list() const { return list_; }
 
 signals:
     // The refresh button: the window also checks its lists.
@@ -41,12 +44,15 @@ signals:
 private:
     void fillSelector();
     void showEntries();
+    void activated(const QModelIndex& index);
+    void fitDetailColumns();
 
     FilePane pane_;
     QComboBox* selector_;
     QToolButton* up_;
     QToolButton* refresh_;
-    QTreeWidget* list_;
+    QTreeView* list_;
+    FileListModel* model_;
     QCheckBox* encryptedOnly_;
 };
 

@@ -5,6 +5,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace mvx::ui {
 
 StudioListWidget::StudioListWidget(QWidget* parent) : QListWidget(parent)
@@ -13,21 +15,29 @@ StudioListWidget::StudioListWidget(QWidget* parent) : QListWidget(parent)
     setAcceptDrops(true);
     setDropIndicatorShown(false);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setUniformItemSizes(true);
 }
 
+// One insertion for every path: item by item, each lays the list out again.
 void StudioListWidget::showPaths(const std::vector<std::string>& paths)
 {
-    clear();
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(paths.size()));
     for (const auto& path : paths)
-        addItem(QString::fromStdString(path));
+        texts << QString::fromStdString(path);
+    clear();
+    addItems(texts);
 }
 
 std::vector<std::string> StudioListWidget::selectedPaths() const
 {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
     std::vector<std::string> paths;
-    for (int i = 0; i < count(); ++i)
-        if (item(i)->isSelected())
-            paths.push_back(item(i)->text().toStdString());
+    for (int row : rows)
+        paths.push_back(item(row)->text().toStdString());
     return paths;
 }
 

@@ -4,13 +4,11 @@
 #include "workbench/CandidateList.h"
 
 #include <algorithm>
-#include <filesystem>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace mvx {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -19,12 +17,6 @@ std::string withSlash(std::string folder)
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     return folder;
-}
-
-int64_t modifiedSeconds(const fs::directory_entry& entry)
-{
-    struct stat facts {};
-    return ::stat(entry.path().c_str(), &facts) == 0 ? static_cast<int64_t>(facts.st_mtime) : 0;
 }
 
 } // namespace
@@ -53,26 +45,44 @@ void FilePane::setEncryptedOnly(bool on)
     refresh();
 }
 
+// readdir's own type spares a stat per entry; links and file systems that
+// give no type are asked with stat (a link to a folder is a folder).
 void FilePane::refresh()
 {
     entries_.clear();
-    std::error_code ec;
-    for (fs::directory_iterator it(current_, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.empty() || name[0] == '.')
+    DIR* folder = ::opendir(current_.c_str());
+    if (!folder)
+        return;
+    while (const dirent* found = ::readdir(folder)) {
+        if (found->d_name[0] == '.' || found->d_name[0] == '\0')
             continue;
-        std::error_code typeError;
-        const bool isFolder = it->is_directory(typeError);
-        if (!isFolder && encryptedOnly_ && !BatchFiles::endsWithLower(name, ".klx"))
+        bool isFolder = found->d_type == DT_DIR;
+        if (found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
+            struct stat facts {};
+            isFolder = ::stat((current_ + found->d_name).c_str(), &facts) == 0 && S_ISDIR(facts.st_mode);
+        }
+        if (!isFolder && encryptedOnly_ && !BatchFiles::endsWithLower(found->d_name, ".klx"))
             continue;
-        Entry entry{name, isFolder, 0, modifiedSeconds(*it)};
-        if (!isFolder)
-            entry.size = it->file_size(typeError);
-        entries_.push_back(entry);
+        entries_.push_back(Entry{found->d_name, isFolder});
     }
+    ::closedir(folder);
     std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
         return a.folder != b.folder ? a.folder : a.name < b.name;
     });
+}
+
+const FilePane::Entry& FilePane::detailed(size_t position)
+{
+    Entry& entry = entries_.at(position);
+    if (!entry.detailed) {
+        struct stat facts {};
+        if (::stat((current_ + entry.name).c_str(), &facts) == 0) {
+            entry.modified = static_cast<int64_t>(facts.st_mtime);
+            entry.size = entry.folder ? 0 : static_cast<uint64_t>(facts.st_size);
+        }
+        entry.detailed = true;
+    }
+    return entry;
 }
 
 std::vector<std::string> FilePane::pathsOf(const std::vector<size_t>& positions) const

@@ -9,6 +9,8 @@ namespace mvx {
 // The main window's file pane without its widgets: the folder chosen in the
 // folder selector, the folder shown, its entries (folders first, then files,
 // each by name; hidden entries left out) and the "Encrypted Files Only" filter.
+// Listing reads the folder's names only; an entry's size and time are read
+// when first asked for (the rows a window shows), so large folders list fast.
 class FilePane {
 public:
     struct Entry {
@@ -16,6 +18,7 @@ public:
         bool folder = false;
         uint64_t size = 0;
         int64_t modified = 0;  // seconds since the epoch
+        bool detailed = false;  // size and modified read
     };
 
     // The folder selector's choice: shows it; the up button is disabled there.
@@ -33,6 +36,8 @@ public:
     bool encryptedOnly() const { return encryptedOnly_; }
     const std::string& folder() const { return current_; }
     const std::vector<Entry>& entries() const { return entries_; }
+    // The entry at position with its size and time read.
+    const Entry& detailed(size_t position);
     // Full paths of the entries at these positions.
     std::vector<std::string> pathsOf(const std::vector<size_t>& positions) const;
 

@@ -275,7 +275,7 @@ private slots:
         // What a file chooser answers first (the mini window's and the destination list's encryption).
         f.script.answerFiles({f.write("work/m-plain.txt", "chosen plain")});
         f.showFolder(f.temp.file("work"));
-        auto* files = f.find<QTreeWidget>("fileList");
+        auto* files = f.find<QTreeView>("fileList");
         f.click(files, "p-plain.txt");
         f.click(files, "p-box.txt.klx");
         f.doubleClick(f.find<QTreeWidget>("candidateList"), "Pat");

@@ -162,7 +162,7 @@ private slots:
                  1);
         QSignalSpy opened(f.window.get(), &mvx::ui::CTessaryDlg::openedInPlace);
         f.showFolder(f.temp.file("work"));
-        f.doubleClick(f.find<QTreeWidget>("fileList"), "d.txt.klx");
+        f.doubleClick(f.find<QTreeView>("fileList"), "d.txt.klx");
         QTRY_VERIFY_WITH_TIMEOUT(f.exists(started), 30000);
 
         f.window->openInPlace(container);
@@ -256,7 +256,7 @@ private:
         WindowFixture& f = *fixture;
         f.showFolder(f.temp.file("work"));
         for (const QString& name : names)
-            f.click(f.find<QTreeWidget>("fileList"), name);
+            f.click(f.find<QTreeView>("fileList"), name);
         f.clickButton("addToStudio");
     }
 

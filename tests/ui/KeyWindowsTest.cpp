@@ -55,7 +55,7 @@ void encryptAndDecryptForOneself(WindowFixture& f, const std::string& name)
 {
     const std::string plain = f.write("work/" + name, "for my eyes");
     f.showFolder(f.temp.file("work"));
-    auto* files = f.find<QTreeWidget>("fileList");
+    auto* files = f.find<QTreeView>("fileList");
     f.click(files, QString::fromStdString(name));
     QVERIFY(f.runCommand("actionEncryptSelected"));
     QVERIFY(f.exists(plain + ".klx"));
@@ -136,7 +136,7 @@ private slots:
                  f.session->messenger().format(Msg::KeyPairChanged, f.temp.file("other/other.kpub"),
                                                f.temp.file("other/otherPrivate.kpri")));
         QCOMPARE(f.find<QLineEdit>("keyName")->text(), QString("other.kpub"));
-        QVERIFY(f.row(f.find<QTreeWidget>("candidateList"), "Pat") == nullptr);
+        QVERIFY(!f.row(f.find<QTreeWidget>("candidateList"), "Pat").isValid());
         encryptAndDecryptForOneself(f, "notes.txt");
 
         // The mini window's key-name line goes back to the first pair.
@@ -147,7 +147,7 @@ private slots:
         f.script.answerFiles(std::vector<std::string>{f.temp.file("keys/me.kpub")});
         QTest::mouseClick(miniKeyName, Qt::LeftButton);
         QCOMPARE(miniKeyName->text(), QString("me.kpub"));
-        QVERIFY(f.row(f.find<QTreeWidget>("candidateList"), "Pat") != nullptr);
+        QVERIFY(f.row(f.find<QTreeWidget>("candidateList"), "Pat").isValid());
     }
 
     // The options refuse a system folder and a folder under the key root as

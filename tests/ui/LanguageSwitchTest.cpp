@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <functional>
 #include <set>
@@ -77,10 +77,11 @@ std::vector<ShownText> visibleTexts()
                 add(box, "title", [box] { return box->title(); });
             if (auto* menu = qobject_cast<QMenu*>(widget))
                 add(menu, "title", [menu] { return menu->title(); });
-            if (auto* tree = qobject_cast<QTreeWidget*>(widget))
-                for (int column = 0; column < tree->columnCount(); ++column)
-                    add(tree, "header" + QString::number(column),
-                        [tree, column] { return tree->headerItem()->text(column); });
+            if (auto* tree = qobject_cast<QTreeView*>(widget); tree && tree->model() && !tree->isHeaderHidden())
+                for (int column = 0; column < tree->model()->columnCount(); ++column)
+                    add(tree, "header" + QString::number(column), [tree, column] {
+                        return tree->model()->headerData(column, Qt::Horizontal).toString();
+                    });
         }
     }
     return shown;

@@ -25,11 +25,11 @@ using Kind = mvx::test::ScriptedInteraction::Kind;
 
 namespace {
 
-QStringList listTexts(const QTreeWidget* list)
+QStringList listTexts(const QTreeView* list)
 {
     QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        texts << list->topLevelItem(i)->text(0);
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        texts << list->model()->index(i, 0).data().toString();
     return texts;
 }
 
@@ -57,7 +57,7 @@ private slots:
         WindowFixture& f = *fixture;
         const std::string plain = f.write("work/report.txt", "quarterly figures");
         f.showFolder(f.temp.file("work"));
-        auto* files = f.find<QTreeWidget>("fileList");
+        auto* files = f.find<QTreeView>("fileList");
         f.click(files, "report.txt");
         f.clickButton("addToStudio");
         QCOMPARE(listTexts(f.find<QListWidget>("studioList")), QStringList{QString::fromStdString(plain)});
@@ -92,7 +92,7 @@ private slots:
         const std::string outFolder = f.temp.file("out/");
         std::filesystem::create_directories(outFolder);
         f.showFolder(f.temp.file("work"));
-        f.click(f.find<QTreeWidget>("fileList"), "memo.txt");
+        f.click(f.find<QTreeView>("fileList"), "memo.txt");
         f.clickButton("addToStudio");
         f.doubleClick(f.find<QTreeWidget>("candidateList"),
                       QString::fromStdString(f.session->messenger().text(mvx::Msg::SelfEncryptionDisplayName)));
@@ -121,7 +121,7 @@ private slots:
         WindowFixture& f = *fixture;
         f.write("work/a.txt", "a");
         f.showFolder(f.temp.file("work"));
-        f.click(f.find<QTreeWidget>("fileList"), "a.txt");
+        f.click(f.find<QTreeView>("fileList"), "a.txt");
         f.clickButton("addToStudio");
         f.action("actionEncryption")->trigger();
         QVERIFY(f.script.showed("Not set up partner."));
@@ -136,7 +136,7 @@ private slots:
         const std::string plain = f.write("work/a.txt", "a");
         f.write("work/b.txt.klx", "not really a container");
         f.showFolder(f.temp.file("work"));
-        auto* files = f.find<QTreeWidget>("fileList");
+        auto* files = f.find<QTreeView>("fileList");
         auto* up = f.find<QToolButton>("upFolder");
         QVERIFY(!up->isEnabled());
         f.doubleClick(files, "sub");
@@ -215,7 +215,7 @@ private slots:
             f.write(std::string("many/") + name, name);
         f.write("many/c.txt.klx", "an older output");
         f.showFolder(f.temp.file("many"));
-        auto* files = f.find<QTreeWidget>("fileList");
+        auto* files = f.find<QTreeView>("fileList");
         for (const char* name : {"a.txt", "b.txt", "c.txt"})
             f.click(files, name);
         f.clickButton("addToStudio");

@@ -88,7 +88,7 @@ private slots:
         WindowFixture& f = *fixture;
         const std::string file = f.write("up/plan.txt", "the plan");
         f.showFolder(f.temp.file("up"));
-        f.click(f.find<QTreeWidget>("fileList"), "plan.txt");
+        f.click(f.find<QTreeView>("fileList"), "plan.txt");
         f.clickButton("addToStudio");
         bool refused = false;
         whenModalShows<mvx::ui::CVelquinSendDlg>([&](mvx::ui::CVelquinSendDlg* dialog) {

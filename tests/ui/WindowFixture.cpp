@@ -81,26 +81,27 @@ void WindowFixture::showFolder(const std::string& folder)
     QTest::keyClick(selector->lineEdit(), Qt::Key_Return);
 }
 
-QTreeWidgetItem* WindowFixture::row(QTreeWidget* list, const QString& text) const
+QModelIndex WindowFixture::row(QAbstractItemView* list, const QString& text) const
 {
-    const auto found = list->findItems(text, Qt::MatchExactly, 0);
-    return found.isEmpty() ? nullptr : found.first();
+    const QAbstractItemModel* model = list->model();
+    const auto found = model->match(model->index(0, 0), Qt::DisplayRole, text, 1, Qt::MatchExactly);
+    return found.isEmpty() ? QModelIndex() : found.first();
 }
 
-void WindowFixture::click(QTreeWidget* list, const QString& text) const
+void WindowFixture::click(QAbstractItemView* list, const QString& text) const
 {
-    QTreeWidgetItem* item = row(list, text);
-    QVERIFY2(item, qPrintable(text));
-    list->scrollToItem(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, list->visualItemRect(item).center());
+    const QModelIndex item = row(list, text);
+    QVERIFY2(item.isValid(), qPrintable(text));
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, list->visualRect(item).center());
 }
 
-void WindowFixture::doubleClick(QTreeWidget* list, const QString& text) const
+void WindowFixture::doubleClick(QAbstractItemView* list, const QString& text) const
 {
-    QTreeWidgetItem* item = row(list, text);
-    QVERIFY2(item, qPrintable(text));
-    list->scrollToItem(item);
-    const QPoint at = list->visualItemRect(item).center();
+    const QModelIndex item = row(list, text);
+    QVERIFY2(item.isValid(), qPrintable(text));
+    list->scrollTo(item);
+    const QPoint at = list->visualRect(item).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }

@@ -56,9 +56,10 @@ public:
 
     // The folder selector's text, as a user types a path and presses Enter.
     void showFolder(const std::string& folder);
-    QTreeWidgetItem* row(QTreeWidget* list, const QString& text) const;
-    void click(QTreeWidget* list, const QString& text) const;
-    void doubleClick(QTreeWidget* list, const QString& text) const;
+    // The row whose first column shows text (invalid when none does).
+    QModelIndex row(QAbstractItemView* list, const QString& text) const;
+    void click(QAbstractItemView* list, const QString& text) const;
+    void doubleClick(QAbstractItemView* list, const QString& text) const;
     void clickButton(const char* name) const;
     // A user ticks a check box on its box, wherever the layout stretched it.
     static void tick(QCheckBox* box);
