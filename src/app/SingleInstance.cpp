@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -18,7 +19,9 @@ namespace mvx {
 
 namespace {
 
-constexpr char kShowRequest[] = "show\n";
+// "show\n", or "show TOKEN\n" with the second start's activation token.
+constexpr char kShowRequest[] = "show";
+constexpr size_t kMaxTokenLength = 255;
 constexpr int kAnswerWaitMs = 3000;
 constexpr int kPrivateNameTries = 8;
 
@@ -88,6 +91,51 @@ int openOwnSegment(const std::string& name, int flags)
                     (facts.st_mode & 077) != 0))
         closeFd(fd);
     return fd;
+}
+
+// Tokens are opaque words of printable ASCII; anything else would not fit
+// the request line.
+bool usableToken(const std::string& token)
+{
+    return !token.empty() && token.size() <= kMaxTokenLength &&
+           std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7f; });
+}
+
+std::string showRequest(const std::string& token)
+{
+    return std::string(kShowRequest) + (usableToken(token) ? " " + token : std::string()) + "\n";
+}
+
+// The request line, read until its line break within the answer's wait.
+std::optional<std::string> readRequest(int fd)
+{
+    std::string line;
+    char buffer[64];
+    while (line.find('\n') == std::string::npos && line.size() <= kMaxTokenLength + sizeof kShowRequest + 1) {
+        pollfd readable{fd, POLLIN, 0};
+        if (::poll(&readable, 1, kAnswerWaitMs) <= 0)
+            return std::nullopt;
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0)
+            return std::nullopt;
+        line.append(buffer, static_cast<size_t>(got));
+    }
+    const size_t end = line.find('\n');
+    if (end == std::string::npos)
+        return std::nullopt;
+    return line.substr(0, end);
+}
+
+// The token of a show request; nothing when the line is no such request.
+std::optional<std::string> tokenOfShowRequest(const std::string& line)
+{
+    if (line == kShowRequest)
+        return std::string();
+    const std::string prefix = std::string(kShowRequest) + " ";
+    if (line.rfind(prefix, 0) != 0)
+        return std::nullopt;
+    const std::string token = line.substr(prefix.size());
+    return usableToken(token) ? token : std::string();
 }
 
 } // namespace
@@ -211,7 +259,7 @@ std::string SingleInstance::sharedText() const
     return buffer;
 }
 
-bool SingleInstance::listen(std::function<void()> onShow)
+bool SingleInstance::listen(std::function<void(const std::string&)> onShow)
 {
     if (!first_ || listenFd_ >= 0)
         return false;
@@ -250,12 +298,10 @@ void SingleInstance::serve()
         int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
-        pollfd readable{client, POLLIN, 0};
-        char request[sizeof kShowRequest] = {};
-        if (peerIsThisUser(client) && ::poll(&readable, 1, kAnswerWaitMs) > 0 &&
-            ::read(client, request, sizeof request - 1) > 0 && std::strcmp(request, kShowRequest) == 0) {
+        const auto request = peerIsThisUser(client) ? readRequest(client) : std::nullopt;
+        if (const auto token = request ? tokenOfShowRequest(*request) : std::nullopt) {
             if (onShow_)
-                onShow_();
+                onShow_(*token);
             [[maybe_unused]] const ssize_t written = ::send(client, "ok\n", 3, MSG_NOSIGNAL);
         }
         closeFd(client);
@@ -276,8 +322,9 @@ void SingleInstance::stopListening()
         ::unlink(socketAddress_.c_str());
 }
 
-bool SingleInstance::askToShow() const
+bool SingleInstance::askToShow(const std::string& activationToken) const
 {
+    const std::string request = showRequest(activationToken);
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
@@ -286,8 +333,7 @@ bool SingleInstance::askToShow() const
     bool answered = false;
     // A socket another user put under this name hears nothing from us.
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 && peerIsThisUser(fd) &&
-        ::send(fd, kShowRequest, sizeof kShowRequest - 1, MSG_NOSIGNAL) ==
-            static_cast<ssize_t>(sizeof kShowRequest - 1)) {
+        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
         pollfd readable{fd, POLLIN, 0};
         char answer[4] = {};
         answered = ::poll(&readable, 1, kAnswerWaitMs) > 0 && ::read(fd, answer, 3) == 3;

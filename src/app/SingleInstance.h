@@ -39,10 +39,13 @@ public:
     // The segment's text (up to its first zero byte); empty without a segment.
     std::string sharedText() const;
     // First instance: answers requests on the socket from a listener thread;
-    // onShow runs on that thread.
-    bool listen(std::function<void()> onShow);
-    // Another instance runs: asks it to show its window. True when it answered.
-    bool askToShow() const;
+    // onShow runs on that thread with the activation token the second start
+    // handed over (empty when it had none).
+    bool listen(std::function<void(const std::string& activationToken)> onShow);
+    // Another instance runs: asks it to show its window, with the launcher's
+    // activation token (XDG_ACTIVATION_TOKEN) that lets a Wayland compositor
+    // raise it; a token that is not a plain word is left out. True when it answered.
+    bool askToShow(const std::string& activationToken = {}) const;
 
     // The segment's agreed name, the one in use, and the socket's address
     // (a path, or an abstract name starting with '@' when the folder's path is too long).
@@ -70,7 +73,7 @@ private:
     bool first_ = false;
     int listenFd_ = -1;
     int wakeFds_[2] = {-1, -1};
-    std::function<void()> onShow_;
+    std::function<void(const std::string&)> onShow_;
     std::thread listener_;
 };
 

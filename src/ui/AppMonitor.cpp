@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPointer>
 
 #include <csignal>
 #include <fcntl.h>
@@ -40,9 +41,14 @@ AppMonitor::AppMonitor(CTessaryApp& app, QtAppFrame& frame, const LoginSessionHi
     timer_.start(kTickMs);
     watchDesktop(hints);
     watchTerminationSignals();
-    if (CTessaryDlg* window = frame_.window())
+    if (CTessaryDlg* window = frame_.window()) {
         connect(window, &CTessaryDlg::optionsApplied, this,
                 [this](const OptionsChange& change) { app_.applyOptions(change); });
+        // The window may outlive the monitor.
+        window->setAboutDetails([monitor = QPointer<AppMonitor>(this)](const CMessageTable& table) {
+            return monitor ? monitor->desktop().describe(table) : std::string();
+        });
+    }
 }
 
 bool AppMonitor::eventFilter(QObject* watched, QEvent* event)
@@ -128,6 +134,7 @@ void AppMonitor::watchDesktop(const LoginSessionHints& hints)
     reports.sleepDelayReason = QString::fromStdString(app_.sleepDelayReason());
     desktop_ = std::make_unique<DesktopWatch>(std::move(reports), hints);
     app_.lockWatchStarted(desktop_->sessionFound());
+    desktop_->locks().reportLocksHeld();
 }
 
 // The folder is encrypted only after the batch in hand has stopped.

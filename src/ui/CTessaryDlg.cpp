@@ -803,8 +803,11 @@ void CTessaryDlg::help()
 
 void CTessaryDlg::about()
 {
-    session_.messenger().showCaptioned(Msg::AboutText, Msg::MenuAbout, MsgIcon::Information,
-                                       QCoreApplication::applicationVersion().toStdString());
+    std::string text =
+        session_.messenger().format(Msg::AboutText, QCoreApplication::applicationVersion().toStdString());
+    if (aboutDetails_)
+        text += "\n\n" + aboutDetails_(session_.table());
+    session_.messenger().showText(text, MsgIcon::Information, Msg::MenuAbout);
 }
 
 void CTessaryDlg::japanese() { session_.switchLanguage(CLanguage::kCommandJapanese); }

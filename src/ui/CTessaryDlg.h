@@ -26,6 +26,7 @@ class QTreeWidget;
 
 namespace mvx {
 class AppSession;
+class CMessageTable;
 class InPlaceOpenings;
 class IKeyDropHandler;
 class MailUsesHandOver;
@@ -93,6 +94,12 @@ public:
     // Stops a running batch and waits until it has ended.
     void stopBatch();
     CTessaryDialogMini* miniWindow() const { return mini_.get(); }
+    // Lines the about box shows below the version, in the language in use
+    // (the desktop sources the program follows); none when not set.
+    void setAboutDetails(std::function<std::string(const CMessageTable&)> details)
+    {
+        aboutDetails_ = std::move(details);
+    }
     // Switch to the mini window (Miniaturization, "Use Mini size Menu").
     void showMiniWindow();
     // Paths handed over on the command line, into the studio list.
@@ -209,6 +216,7 @@ private:
     std::unique_ptr<WindowAuthentication> authentication_;
     std::unique_ptr<KeyDropRegistration> keyDrops_;
     CKeyChainList* keyChainWindow_ = nullptr;
+    std::function<std::string(const CMessageTable&)> aboutDetails_;
 
     std::map<int, QAction*> actions_;
     std::map<int, QAction*> toolActions_;

@@ -80,6 +80,8 @@ DesktopIdleSources::DesktopIdleSources(const QString& sessionPath) : sessionPath
     add(QStringLiteral("X11 screen saver extension"), !onWayland() && x11_.seconds().has_value(),
         [this] { return x11_.seconds(); });
     add(kMutterIdle, registered(QDBusConnection::sessionBus(), kMutterIdle), mutterIdleSeconds);
+    wayland_ = WaylandIdleNotify::connect();
+    add(QStringLiteral("ext-idle-notify-v1"), wayland_ != nullptr, [this] { return wayland_->seconds(); });
     add(QStringLiteral("logind IdleHint"), !sessionPath_.isEmpty() && sessionProperty(sessionPath_, "IdleHint"),
         [this] { return logindIdleSeconds(sessionPath_); });
 }

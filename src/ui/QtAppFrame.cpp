@@ -4,6 +4,7 @@
 #include "ui/CKeygenWizard.h"
 #include "ui/CTessaryDialogMini.h"
 #include "ui/QtInteraction.h"
+#include "ui/WindowActivation.h"
 #include "workbench/KeyPairChoice.h"
 #include "workbench/WorkbenchCommands.h"
 
@@ -50,17 +51,15 @@ void QtAppFrame::addToStudio(const std::vector<std::string>& paths)
         studioPaths_.insert(studioPaths_.end(), paths.begin(), paths.end());
 }
 
-void QtAppFrame::bringToFront()
+void QtAppFrame::bringToFront(const std::string& activationToken)
 {
-    QMetaObject::invokeMethod(qApp, [this] {
+    QMetaObject::invokeMethod(qApp, [this, activationToken] {
         if (!window_)
             return;
         QWidget* shown = window_->miniWindow() && window_->miniWindow()->isVisible()
                              ? static_cast<QWidget*>(window_->miniWindow())
                              : static_cast<QWidget*>(window_.get());
-        shown->show();
-        shown->raise();
-        shown->activateWindow();
+        WindowActivation::bringForward(*shown, activationToken);
     });
 }
 

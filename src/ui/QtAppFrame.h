@@ -30,7 +30,7 @@ public:
     void reportOutdatedKeys() override;
     void showMainWindow() override;
     void showMiniWindow() override;
-    void bringToFront() override;
+    void bringToFront(const std::string& activationToken) override;
     void addToStudio(const std::vector<std::string>& paths) override;
     // -E, -D, -K run in the main window, -H and -T open the history and
     // forwarding windows; the main window closes when they are done.

@@ -23,6 +23,8 @@ const QString kSession = QStringLiteral("org.freedesktop.login1.Session");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString kFreedesktopSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString kGnomeSaver = QStringLiteral("org.gnome.ScreenSaver");
+// Some desktops offer it at the short path as well or only.
+const QStringList kFreedesktopSaverPaths = {QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("/ScreenSaver")};
 // A stuck service must not hold the window up.
 constexpr int kCallTimeoutMs = 2000;
 
@@ -54,6 +56,25 @@ QString sessionById(const QString& id)
 {
     const QString path = pathReply(call(kLogindPath, kManager, QStringLiteral("GetSession"), {id}));
     return !path.isEmpty() && !sessionId(path).isEmpty() ? path : QString();
+}
+
+bool sessionLocked(const QString& path)
+{
+    const QDBusMessage reply = call(path, kProperties, QStringLiteral("Get"), {kSession, QStringLiteral("LockedHint")});
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+}
+
+bool screenSaverActive(const QString& service, const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, service, QStringLiteral("GetActive"));
+        message.setAutoStartService(false);
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, kCallTimeoutMs);
+        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+            return reply.arguments().constFirst().toBool();
+    }
+    return false;
 }
 
 QString readFile(const QString& path)
@@ -111,8 +132,8 @@ void SessionLockSignals::connectScreenSavers()
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
-    // Some desktops send it from the short path as well; a repeat changes nothing.
-    for (const QString& path : {QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("/ScreenSaver")})
+    // A repeat from the second path changes nothing.
+    for (const QString& path : kFreedesktopSaverPaths)
         bus.connect(kFreedesktopSaver, path, kFreedesktopSaver, QStringLiteral("ActiveChanged"), this,
                     SLOT(freedesktopActiveChanged(bool)));
     bus.connect(kGnomeSaver, QStringLiteral("/org/gnome/ScreenSaver"), kGnomeSaver, QStringLiteral("ActiveChanged"),
@@ -130,6 +151,17 @@ QStringList SessionLockSignals::sourcesFound() const
     if (logindThere_)
         found << QStringLiteral("logind PrepareForSleep");
     return found + screenSaversThere_;
+}
+
+void SessionLockSignals::reportLocksHeld()
+{
+    if (!sessionPath_.isEmpty() && sessionLocked(sessionPath_))
+        report(LockSource::LogindLockedHint, true);
+    if (screenSaversThere_.contains(kFreedesktopSaver) && screenSaverActive(kFreedesktopSaver, kFreedesktopSaverPaths))
+        report(LockSource::FreedesktopScreenSaver, true);
+    if (screenSaversThere_.contains(kGnomeSaver) &&
+        screenSaverActive(kGnomeSaver, {QStringLiteral("/org/gnome/ScreenSaver")}))
+        report(LockSource::GnomeScreenSaver, true);
 }
 
 void SessionLockSignals::report(LockSource source, bool locked)

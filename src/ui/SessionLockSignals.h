@@ -41,6 +41,9 @@ public:
     const QString& sessionPath() const { return sessionPath_; }
     // The sources that were there at the start, for the user to see.
     QStringList sourcesFound() const;
+    // Reports the locks already there (a session locked before the program
+    // started): logind's LockedHint and each screen saver's GetActive.
+    void reportLocksHeld();
 
 private slots:
     void logindLock();

@@ -16,10 +16,23 @@
 #include "workbench/ProtectedFolder.h"
 #include "workbench/WorkbenchSession.h"
 
+#include <cstdlib>
 #include <unistd.h>
 #include <utility>
 
 namespace mvx {
+
+namespace {
+
+// What the launcher gave this start to raise a window with under Wayland:
+// handed to the running instance, whose window it is.
+std::string activationToken()
+{
+    const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
+    return token ? token : "";
+}
+
+} // namespace
 
 CTessaryApp::CTessaryApp(AppSession& session, IAppFrame& frame, std::string dataHome)
     : session_(session), frame_(frame),
@@ -80,11 +93,11 @@ bool CTessaryApp::claimInstance(const CommandLine& line, SingleInstance& instanc
         if (line.isShellRequest())
             return true;
         session_.messenger().show(Msg::AlreadyRunning, MsgIcon::Information);
-        instance.askToShow();
+        instance.askToShow(activationToken());
         return false;
     case SingleInstance::Claim::First: break;
     }
-    instance.listen([this] { frame_.bringToFront(); });
+    instance.listen([this](const std::string& token) { frame_.bringToFront(token); });
     return true;
 }
 

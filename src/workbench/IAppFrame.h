@@ -23,8 +23,9 @@ public:
     virtual void showMainWindow() = 0;
     // The mini window first; the main window follows when it ends with OK.
     virtual void showMiniWindow() = 0;
-    // A second plain start asked for the window. Called on another thread.
-    virtual void bringToFront() = 0;
+    // A second plain start asked for the window, with the activation token
+    // its launcher gave it (empty when none). Called on another thread.
+    virtual void bringToFront(const std::string& activationToken) = 0;
     // Paths for the studio list (a single path on the command line).
     virtual void addToStudio(const std::vector<std::string>& paths) = 0;
     // A file manager's request (-E -D -T -H -K -R) on the handed-over paths;

@@ -1,13 +1,16 @@
 // The protected folder against the real AppMonitor and CTessaryApp, with
 // logind, two screen savers and GNOME's idle monitor played by
-// python3-dbusmock on private buses.
+// python3-dbusmock on private buses, and a Wayland compositor's idle
+// notifier by a stand-in in the test.
 #include "MockBus.h"
 
 #include "ScriptedInteraction.h"
 #include "TempFolder.h"
+#include "WaylandMockCompositor.h"
 #include "app/Msg.h"
 #include "platform/MountPoller.h"
 #include "ui/AppMonitor.h"
+#include "ui/CTessaryDlg.h"
 #include "ui/QtAppFrame.h"
 #include "ui/QtInteraction.h"
 #include "ui/UiThreadInteraction.h"
@@ -23,6 +26,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -342,6 +346,52 @@ private slots:
         QTRY_VERIFY(onlyContainers());
     }
 
+    void aSessionLockedBeforeTheStartClosesTheFolder_data()
+    {
+        QTest::addColumn<int>("source");
+        QTest::newRow("logind LockedHint") << int(LockSource::LogindLockedHint);
+        QTest::newRow("org.freedesktop.ScreenSaver") << int(LockSource::FreedesktopScreenSaver);
+        QTest::newRow("org.gnome.ScreenSaver") << int(LockSource::GnomeScreenSaver);
+    }
+
+    void aSessionLockedBeforeTheStartClosesTheFolder()
+    {
+        QFETCH(int, source);
+        startLogind(Lookup::ByProcess);
+        std::function<void(bool)> lock = [this](bool locked) { setLockedHint(locked); };
+        if (source == int(LockSource::FreedesktopScreenSaver)) {
+            MockService& saver = freedesktopSaver();
+            lock = [&saver](bool locked) {
+                saver.addMethod(kFreedesktopSaver, "/org/freedesktop/ScreenSaver", kFreedesktopSaver, "GetActive",
+                                "", "b", locked ? "ret = True" : "ret = False");
+                if (!locked)
+                    saverActive(saver, false);
+            };
+        } else if (source == int(LockSource::GnomeScreenSaver)) {
+            MockService& saver = mock(MockService::Bus::Session, {"--template", "gnome_screensaver"}, kGnomeSaver);
+            lock = [&saver](bool locked) { gnomeActive(saver, locked); };
+        }
+        lock(true);
+        watch(Lookup::ByProcess);
+        QTRY_VERIFY(onlyContainers());
+        QVERIFY(questions().empty());
+        script_->answerYesNo(true);
+        lock(false);
+        QTRY_VERIFY(isPlain());
+        QCOMPARE(questions(), std::vector<std::string>{text(Msg::DecryptAgainAfterLock)});
+    }
+
+    void anUnlockedSessionStaysOpenAtTheStart()
+    {
+        startLogind(Lookup::ByProcess);
+        freedesktopSaver().addMethod(kFreedesktopSaver, "/org/freedesktop/ScreenSaver", kFreedesktopSaver,
+                                     "GetActive", "", "b", "ret = False");
+        mock(MockService::Bus::Session, {"--template", "gnome_screensaver"}, kGnomeSaver);
+        watch(Lookup::ByProcess);
+        QTest::qWait(500);
+        QVERIFY(isPlain());
+    }
+
     void theDesktopsIdleTimeCountsThroughMutterOrLogind()
     {
         startLogind(Lookup::ByProcess);
@@ -370,6 +420,42 @@ private slots:
         logind_->updateProperties(kLogind, sessionPath(session_id_), kSessionInterface,
                                   {{"IdleSinceHint", qulonglong(QDateTime::currentMSecsSinceEpoch()) * 1000}});
         QTRY_VERIFY(app_->idleTimer().secondsIdle() <= 1);
+    }
+
+    void theDesktopsIdleTimeCountsThroughTheWaylandIdleNotifier()
+    {
+        startLogind(Lookup::ByProcess);
+        WaylandMockCompositor compositor;
+        qputenv("WAYLAND_DISPLAY", QByteArray::fromStdString(compositor.socket()));
+        watch(Lookup::ByProcess);
+        qunsetenv("WAYLAND_DISPLAY");
+        const std::string sources = monitor_->desktop().describe(session_->table());
+        QVERIFY2(sources.find("Idle time from: ext-idle-notify-v1, logind IdleHint") == 0, sources.c_str());
+        // No input reaches the program, but the seat is in use.
+        QTest::qWait(3200);
+        QVERIFY(app_->idleTimer().secondsIdle() <= 1);
+
+        compositor.idled();
+        QTest::qWait(3200);
+        QVERIFY(app_->idleTimer().secondsIdle() >= 2);
+        compositor.resumed();
+        QTRY_VERIFY(app_->idleTimer().secondsIdle() <= 1);
+    }
+
+    void theAboutBoxNamesTheSourcesFound()
+    {
+        startLogind(Lookup::ByProcess);
+        mock(MockService::Bus::Session, {"--template", "gnome_screensaver"}, kGnomeSaver);
+        watch(Lookup::ByProcess);
+        QVERIFY(frame_->window());
+        frame_->window()->action(ui::CTessaryDlg::CmdAbout)->trigger();
+        const auto shown = script_->textsOf(ScriptedInteraction::Kind::Message);
+        QVERIFY(!shown.empty());
+        const std::string expected = session_->messenger().format(Msg::AboutText, std::string()) +
+                                     "\n\nIdle time from: logind IdleHint, this program's own windows\n"
+                                     "Screen locks from: logind /org/freedesktop/login1/session/c1 (Lock, "
+                                     "LockedHint), logind PrepareForSleep, org.gnome.ScreenSaver";
+        QCOMPARE(shown.back(), expected);
     }
 
     void versionNamesTheSourcesFound()

@@ -36,7 +36,7 @@ struct RecordingFrame : IAppFrame {
     void reportOutdatedKeys() override { calls.push_back("outdated"); }
     void showMainWindow() override { calls.push_back("main"); }
     void showMiniWindow() override { calls.push_back("mini"); }
-    void bringToFront() override { calls.push_back("front"); }
+    void bringToFront(const std::string&) override { calls.push_back("front"); }
     void addToStudio(const std::vector<std::string>& paths) override
     {
         studio.insert(studio.end(), paths.begin(), paths.end());

@@ -52,7 +52,7 @@ struct ProbeFrame : mvx::IAppFrame {
     void reportOutdatedKeys() override {}
     void showMainWindow() override { say("window"); }
     void showMiniWindow() override { say("window"); }
-    void bringToFront() override { say("front"); }
+    void bringToFront(const std::string& token) override { say(token.empty() ? "front" : "front " + token); }
     void addToStudio(const std::vector<std::string>& paths) override
     {
         for (const std::string& path : paths)

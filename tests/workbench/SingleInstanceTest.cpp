@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <grp.h>
+#include <mutex>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -120,6 +121,7 @@ std::string homeWithKeySet(const TempFolder& temp)
 
 TEST(SingleInstanceTest, ASecondPlainStartEndsAndBringsTheFirstForwardWhileSwitchesAreServedBesideIt)
 {
+    ::unsetenv("XDG_ACTIVATION_TOKEN");
     TempFolder temp;
     const std::string home = homeWithKeySet(temp);
     CMessageTable english;
@@ -133,6 +135,11 @@ TEST(SingleInstanceTest, ASecondPlainStartEndsAndBringsTheFirstForwardWhileSwitc
     EXPECT_EQ(second, "message: " + english.text(Msg::AlreadyRunning) + "\n");
     EXPECT_EQ(status, 0);
     EXPECT_EQ(first.line(), "front");
+    // Under Wayland the launcher's token goes along.
+    ::setenv("XDG_ACTIVATION_TOKEN", "launcher-token_1", 1);
+    Probe({home}).rest(status);
+    ::unsetenv("XDG_ACTIVATION_TOKEN");
+    EXPECT_EQ(first.line(), "front launcher-token_1");
 
     const std::string plain = temp.file("docs/a.txt");
     std::filesystem::create_directories(temp.file("docs"));
@@ -369,6 +376,35 @@ TEST(SingleInstanceTest, ASecondStartUsesNoSegmentOrSocketAnotherUserPutUnderThe
     EXPECT_EQ(squatter.status(), 1);
     ::close(lock);
     ::shm_unlink(agreed.c_str());
+}
+
+TEST(SingleInstanceTest, TheActivationTokenReachesTheRunningInstanceOnlyAsOnePlainWord)
+{
+    TempFolder temp;
+    SingleInstance first(temp.file("run/"));
+    std::filesystem::create_directories(temp.file("run"));
+    ASSERT_EQ(first.claim(), SingleInstance::Claim::First);
+    std::mutex lock;
+    std::vector<std::string> heard;
+    ASSERT_TRUE(first.listen([&](const std::string& token) {
+        std::lock_guard hold(lock);
+        heard.push_back(token);
+    }));
+    SingleInstance second(temp.file("run/"));
+    ASSERT_EQ(second.claim(), SingleInstance::Claim::Other);
+
+    const std::string longest(255, 't');
+    const std::vector<std::pair<std::string, std::string>> tokens = {
+        {"kwin-17_abc.DEF", "kwin-17_abc.DEF"}, {"", ""},           {"two words", ""},
+        {"line\nshow evil", ""},                {longest, longest}, {longest + "t", ""},
+    };
+    for (const auto& [given, handed] : tokens)
+        EXPECT_TRUE(second.askToShow(given)) << given;
+    std::vector<std::string> expected;
+    for (const auto& [given, handed] : tokens)
+        expected.push_back(handed);
+    std::lock_guard hold(lock);
+    EXPECT_EQ(heard, expected);
 }
 
 } // namespace
