@@ -12,4 +12,9 @@ namespace mvx::ui {
 QIcon candidateIcon(const CandidateList::Item& item);
 QIcon addressIcon(AddressRow::Kind kind);
 
+// The mini window's buttons: the desktop theme's icon where one fits, else
+// one drawn here, so the destination list and the barcode never look alike.
+enum class MiniIcon { Encrypt, Barcode, DestinationList, MainWindow };
+QIcon miniWindowIcon(MiniIcon kind);
+
 } // namespace mvx::ui

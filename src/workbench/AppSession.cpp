@@ -37,6 +37,9 @@ void AppSession::reload()
     auto loaded = store_.load();
     settings_ = loaded.settings;
     settingsFound_ = loaded.fileFound;
+    // A first start speaks the user's language; a file without the key keeps the default.
+    if (!settingsFound_)
+        settings_.languageSel = CLanguage::settingFromLocale();
     if (languageOverride_ == "en")
         language_.applySetting(CLanguage::kEnglish);
     else if (languageOverride_ == "ja")

@@ -43,10 +43,11 @@ QStringList rowTexts(const QTreeWidget* list, int row)
 void chooseAndAccept(QDialog* dialog, const std::vector<QString>& rows)
 {
     auto* list = dialog->findChild<QTreeWidget*>("choiceList");
+    // A plain click on the first row (it replaces a preselected one), Ctrl for the further ones.
     for (const QString& text : rows) {
         const auto found = list->findItems(text, Qt::MatchExactly, 0);
         QVERIFY2(!found.isEmpty(), qPrintable(text));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, text == rows.front() ? Qt::NoModifier : Qt::ControlModifier,
                           list->visualItemRect(found.first()).center());
     }
     QTest::mouseClick(dialog->findChild<QPushButton*>("ok"), Qt::LeftButton);
