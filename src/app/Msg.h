@@ -180,6 +180,9 @@ enum Id : int {
     EncryptedFilesFilter = 195, // Encrypted files(*.klx)|*.klx|
     ServiceSend = 196, // Send
     DecryptReceivedFiles = 197, // Decrypt Received Files
+    BrowseFolder = 198, // Browse...
+    FolderCouldNotBeMade = 199, // The folder could not be made:\n%s
+    FolderMadeOnOk = 200, // The folder is made when you press OK.
     DeleteThisFileQuestion = 205, // Delete this file,is this true?
     ReadOnlyCannotDelete = 206, // This file is read only,cannot delete.
     ProtectedFolderKeptEncrypted = 207, // The own key material cannot be read, so the protected folder stays encrypted:\n%s

@@ -457,7 +457,7 @@ void CTessaryDlg::relabel()
     action(CmdHelpIndex)->setShortcut(QKeySequence::HelpContents);
     // The menu's own Ctrl+X (a text field with focus keeps it for Cut) and the desktop's Quit.
     QAction* exit = action(CmdExit);
-    exit->setShortcuts({exit->shortcut(), QKeySequence(QKeySequence::Quit)});
+    exit->setShortcuts({exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q)});
     action(session_.language().isEnglish() ? CmdEnglish : CmdJapanese)->setChecked(true);
     for (const auto& label : kToolbarLabels)
         toolActions_[label.command]->setText(t(label.slot));

@@ -147,6 +147,41 @@ private slots:
         QVERIFY(f.script.showed(f.session->messenger().format(mvx::Msg::MailProgramFailed, keyFolder)));
     }
 
+    // OK with no container chosen says so and leaves the selector open for
+    // the choice; a single container is chosen already.
+    void forwardingSelectorStaysOpenUntilAContainerIsChosen()
+    {
+        WindowFixture& f = *fixture;
+        makeContainer("work/e.txt");
+        makeContainer("work/f.txt");
+        addToStudio({"e.txt.klx", "f.txt.klx"});
+        const std::string missing = f.session->messenger().text(mvx::Msg::NoKlxSelected);
+        bool stayedOpen = false;
+        whenModalShows<mvx::ui::CTransportKlxSelDlg>([&](mvx::ui::CTransportKlxSelDlg* selector) {
+            QTest::mouseClick(selector->findChild<QPushButton*>("ok"), Qt::LeftButton);
+            QVERIFY(f.script.showed(missing));
+            stayedOpen = selector->isVisible();
+            QTest::mouseClick(selector->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+        });
+        f.action("actionForwardFile")->trigger();
+        QVERIFY(stayedOpen);
+
+        f.script.clear();
+        f.clickButton("clearStudio");
+        addToStudio({"e.txt.klx"});
+        bool addressesAsked = false;
+        whenModalShows<mvx::ui::CTransportKlxSelDlg>([&](mvx::ui::CTransportKlxSelDlg* selector) {
+            whenModalShows<mvx::ui::CKlxSetAdrsViewDlg>([&](mvx::ui::CKlxSetAdrsViewDlg* addresses) {
+                addressesAsked = true;
+                addresses->reject();
+            });
+            QTest::mouseClick(selector->findChild<QPushButton*>("ok"), Qt::LeftButton);
+        });
+        f.action("actionForwardFile")->trigger();
+        QVERIFY(addressesAsked);
+        QVERIFY(!f.script.showed(missing));
+    }
+
     // A container double-clicked in the file pane opens in its program; the
     // window keeps working, a second open of it is refused meanwhile, and
     // the viewer then shows the "viewed" event.
