@@ -148,7 +148,7 @@ int main(int argc, char** argv)
 
     mvx::ui::QtInteraction dialogs;
     mvx::ui::UiThreadInteraction interaction(dialogs);
-    mvx::AppSession session(interaction, std::string());
+    mvx::AppSession session(interaction, std::string(), std::string(), true);
     dialogs.setTable(&session.table());
     // Before any window: Qt's dialogs and calendars follow "LanguageSel" from the first question on.
     mvx::ui::QtTranslations qtTexts(session.language());

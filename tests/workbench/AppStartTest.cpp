@@ -574,7 +574,7 @@ TEST(FirstStartLanguageTest, TheLocaleChoosesOnlyWhileNoSettingsFileExists)
         }
         ::setenv("LC_ALL", c.lcAll, 1);
         ::setenv("LANG", c.lang, 1);
-        AppSession session(ui, temp.file("home"));
+        AppSession session(ui, temp.file("home"), {}, true);
         EXPECT_EQ(session.settings().languageSel, c.expected) << c.lcAll << " / " << c.lang;
         EXPECT_EQ(session.language().code(), c.expected) << c.lcAll << " / " << c.lang;
     }
