@@ -1,8 +1,24 @@
 #include "app/CLanguage.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace mvx {
+
+std::string CLanguage::settingFromLocaleName(const std::string& localeName)
+{
+    return localeName.rfind("ja", 0) == 0 ? kJapanese : kEnglish;
+}
+
+std::string CLanguage::settingFromLocale()
+{
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value && *value)
+            return settingFromLocaleName(value);
+    }
+    return kEnglish;
+}
 
 void CLanguage::applySetting(const std::string& languageSel)
 {

@@ -29,6 +29,12 @@ public:
 
     explicit CLanguage(CMessageTable& table) : table_(table) {}
 
+    // "LanguageSel" of a first start (no settings file yet): the user's
+    // locale, LC_ALL before LC_MESSAGES before LANG; "ja..." is "JP", any
+    // other or none "EN".
+    static std::string settingFromLocale();
+    static std::string settingFromLocaleName(const std::string& localeName);
+
     // Start: the fill for the setting "LanguageSel". "EN" fills English;
     // "JP" and any other value fill Japanese. Registered windows relabel.
     void applySetting(const std::string& languageSel);

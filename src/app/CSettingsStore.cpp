@@ -68,6 +68,9 @@ Settings CSettingsStore::read(const CIniFile& ini)
     s.stopDlg = num("StopDlg", d.stopDlg);
     s.autoEncComplusion = num("AutoEncComplusion", d.autoEncComplusion);
     s.serviceUrl = str("ServiceURL", kDefaultServiceUrl);
+    s.mainWindowGeometry = ini.getString(kWindowSection, "MainWindowGeometry", {});
+    s.mainWindowSplitters = ini.getString(kWindowSection, "MainWindowSplitters", {});
+    s.mainWindowRightSplitter = ini.getString(kWindowSection, "MainWindowRightSplitter", {});
     return s;
 }
 
@@ -101,6 +104,13 @@ void CSettingsStore::write(CIniFile& ini, const Settings& s)
     num("UseTimer", s.useTimer);
     num("TimeForTimer", s.timeForTimer);
     num("AutoEncComplusion", s.autoEncComplusion);
+    // After the fixed keys, in a section of its own, and only once there is something to keep.
+    const std::pair<const char*, const std::string*> window[] = {{"MainWindowGeometry", &s.mainWindowGeometry},
+                                                                 {"MainWindowSplitters", &s.mainWindowSplitters},
+                                                                 {"MainWindowRightSplitter", &s.mainWindowRightSplitter}};
+    for (const auto& [key, value] : window)
+        if (!value->empty())
+            ini.setString(kWindowSection, key, *value);
 }
 
 bool CSettingsStore::save(const Settings& settings) const

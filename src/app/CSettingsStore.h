@@ -13,6 +13,7 @@ class CSettingsStore {
 public:
     static constexpr const char* kFileName = "Values.dat";
     static constexpr const char* kSection = "KLX";
+    static constexpr const char* kWindowSection = "Window";
     static constexpr const char* kDefaultServiceUrl = "https://velquin.example/";
 
     // programFolder ends with "/".

@@ -38,7 +38,11 @@ std::string FileFilter::desktopFilter() const
             patternText += ' ';
         patternText += pattern == "*.*" ? "*" : pattern;
     }
-    // The description keeps its own "(*.ext)"; the dialog reads the last parentheses.
+    // A description that ends in its own "(*.ext)" shows it once: the dialog
+    // reads the patterns from the last parentheses, so they are put there.
+    const size_t open = description.rfind('(');
+    if (!description.empty() && description.back() == ')' && open != std::string::npos)
+        return description.substr(0, open + 1) + patternText + ")";
     return description + " (" + patternText + ")";
 }
 

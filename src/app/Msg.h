@@ -180,11 +180,14 @@ enum Id : int {
     EncryptedFilesFilter = 195, // Encrypted files(*.klx)|*.klx|
     ServiceSend = 196, // Send
     DecryptReceivedFiles = 197, // Decrypt Received Files
+    BrowseFolder = 198, // Browse...
+    FolderCouldNotBeMade = 199, // The folder could not be made:\n%s
     DeleteThisFileQuestion = 205, // Delete this file,is this true?
     ReadOnlyCannotDelete = 206, // This file is read only,cannot delete.
     ProtectedFolderKeptEncrypted = 207, // The own key material cannot be read, so the protected folder stays encrypted:\n%s
     ProtectedFolderLeftPlain = 208, // The protected folder could not be encrypted: the own key material is missing.\n%s
     DecryptAgainAfterLock = 209, // The protected folder was encrypted while the session was locked.\nDecrypt it again?
+    FolderMadeOnOk = 210, // The folder is made when you press OK.
     Cancel = 220, // Cancel
     Ok = 221, // OK
     Close = 222, // Close

@@ -36,6 +36,12 @@ struct Settings {
     int autoEncComplusion = 0;    // "AutoEncComplusion"
     std::string serviceUrl;       // "ServiceURL": base address of the web service; read, never written
 
+    // Section "Window": where the main window was left, written once it has
+    // been shown and closed (each empty until then, and then not written).
+    std::string mainWindowGeometry;       // "MainWindowGeometry": the window's geometry, base64
+    std::string mainWindowSplitters;      // "MainWindowSplitters": the file pane's splitter state, base64
+    std::string mainWindowRightSplitter;  // "MainWindowRightSplitter": studio / destinations splitter, base64
+
     // Derived at load; the key names are written back from these paths.
     std::string ownPublicKeyPath;   // key-pair root + "PublicKeyName"
     std::string ownPrivateKeyPath;  // key-pair root + "PrivateKeyName"

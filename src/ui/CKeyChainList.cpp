@@ -435,6 +435,13 @@ void CKeyChainList::mailKeyFiles()
     mail_.send(draft);
 }
 
+void CKeyChainList::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!view_.folder.empty())
+        showFolder(view_.folder);
+}
+
 void CKeyChainList::dragEnterEvent(QDragEnterEvent* event)
 {
     if (!StudioListWidget::localPaths(event->mimeData()).isEmpty())

@@ -58,6 +58,8 @@ public:
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Shown again (restored, or after a batch ran while it was hidden): the times are read again.
+    void showEvent(QShowEvent* event) override;
 
 private:
     enum RowKind { ParentRow = 0, FolderRow = 1, EntryRow = 2 };

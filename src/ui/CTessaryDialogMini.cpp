@@ -3,6 +3,7 @@
 #include "app/Msg.h"
 #include "ui/CTessaryDlg.h"
 #include "ui/StudioListWidget.h"
+#include "ui/WindowIcons.h"
 #include "workbench/AppSession.h"
 #include "workbench/MiniWindowPlacement.h"
 #include "workbench/WorkbenchCommands.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 
 namespace mvx::ui {
@@ -26,23 +28,23 @@ namespace {
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
 
-QPushButton* iconButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon)
+QPushButton* iconButton(QWidget* parent, const char* name, MiniIcon icon)
 {
     auto* button = new QPushButton(parent);
     button->setObjectName(name);
-    button->setIcon(parent->style()->standardIcon(icon));
+    button->setIcon(miniWindowIcon(icon));
     button->setIconSize(QSize(32, 32));
-    button->setMinimumSize(64, 56);
+    button->setMinimumHeight(48);
     return button;
 }
 
 } // namespace
 
 CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWindow)
-    : session_(session), main_(mainWindow), encrypt_(iconButton(this, "miniEncrypt", QStyle::SP_DialogSaveButton)),
-      qrCode_(iconButton(this, "miniQrCode", QStyle::SP_FileDialogContentsView)),
-      keyChainList_(iconButton(this, "miniKeyChainList", QStyle::SP_FileDialogListView)),
-      return_(iconButton(this, "miniReturn", QStyle::SP_TitleBarMaxButton)), login_(new QPushButton(this)),
+    : session_(session), main_(mainWindow), encrypt_(iconButton(this, "miniEncrypt", MiniIcon::Encrypt)),
+      qrCode_(iconButton(this, "miniQrCode", MiniIcon::Barcode)),
+      keyChainList_(iconButton(this, "miniKeyChainList", MiniIcon::DestinationList)),
+      return_(iconButton(this, "miniReturn", MiniIcon::MainWindow)), login_(new QPushButton(this)),
       keyName_(new QLineEdit(this)), menu_(new QToolButton(this))
 {
     setObjectName("CTessaryDialogMini");
@@ -76,7 +78,6 @@ CTessaryDialogMini::CTessaryDialogMini(AppSession& session, CTessaryDlg& mainWin
 
     session_.language().addObserver(this);
     relabel();
-    setFixedSize(sizeHint());
 }
 
 CTessaryDialogMini::~CTessaryDialogMini() { session_.language().removeObserver(this); }
@@ -89,13 +90,17 @@ void CTessaryDialogMini::relabel()
     qrCode_->setToolTip(t(Msg::ToolBarcode));
     keyChainList_->setToolTip(t(Msg::ToolKeyChainList));
     return_->setToolTip(t(Msg::ReturnToMainWindow));
-    for (QPushButton* button : {encrypt_, qrCode_, keyChainList_, return_})
+    // Each icon has its short text beside it.
+    for (QPushButton* button : {encrypt_, qrCode_, keyChainList_, return_}) {
+        button->setText(button->toolTip());
         button->setAccessibleName(button->toolTip());
+    }
     login_->setText(t(Msg::LoginButton));
     menu_->setText(t(Msg::MenuMain));
     const CKeyManager& keys = session_.keys();
     keyName_->setText(keys.hasOwnKeySet() ? QFileInfo(q(keys.ownPublicKeyPath())).fileName()
                                           : t(Msg::NoKeyFiles));
+    setFixedSize(sizeHint());
 }
 
 bool CTessaryDialogMini::eventFilter(QObject* watched, QEvent* event)
@@ -109,16 +114,39 @@ bool CTessaryDialogMini::eventFilter(QObject* watched, QEvent* event)
 
 void CTessaryDialogMini::showPlaced()
 {
+    setWindowFlag(Qt::WindowStaysOnTopHint, session_.settings().smallMenuTopmost != 0);
+    placeByFrame();
+    show();
+    raise();
+    // A window manager adds its frame only once the window is shown: placed
+    // again when the frame is known.
+    placedFrame_ = QSize();
+    placeByFrame();
+    QTimer::singleShot(100, this, &CTessaryDialogMini::placeByFrame);
+}
+
+// The frame (title bar and borders) inside the available screen area, where
+// "SmallMenuPosition" puts it.
+void CTessaryDialogMini::placeByFrame()
+{
+    const QSize frame = isVisible() ? frameGeometry().size() : sizeHint();
+    if (frame == placedFrame_)
+        return;
+    placedFrame_ = frame;
     const Settings& settings = session_.settings();
-    setWindowFlag(Qt::WindowStaysOnTopHint, settings.smallMenuTopmost != 0);
     const QRect area = (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
-    const QSize frame = frameSize().isValid() && isVisible() ? frameSize() : sizeHint();
     const auto place = MiniWindowPlacement::place(
         settings.smallMenuPosition, {area.x(), area.y(), area.width(), area.height()}, frame.width(), frame.height(),
         {settings.smallMenuPositionX, settings.smallMenuPositionY});
     move(place.x, place.y);
-    show();
-    raise();
+}
+
+void CTessaryDialogMini::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    // The window manager framing the window moves it; the user's moves keep the frame's size.
+    if (isVisible() && placedFrame_.isValid() && frameGeometry().size() != placedFrame_)
+        placeByFrame();
 }
 
 void CTessaryDialogMini::encrypt()

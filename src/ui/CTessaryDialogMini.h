@@ -37,10 +37,12 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void done(int result) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void encrypt();
     void returnToMainWindow();
+    void placeByFrame();
 
     AppSession& session_;
     CTessaryDlg& main_;
@@ -51,6 +53,7 @@ private:
     QPushButton* login_;
     QLineEdit* keyName_;
     QToolButton* menu_;
+    QSize placedFrame_;  // the frame size the window was last placed for
 };
 
 } // namespace mvx::ui

@@ -134,6 +134,7 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     filePane_->list()->addActions({action(CmdEncryptSelected), action(CmdDecryptSelected), action(CmdDeleteSelected),
                                    action(CmdChooseKeyPair)});
     auto* right = new QSplitter(Qt::Vertical, splitter);
+    rightPanes_ = right;
     right->addWidget(buildStudioPane());
     right->addWidget(buildDestinationPane());
     splitter->setStretchFactor(0, 2);
@@ -162,6 +163,9 @@ CTessaryDlg::CTessaryDlg(AppSession& session, QWidget* parent)
     showCandidates();
     setMinimumSize(720, 480);
     resize(1100, 720);
+    restoreLayout();
+    // Focus starts in the file list, not in the folder field that would take Ctrl+X.
+    filePane_->list()->setFocus();
 }
 
 // The batch plumbing and the destination list over the session's key set;
@@ -451,6 +455,9 @@ void CTessaryDlg::relabel()
     for (const auto& [command, slot] : kExtraCommandSlots)
         setMenuText(action(command), session_.messenger().text(slot));
     action(CmdHelpIndex)->setShortcut(QKeySequence::HelpContents);
+    // The menu's own Ctrl+X (a text field with focus keeps it for Cut) and the desktop's Quit.
+    QAction* exit = action(CmdExit);
+    exit->setShortcuts({exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q)});
     action(session_.language().isEnglish() ? CmdEnglish : CmdJapanese)->setChecked(true);
     for (const auto& label : kToolbarLabels)
         toolActions_[label.command]->setText(t(label.slot));
@@ -766,7 +773,8 @@ void CTessaryDlg::showFileLogs(const std::vector<std::string>& files)
     const CMessageTable& table = session_.table();
     HistoryViewer viewer(session_.messenger(), session_.keys().ownPublicKeyPath(), session_.keys().ownPrivateKeyPath(),
                          [this, &table](const std::vector<ContainerRow>& rows) {
-                             return CHistoryFileSelector(table, rows, this).choose();
+                             CHistoryFileSelector selector(table, rows, this);
+                             return chooseContainer(selector);
                          });
     if (const auto view = viewer.run(files))
         CKlxHistoryViewDlg(table, *view, this).exec();
@@ -779,7 +787,10 @@ void CTessaryDlg::forwardFiles(const std::vector<std::string>& files)
     const CMessageTable& table = session_.table();
     ForwardFile forward(
         session_.messenger(), session_.keys().ownPublicKeyPath(), session_.keys().ownPrivateKeyPath(),
-        [this, &table](const std::vector<ContainerRow>& rows) { return CTransportKlxSelDlg(table, rows, this).choose(); },
+        [this, &table](const std::vector<ContainerRow>& rows) {
+            CTransportKlxSelDlg selector(table, rows, this);
+            return chooseContainer(selector);
+        },
         [this, &table](const std::vector<CArchiveHistoryMan::NameEntry>& addresses) {
             return CKlxSetAdrsViewDlg(table, addresses, this).choose();
         },
@@ -788,6 +799,12 @@ void CTessaryDlg::forwardFiles(const std::vector<std::string>& files)
         return;
     workbench_->studio().clear();
     showStudio();
+}
+
+ContainerChoice CTessaryDlg::chooseContainer(ContainerSelector& selector)
+{
+    selector.whenNothingChosen([this] { session_.messenger().show(Msg::NoKlxSelected, MsgIcon::Exclamation); });
+    return selector.choose();
 }
 
 void CTessaryDlg::help()
@@ -909,6 +926,7 @@ void CTessaryDlg::showMiniWindow()
     if (batchRunning())
         return;
     session_.settings().useSmallMenu = 1;
+    rememberLayout();
     hide();
     session_.saveSettings();
     if (!mini_) {
@@ -928,6 +946,29 @@ void CTessaryDlg::miniWindowClosed()
     session_.saveSettings();
 }
 
+void CTessaryDlg::restoreLayout()
+{
+    const Settings& settings = session_.settings();
+    const auto bytes = [](const std::string& text) { return QByteArray::fromBase64(QByteArray::fromStdString(text)); };
+    // restoreGeometry moves a window left on a screen no longer there back onto one.
+    if (!settings.mainWindowGeometry.empty())
+        restoreGeometry(bytes(settings.mainWindowGeometry));
+    if (!settings.mainWindowSplitters.empty())
+        panes_->restoreState(bytes(settings.mainWindowSplitters));
+    if (!settings.mainWindowRightSplitter.empty())
+        rightPanes_->restoreState(bytes(settings.mainWindowRightSplitter));
+}
+
+void CTessaryDlg::rememberLayout()
+{
+    if (!isVisible())
+        return;
+    Settings& settings = session_.settings();
+    settings.mainWindowGeometry = saveGeometry().toBase64().toStdString();
+    settings.mainWindowSplitters = panes_->saveState().toBase64().toStdString();
+    settings.mainWindowRightSplitter = rightPanes_->saveState().toBase64().toStdString();
+}
+
 void CTessaryDlg::stopBatch()
 {
     runner_->stop();
@@ -937,6 +978,7 @@ void CTessaryDlg::stopBatch()
 void CTessaryDlg::closeEvent(QCloseEvent* event)
 {
     stopBatch();
+    rememberLayout();
     session_.saveSettings();
     event->accept();
     emit closed();

@@ -5,6 +5,7 @@
 #include "keys/StrayKeys.h"
 #include "workbench/AddressList.h"
 #include "workbench/CandidateList.h"
+#include "workbench/ContainerChoice.h"
 #include "workbench/ServiceAction.h"
 #include "workbench/ServiceSendForm.h"
 #include "workbench/OptionsApply.h"
@@ -21,6 +22,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class QToolBar;
 class QTreeWidget;
 
@@ -37,6 +39,7 @@ namespace mvx::ui {
 class BatchProgressBridge;
 class BatchRunner;
 class CKeyChainList;
+class ContainerSelector;
 class KeyDropRegistration;
 class WindowAuthentication;
 class CTessaryDialogMini;
@@ -183,6 +186,8 @@ private:
     void decryptReceived();
     void showStudioFileLogs();
     void forwardStudioFiles();
+    // The selector stays open, with a message, until a container is chosen or it is cancelled.
+    ContainerChoice chooseContainer(ContainerSelector& selector);
     std::vector<std::string> studioFiles();
     // Asks the password and runs the request; true (and its message shown) when it succeeded.
     bool runServiceRequest(ServiceAction::Request request, int doneSlot);
@@ -199,6 +204,9 @@ private:
     void candidateActivated(int row);
     void refreshPanes();
     void miniWindowClosed();
+    // The size, place and splitters the window was left with, kept in the settings.
+    void restoreLayout();
+    void rememberLayout();
 
     AppSession& session_;
     std::unique_ptr<WorkbenchSession> workbench_;
@@ -244,7 +252,8 @@ private:
     QLabel* keyNameLabel_ = nullptr;
     QLineEdit* keyName_ = nullptr;
     QPushButton* chooseKeyPair_ = nullptr;
-    QWidget* panes_ = nullptr;
+    QSplitter* panes_ = nullptr;
+    QSplitter* rightPanes_ = nullptr;
 };
 
 } // namespace mvx::ui

@@ -1,5 +1,7 @@
 #include "ui/ContainerSelector.h"
 
+#include <QTreeWidget>
+
 namespace mvx::ui {
 
 ContainerSelector::ContainerSelector(const CMessageTable& table, Labels labels, const std::vector<ContainerRow>& rows,
@@ -10,6 +12,18 @@ ContainerSelector::ContainerSelector(const CMessageTable& table, Labels labels, 
     for (const ContainerRow& row : rows)
         shown.push_back({QString::fromStdString(row.fileName), QString::fromStdString(row.date)});
     setRows(shown);
+    // A single container is the one meant.
+    if (rows.size() == 1)
+        list()->setCurrentIndex(list()->model()->index(0, 0));
+}
+
+void ContainerSelector::accept()
+{
+    if (chosenRows().empty() && nothingChosen_) {
+        nothingChosen_();
+        return;
+    }
+    ListChoiceDialog::accept();
 }
 
 ContainerChoice ContainerSelector::choose()

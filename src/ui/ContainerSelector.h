@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "ui/ListChoiceDialog.h"
 #include "workbench/ContainerChoice.h"
 
@@ -14,6 +16,14 @@ public:
 
     // Shows the dialog and returns what the user did.
     ContainerChoice choose();
+    // Runs when the accepting button is pressed with no row chosen; the
+    // dialog then stays open for the choice.
+    void whenNothingChosen(std::function<void()> tell) { nothingChosen_ = std::move(tell); }
+
+    void accept() override;
+
+private:
+    std::function<void()> nothingChosen_;
 };
 
 } // namespace mvx::ui

@@ -3,7 +3,9 @@
 #include "app/CMessageTable.h"
 #include "app/FileFilter.h"
 #include "app/Msg.h"
+#include "ui/FolderPromptDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -46,6 +48,17 @@ QString QtInteraction::label(int slot, const char* fallback) const
     return table_ ? q(table_->text(slot)) : QString::fromLatin1(fallback);
 }
 
+// Over the window the user is in (a destination list opened from the main
+// window, say), so the dialog is stacked and painted above it; the main
+// window when the program has none active.
+QWidget* QtInteraction::shownOver() const
+{
+    for (QWidget* candidate : {QApplication::activeModalWidget(), QApplication::activeWindow()})
+        if (candidate && candidate->isVisible())
+            return candidate;
+    return parent_;
+}
+
 QString QtInteraction::captionOr(const std::string& caption) const
 {
     return caption.empty() ? label(Msg::AppCaption, "MORVANEX") : q(caption);
@@ -54,7 +67,7 @@ QString QtInteraction::captionOr(const std::string& caption) const
 int QtInteraction::ask(const std::string& text, MsgIcon icon, const std::string& caption, int buttons,
                        int defaultButton)
 {
-    QMessageBox box(boxIcon(icon), captionOr(caption), q(text), QMessageBox::StandardButtons(buttons), parent_);
+    QMessageBox box(boxIcon(icon), captionOr(caption), q(text), QMessageBox::StandardButtons(buttons), shownOver());
     box.setObjectName("messageBox");
     box.setDefaultButton(static_cast<QMessageBox::StandardButton>(defaultButton));
     if (box.button(QMessageBox::Yes))
@@ -86,7 +99,7 @@ bool QtInteraction::askOkCancel(const std::string& text, MsgIcon icon, const std
 int QtInteraction::continueConfirm(const std::string& caption, const std::string& text,
                                    const std::array<std::string, 4>& buttons)
 {
-    QMessageBox box(QMessageBox::Question, captionOr(caption), q(text), QMessageBox::NoButton, parent_);
+    QMessageBox box(QMessageBox::Question, captionOr(caption), q(text), QMessageBox::NoButton, shownOver());
     box.setObjectName("continueConfirm");
     std::array<QPushButton*, 4> pushButtons{};
     const std::array<QMessageBox::ButtonRole, 4> roles = {QMessageBox::YesRole, QMessageBox::AcceptRole,
@@ -105,7 +118,7 @@ int QtInteraction::continueConfirm(const std::string& caption, const std::string
 bool QtInteraction::noticeWithSilence(const std::string& caption, const std::string& text,
                                       const std::string& checkBoxText)
 {
-    QMessageBox box(QMessageBox::Information, captionOr(caption), q(text), QMessageBox::Ok, parent_);
+    QMessageBox box(QMessageBox::Information, captionOr(caption), q(text), QMessageBox::Ok, shownOver());
     box.setObjectName("notice");
     auto* silence = new QCheckBox(q(checkBoxText), &box);
     silence->setObjectName("doNotShowAgain");
@@ -121,7 +134,7 @@ std::vector<std::string> QtInteraction::chooseFiles(const std::string& title, co
 
 std::optional<std::string> QtInteraction::chooseFolder(const std::string& title, const std::string& startFolder)
 {
-    return chosenPath(QFileDialog::getExistingDirectory(parent_, q(title), q(startFolder)));
+    return chosenPath(QFileDialog::getExistingDirectory(shownOver(), q(title), q(startFolder)));
 }
 
 std::optional<std::string> QtInteraction::chooseSavePath(const std::string& title, const std::string& suggestedPath)
@@ -139,7 +152,7 @@ std::vector<std::string> QtInteraction::chooseFilesFiltered(const std::string& t
                                                             const std::string& filter)
 {
     std::vector<std::string> files;
-    for (const QString& path : QFileDialog::getOpenFileNames(parent_, q(title), q(startFolder), qtFilters(filter)))
+    for (const QString& path : QFileDialog::getOpenFileNames(shownOver(), q(title), q(startFolder), qtFilters(filter)))
         files.push_back(path.toStdString());
     return files;
 }
@@ -147,9 +160,7 @@ std::vector<std::string> QtInteraction::chooseFilesFiltered(const std::string& t
 std::optional<std::string> QtInteraction::chooseFolderPrompted(const std::string& title, const std::string& prompt,
                                                                const std::string& startFolder)
 {
-    // Desktop folder choosers have no prompt line; the prompt goes into the title.
-    const std::string shown = prompt.empty() ? title : title + " - " + prompt;
-    return chooseFolder(shown, startFolder);
+    return FolderPromptDialog(table_, q(title), q(prompt), q(startFolder), shownOver()).choose();
 }
 
 std::optional<std::string> QtInteraction::chooseSavePathFiltered(const std::string& title,
@@ -157,7 +168,7 @@ std::optional<std::string> QtInteraction::chooseSavePathFiltered(const std::stri
                                                                  const std::string& filter)
 {
     // The callers ask their own overwrite question through this interface.
-    return chosenPath(QFileDialog::getSaveFileName(parent_, q(title), q(suggestedPath), qtFilters(filter), nullptr,
+    return chosenPath(QFileDialog::getSaveFileName(shownOver(), q(title), q(suggestedPath), qtFilters(filter), nullptr,
                                                    QFileDialog::DontConfirmOverwrite));
 }
 

@@ -53,6 +53,7 @@ private:
     int ask(const std::string& text, MsgIcon icon, const std::string& caption, int buttons, int defaultButton);
 
     QString label(int slot, const char* fallback) const;
+    QWidget* shownOver() const;
 
     const CMessageTable* table_ = nullptr;
     QWidget* parent_ = nullptr;

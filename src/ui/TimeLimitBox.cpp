@@ -5,6 +5,7 @@
 #include "workbench/CKeyListSel.h"
 
 #include <QCalendarWidget>
+#include <QLocale>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -77,6 +78,7 @@ void TimeLimitBox::relabel(const CMessageTable& table, int switchSlot, int direc
     afterEncryption_->setText(q(Msg::TimeLimitAfterEncryption));
     afterFirstDecryption_->setText(q(Msg::TimeLimitAfterFirstDecryption));
     direct_->setText(q(directSlot));
+    calendar_->setLocale(QLocale());  // the interface language's, set when it was switched
     number_->setPlaceholderText(q(Msg::EnterNumber1To99));
     number_->setToolTip(q(Msg::EnterNumber1To99));
     const int chosen = unit_->currentIndex();

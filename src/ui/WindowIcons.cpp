@@ -4,7 +4,9 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
 
+#include <iterator>
 #include <map>
 
 namespace mvx::ui {
@@ -64,6 +66,57 @@ MadeIcons& madeIcons()
     return *made;
 }
 
+constexpr int kDrawnSize = 32;
+
+QPixmap blankPixmap()
+{
+    QPixmap pixmap(kDrawnSize, kDrawnSize);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+// Bars of a linear barcode on a white label.
+QIcon drawnBarcode()
+{
+    QPixmap pixmap = blankPixmap();
+    QPainter painter(&pixmap);
+    painter.fillRect(2, 6, 28, 20, Qt::white);
+    painter.setPen(QPen(Qt::darkGray, 1));
+    painter.drawRect(2, 6, 27, 19);
+    const int widths[] = {2, 1, 1, 3, 1, 2, 1, 1, 2, 3, 1, 1};
+    int x = 5;
+    for (size_t i = 0; i < std::size(widths) && x < 28; ++i) {
+        if (i % 2 == 0)
+            painter.fillRect(x, 9, widths[i], 14, Qt::black);
+        x += widths[i] + 1;
+    }
+    return QIcon(pixmap);
+}
+
+// An address card: a person beside three lines.
+QIcon drawnAddressList()
+{
+    QPixmap pixmap = blankPixmap();
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(60, 60, 60), 1.5));
+    painter.setBrush(QColor(250, 240, 200));
+    painter.drawRoundedRect(QRectF(2.5, 5.5, 27, 21), 3, 3);
+    painter.setBrush(QColor(70, 110, 170));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QRectF(6, 9, 7, 7));
+    painter.drawPie(QRectF(4, 16, 11, 10), 0, 180 * 16);
+    painter.setPen(QPen(QColor(60, 60, 60), 2));
+    for (int y : {11, 16, 21})
+        painter.drawLine(17, y, 26, y);
+    return QIcon(pixmap);
+}
+
+QIcon themed(const char* name, const QIcon& fallback)
+{
+    return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : fallback;
+}
+
 } // namespace
 
 QIcon sharedStandardIcon(QStyle::StandardPixmap pixmap)
@@ -90,6 +143,21 @@ QIcon fileIcon(FileKind kind)
         break;
     }
     return sharedStandardIcon(QStyle::SP_FileIcon);
+}
+
+QIcon miniWindowIcon(MiniIcon kind)
+{
+    switch (kind) {
+    case MiniIcon::Encrypt:
+        return themed("document-encrypt", sharedStandardIcon(QStyle::SP_DialogSaveButton));
+    case MiniIcon::Barcode:
+        return drawnBarcode();  // the desktop themes have none
+    case MiniIcon::DestinationList:
+        return themed("x-office-address-book", drawnAddressList());
+    case MiniIcon::MainWindow:
+        break;
+    }
+    return themed("view-restore", sharedStandardIcon(QStyle::SP_TitleBarMaxButton));
 }
 
 QIcon candidateIcon(const CandidateList::Item& item)

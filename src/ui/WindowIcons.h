@@ -23,4 +23,9 @@ QIcon sharedStandardIcon(QStyle::StandardPixmap pixmap);
 QTreeWidgetItem* candidateRow(const CandidateList::Item& item, const QStringList& texts);
 QTreeWidgetItem* addressRow(const AddressRow& address, const QStringList& texts);
 
+// The mini window's buttons: the desktop theme's icon where one fits, else
+// one drawn here, so the destination list and the barcode never look alike.
+enum class MiniIcon { Encrypt, Barcode, DestinationList, MainWindow };
+QIcon miniWindowIcon(MiniIcon kind);
+
 } // namespace mvx::ui

@@ -15,6 +15,7 @@
 #include "ui/QtClipboardText.h"
 #include "ui/FirstPaintProbe.h"
 #include "ui/QtInteraction.h"
+#include "ui/QtTranslations.h"
 #include "ui/UiThreadInteraction.h"
 #include "workbench/AppSession.h"
 #include "workbench/CTessaryApp.h"
@@ -147,8 +148,10 @@ int main(int argc, char** argv)
 
     mvx::ui::QtInteraction dialogs;
     mvx::ui::UiThreadInteraction interaction(dialogs);
-    mvx::AppSession session(interaction, std::string());
+    mvx::AppSession session(interaction, std::string(), std::string(), true);
     dialogs.setTable(&session.table());
+    // Before any window: Qt's dialogs and calendars follow "LanguageSel" from the first question on.
+    mvx::ui::QtTranslations qtTexts(session.language());
 
     mvx::CTessaryApp* started = nullptr;
     std::unique_ptr<mvx::ui::AppMonitor> monitor;

@@ -18,9 +18,10 @@ std::string withSlash(std::string folder)
 
 } // namespace
 
-AppSession::AppSession(IInteraction& interaction, const std::string& folder, std::string languageOverride)
+AppSession::AppSession(IInteraction& interaction, const std::string& folder, std::string languageOverride,
+                       bool localeAtFirstStart)
     : programFolder_(withSlash(folder.empty() ? programFolder() : folder)),
-      languageOverride_(std::move(languageOverride)), language_(table_), messenger_(table_, interaction),
+      languageOverride_(std::move(languageOverride)), localeAtFirstStart_(localeAtFirstStart), language_(table_), messenger_(table_, interaction),
       store_(programFolder_)
 {
     ensureProgramFolder(programFolder_);
@@ -37,6 +38,9 @@ void AppSession::reload()
     auto loaded = store_.load();
     settings_ = loaded.settings;
     settingsFound_ = loaded.fileFound;
+    // A first start speaks the user's language; a file without the key keeps the default.
+    if (!settingsFound_ && localeAtFirstStart_)
+        settings_.languageSel = CLanguage::settingFromLocale();
     if (languageOverride_ == "en")
         language_.applySetting(CLanguage::kEnglish);
     else if (languageOverride_ == "ja")

@@ -23,7 +23,10 @@ class AppSession {
 public:
     // programFolder: empty for the default (MORVANEX_HOME, XDG config folder).
     // languageOverride: "ja", "en", or empty for the setting "LanguageSel".
-    AppSession(IInteraction& interaction, const std::string& programFolder, std::string languageOverride = {});
+    // localeAtFirstStart: with no settings file yet, "LanguageSel" comes from
+    // the user's locale (the window program) instead of its default.
+    AppSession(IInteraction& interaction, const std::string& programFolder, std::string languageOverride = {},
+               bool localeAtFirstStart = false);
     ~AppSession();
     AppSession(const AppSession&) = delete;
     AppSession& operator=(const AppSession&) = delete;
@@ -54,6 +57,7 @@ public:
 private:
     std::string programFolder_;
     std::string languageOverride_;
+    bool localeAtFirstStart_ = false;
     CMessageTable table_;
     CLanguage language_;
     CMessenger messenger_;

@@ -17,8 +17,14 @@ public:
     explicit KeySetWizardFlow(AppSession& session) : session_(session) {}
 
     // The key root in use, or the folder the user picks when the settings
-    // name none yet; nothing when the user cancels the browser.
+    // name none yet, offered with the proposed folder and made once the
+    // user confirmed it; nothing when the user cancels.
     std::optional<std::string> chooseKeyRoot();
+    // The key folder a first start proposes: "Morvanex Keys" in the user's
+    // documents folder (the desktop's documents folder of user-dirs.dirs,
+    // else ~/Documents where it exists), else "morvanex/keys" in the data
+    // folder ($XDG_DATA_HOME, else ~/.local/share). Ends with "/".
+    static std::string proposedKeyRoot();
     const std::string& keyRoot() const { return keyRoot_; }
 
     // The name page's Next: every name rule, each with its message.

@@ -43,10 +43,11 @@ QStringList rowTexts(const QTreeWidget* list, int row)
 void chooseAndAccept(QDialog* dialog, const std::vector<QString>& rows)
 {
     auto* list = dialog->findChild<QTreeWidget*>("choiceList");
+    // A plain click on the first row (it replaces a preselected one), Ctrl for the further ones.
     for (const QString& text : rows) {
         const auto found = list->findItems(text, Qt::MatchExactly, 0);
         QVERIFY2(!found.isEmpty(), qPrintable(text));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, text == rows.front() ? Qt::NoModifier : Qt::ControlModifier,
                           list->visualItemRect(found.first()).center());
     }
     QTest::mouseClick(dialog->findChild<QPushButton*>("ok"), Qt::LeftButton);
@@ -144,6 +145,41 @@ private slots:
         f.action("actionSendPublicKey")->trigger();
         const std::string keyFolder = f.temp.file("keys/");
         QVERIFY(f.script.showed(f.session->messenger().format(mvx::Msg::MailProgramFailed, keyFolder)));
+    }
+
+    // OK with no container chosen says so and leaves the selector open for
+    // the choice; a single container is chosen already.
+    void forwardingSelectorStaysOpenUntilAContainerIsChosen()
+    {
+        WindowFixture& f = *fixture;
+        makeContainer("work/e.txt");
+        makeContainer("work/f.txt");
+        addToStudio({"e.txt.klx", "f.txt.klx"});
+        const std::string missing = f.session->messenger().text(mvx::Msg::NoKlxSelected);
+        bool stayedOpen = false;
+        whenModalShows<mvx::ui::CTransportKlxSelDlg>([&](mvx::ui::CTransportKlxSelDlg* selector) {
+            QTest::mouseClick(selector->findChild<QPushButton*>("ok"), Qt::LeftButton);
+            QVERIFY(f.script.showed(missing));
+            stayedOpen = selector->isVisible();
+            QTest::mouseClick(selector->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+        });
+        f.action("actionForwardFile")->trigger();
+        QVERIFY(stayedOpen);
+
+        f.script.clear();
+        f.clickButton("clearStudio");
+        addToStudio({"e.txt.klx"});
+        bool addressesAsked = false;
+        whenModalShows<mvx::ui::CTransportKlxSelDlg>([&](mvx::ui::CTransportKlxSelDlg* selector) {
+            whenModalShows<mvx::ui::CKlxSetAdrsViewDlg>([&](mvx::ui::CKlxSetAdrsViewDlg* addresses) {
+                addressesAsked = true;
+                addresses->reject();
+            });
+            QTest::mouseClick(selector->findChild<QPushButton*>("ok"), Qt::LeftButton);
+        });
+        f.action("actionForwardFile")->trigger();
+        QVERIFY(addressesAsked);
+        QVERIFY(!f.script.showed(missing));
     }
 
     // A container double-clicked in the file pane opens in its program; the

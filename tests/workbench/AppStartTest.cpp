@@ -545,3 +545,42 @@ TEST_F(AppStartTest, WakingOrAMediumWhileLockedOpensNothingAndALockDuringTheUnlo
 
 } // namespace
 } // namespace mvx::test
+
+namespace mvx::test {
+namespace {
+
+// The first start speaks the user's locale; once a settings file exists, a
+// missing "LanguageSel" keeps Japanese whatever the locale.
+TEST(FirstStartLanguageTest, TheLocaleChoosesOnlyWhileNoSettingsFileExists)
+{
+    struct Case {
+        const char* lcAll;
+        const char* lang;
+        bool settingsFile;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", "ja_JP.UTF-8", false, "JP"}, {"", "C.UTF-8", false, "EN"},  {"", "", false, "EN"},
+        {"ja_JP", "en_US.UTF-8", false, "JP"}, {"en_GB.UTF-8", "ja_JP", false, "EN"},
+        {"", "C.UTF-8", true, "JP"},
+    };
+    const std::string oldLang = std::getenv("LANG") ? std::getenv("LANG") : "";
+    for (const Case& c : cases) {
+        TempFolder temp;
+        ScriptedInteraction ui;
+        if (c.settingsFile) {
+            std::filesystem::create_directories(temp.file("home"));
+            std::ofstream(temp.file("home/Values.dat")) << "[KLX]\nUseTimer=1\n";
+        }
+        ::setenv("LC_ALL", c.lcAll, 1);
+        ::setenv("LANG", c.lang, 1);
+        AppSession session(ui, temp.file("home"), {}, true);
+        EXPECT_EQ(session.settings().languageSel, c.expected) << c.lcAll << " / " << c.lang;
+        EXPECT_EQ(session.language().code(), c.expected) << c.lcAll << " / " << c.lang;
+    }
+    ::unsetenv("LC_ALL");
+    ::setenv("LANG", oldLang.c_str(), 1);
+}
+
+} // namespace
+} // namespace mvx::test

@@ -80,8 +80,9 @@ TEST(FileFilterTest, ChooserFiltersBecomeDesktopFilters)
 {
     const auto filters = FileFilter::parse("すべてのtxtファイル(*.txt)|*.txt|全てのファイル(*.*)|*.*||");
     ASSERT_EQ(filters.size(), 2u);
-    EXPECT_EQ(filters[0].desktopFilter(), "すべてのtxtファイル(*.txt) (*.txt)");
-    EXPECT_EQ(filters[1].desktopFilter(), "全てのファイル(*.*) (*)");
+    EXPECT_EQ(filters[0].desktopFilter(), "すべてのtxtファイル(*.txt)");
+    EXPECT_EQ(filters[1].desktopFilter(), "全てのファイル(*)");
+    EXPECT_EQ(FileFilter::parse("Key files|*.kpub;*.kpri|")[0].desktopFilter(), "Key files (*.kpub *.kpri)");
     EXPECT_TRUE(FileFilter::parse("").empty());
 }
 
