@@ -18,4 +18,5 @@ apt-get install -y -qq --no-install-recommends \
   nlohmann-json3-dev xdg-utils file python3 ca-certificates \
   desktop-file-utils shared-mime-info libfile-mimeinfo-perl man-db \
   qt6-base-dev libx11-dev libxss-dev fonts-noto-cjk xvfb xauth clang-14 libclang-rt-14-dev \
-  dbus-daemon python3-dbusmock weston qt6-wayland appstream >/dev/null
+  dbus-daemon python3-dbusmock weston qt6-wayland appstream \
+  at-spi2-core python3-pyatspi >/dev/null

@@ -95,6 +95,8 @@ void CKeyListSel::relabel()
     setWindowTitle(t(Msg::KeyListSelCaption));
     candidateCaption_->setText(t(Msg::DestinationAddressList));
     chosenCaption_->setText(t(Msg::SelectionDestinationList));
+    candidateList_->setAccessibleName(candidateCaption_->text());
+    chosenList_->setAccessibleName(chosenCaption_->text());
     const QStringList headers = {t(Msg::ColumnName), t(Msg::ColumnEMail), t(Msg::ColumnKeyFileName)};
     candidateList_->setHeaderLabels(headers);
     chosenList_->setHeaderLabels(headers);

@@ -94,6 +94,7 @@ void CTessaryDialogMini::relabel()
     login_->setText(t(Msg::LoginButton));
     menu_->setText(t(Msg::MenuMain));
     const CKeyManager& keys = session_.keys();
+    keyName_->setAccessibleName(t(Msg::OwnKeyLabel));
     keyName_->setText(keys.hasOwnKeySet() ? QFileInfo(q(keys.ownPublicKeyPath())).fileName()
                                           : t(Msg::NoKeyFiles));
 }
@@ -112,13 +113,17 @@ void CTessaryDialogMini::showPlaced()
     const Settings& settings = session_.settings();
     setWindowFlag(Qt::WindowStaysOnTopHint, settings.smallMenuTopmost != 0);
     const QRect area = (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
-    const QSize frame = frameSize().isValid() && isVisible() ? frameSize() : sizeHint();
-    const auto place = MiniWindowPlacement::place(
-        settings.smallMenuPosition, {area.x(), area.y(), area.width(), area.height()}, frame.width(), frame.height(),
-        {settings.smallMenuPositionX, settings.smallMenuPositionY});
-    move(place.x, place.y);
+    const auto placeFrame = [&](QSize frame) {
+        const auto place = MiniWindowPlacement::place(
+            settings.smallMenuPosition, {area.x(), area.y(), area.width(), area.height()}, frame.width(),
+            frame.height(), {settings.smallMenuPositionX, settings.smallMenuPositionY});
+        move(place.x, place.y);
+    };
+    placeFrame(frameSize().isValid() && isVisible() ? frameSize() : sizeHint());
     show();
     raise();
+    // Title bar and borders are known once the window is shown.
+    placeFrame(frameGeometry().size());
 }
 
 void CTessaryDialogMini::encrypt()
