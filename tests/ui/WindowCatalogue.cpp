@@ -167,7 +167,7 @@ void visitServiceWindows(AppSession& session, const WindowVisit& visit)
     login.action = "login";
     ui::CVelquinLoginDiag loginWindow(session, login);
     show("service-login", loginWindow, visit);
-    ui::CVelquinSendDlg send(session, ServiceSendForm::Mode::Transfer, {session.folder() + "/report.txt.klx"});
+    ui::CVelquinSendDlg send(session, ServiceSendForm::Mode::Transfer, {"/home/ichiro/Documents/report.txt.klx"});
     show("service-send", send, visit);
     ServiceAction::Request connect;
     connect.action = "connect";
