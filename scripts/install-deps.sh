@@ -19,4 +19,5 @@ apt-get install -y -qq --no-install-recommends \
   desktop-file-utils shared-mime-info libfile-mimeinfo-perl man-db \
   qt6-base-dev libx11-dev libxss-dev fonts-noto-cjk xvfb xauth clang-14 libclang-rt-14-dev \
   dbus-daemon python3-dbusmock weston qt6-wayland appstream \
-  libwayland-dev libwayland-bin wayland-protocols qt6-base-private-dev qt6-translations-l10n >/dev/null
+  libwayland-dev libwayland-bin wayland-protocols qt6-base-private-dev qt6-translations-l10n \
+  at-spi2-core python3-pyatspi >/dev/null

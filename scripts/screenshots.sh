@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Pictures of the main window and the mini window, in Japanese and in English,
-# for README.md: starts morvanex under Xvfb on a demo program folder made here
-# (a key set, a partner, a few files) and writes docs/*.png.
+# Pictures of every window and dialog, in Japanese and in English, for
+# README.md: on a demo program folder made here (a key set, a partner, a few
+# files), under Xvfb, writes docs/*.png.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cmake -S "$repo" -B "$repo/build" -G Ninja >/dev/null
@@ -39,14 +39,17 @@ shoot() {  # language, mini (0/1), picture, further arguments of the window
     xvfb-run -a -s "-screen 0 1280x800x24" "$window" --screenshot "$repo/docs/$3" "${@:4}"
   echo "docs/$3"
 }
-shoot JP 0 main-window-ja.png
-shoot EN 0 main-window-en.png
-shoot JP 1 mini-window-ja.png
-shoot EN 1 mini-window-en.png
+# Every window and dialog from the helper's list; the real program's pictures
+# below take the place of its main window, mini window, history viewer,
+# barcode window and progress window.
 for language in ja en; do
   HOME="$demo/files" XDG_RUNTIME_DIR="$demo" xvfb-run -a -s "-screen 0 1280x800x24" \
     "$repo/build/tests/ui/mvx_window_pictures" "$demo/home" "$language" "$repo/docs" | sed "s|^$repo/||"
 done
+shoot JP 0 main-window-ja.png
+shoot EN 0 main-window-en.png
+shoot JP 1 mini-window-ja.png
+shoot EN 1 mini-window-en.png
 for lang in JP EN; do
   suffix="$(echo "$lang" | tr 'A-Z' 'a-z' | sed 's/jp/ja/')"
   shoot "$lang" 0 "history-viewer-$suffix.png" --show-dialog "history:$demo/files/budget.ods.klx"

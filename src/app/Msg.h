@@ -206,8 +206,12 @@ enum Id : int {
     TimeLimitAfterFirstDecryption = 235, // TimeLimit After First Decryption
     DirectDecryptionTimeLimit = 236, // Direct setting Decryption time limit
     SelectFolderTitle = 237, // フォルダの選択 (Japanese in both)
+    FilesOfFolderName = 240, // Files of the folder (a list's name for screen readers)
     ManageLogs = 241, // Manage Logs
     DeleteEncryptedFilesCompletely = 242, // The Encryption file is completely deleted.
+    ChooseKeyFileName = 243, // Choose the key file (a button's name for screen readers)
+    ChooseFolderName = 244, // Choose the folder (a button's name for screen readers)
+    FilesToSendName = 245, // Files to send (a list's name for screen readers)
     DestinationAddressList = 246, // Destination address list
     SelectionDestinationList = 247, // Selection destination list
     Add = 248, // Add

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ostream>
 
 namespace mvx::cli {
@@ -151,11 +152,16 @@ std::vector<std::string> withoutFolders(CliSession& session, const std::vector<s
     return files;
 }
 
+// MORVANEX_PROGRESS_MS (milliseconds between two draws) lets the tests watch
+// the line advance within a file of a size they can afford.
 ProgressLine::Display terminalDisplay(TerminalLine* line)
 {
     if (!line)
         return {};
-    return {[line](const std::string& text) { line->draw(text); }, [line] { line->clear(); }};
+    ProgressLine::Display display{[line](const std::string& text) { line->draw(text); }, [line] { line->clear(); }};
+    if (const char* every = std::getenv("MORVANEX_PROGRESS_MS"); every && std::atoi(every) > 0)
+        display.every = std::chrono::milliseconds(std::atoi(every));
+    return display;
 }
 
 uint64_t totalSize(const std::vector<std::string>& files)

@@ -93,6 +93,8 @@ void CAuthKeyLimitSetDlg::relabel()
     setLimit_->setText(t(Msg::AuthLimitSet));
     preset_->setText(t(Msg::AuthLimitPreset));
     direct_->setText(t(Msg::AuthLimitDirect));
+    presets_->setAccessibleName(preset_->text());
+    calendar_->setAccessibleName(direct_->text());
     for (int i = 0; i < presets_->count(); ++i)
         presets_->item(i)->setText(t(mvx::CAuthKeyLimitSetDlg::kPresetSlots[i]));
     enforce_->setText(t(Msg::EnforceAuthentication));

@@ -67,6 +67,7 @@ void CAuthkeyCompleteDlg::relabel()
     const auto t = [&](int slot) { return q(messenger_.text(slot)); };
     setWindowTitle(t(Msg::AuthCompleteTitle));
     text_->setText(t(Msg::AuthCompleteText));
+    files_->setAccessibleName(text_->text());
     continue_->setText(t(Msg::ContinueWithOtherKeys));
     finish_->setText(t(Msg::AuthCompleteFinish));
     sendMail_->setText(t(Msg::SendEMail));

@@ -65,6 +65,8 @@ void CKeyChain::relabel()
     heading_->setText(t(Msg::AuthenticatePublicKey));
     prompt_->setText(t(Msg::SelectPublicKeyForAuth));
     logsCaption_->setText(t(Msg::Logs));
+    keys_->setAccessibleName(prompt_->text());
+    logs_->setAccessibleName(logsCaption_->text());
     keys_->setHeaderLabels({t(Msg::ColumnPublicKeyFile), t(Msg::ColumnAuthLog)});
     keys_->setColumnWidth(0, 380);
     logs_->setHeaderLabels({t(Msg::ColumnAuthDate), t(Msg::ColumnAuthKeyName), t(Msg::ColumnAuthTimeLimit)});

@@ -75,6 +75,9 @@ CKeyChainList::CKeyChainList(AppSession& session, mvx::CKeyChainList& list, Stra
     tree_->setHeaderHidden(true);
     makeFlatList(entries_, "entryList");
     entries_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Six columns are wider than the list: each as wide as its texts, the list scrolls.
+    entries_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    entries_->header()->setStretchLastSection(false);
     title_->setObjectName("folderTitle");
     manageLogs_->setObjectName("manageLogs");
     deleteFiles_->setObjectName("deletePlainFiles");
@@ -171,6 +174,8 @@ void CKeyChainList::relabel()
 {
     const auto t = [&](int slot) { return q(session_.messenger().text(slot)); };
     setWindowTitle(t(Msg::KeyChainListTitle));
+    tree_->setAccessibleName(t(Msg::KeyChainListTitle));
+    entries_->setAccessibleName(t(Msg::DestinationAddressList));
     entries_->setHeaderLabels({t(Msg::ColumnName), t(Msg::ColumnEMail), t(Msg::ColumnKeyFileName),
                                t(Msg::ColumnFileTime), t(Msg::ColumnExpirationDate), t(Msg::ColumnLastOperationDate)});
     fitColumns(entries_);

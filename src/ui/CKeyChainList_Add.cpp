@@ -82,6 +82,8 @@ void CKeyChainList_Add::relabel(bool modify)
     ok_->setText(t(Msg::Ok));
     cancel_->setText(t(Msg::Cancel));
     stop_->setText(t(Msg::Stop));
+    browseKeyFile_->setAccessibleName(t(Msg::ChooseKeyFileName));
+    browseFolder_->setAccessibleName(t(Msg::ChooseFolderName));
 }
 
 void CKeyChainList_Add::browseKeyFile()

@@ -95,6 +95,8 @@ void CKeyListSel::relabel()
     setWindowTitle(t(Msg::KeyListSelCaption));
     candidateCaption_->setText(t(Msg::DestinationAddressList));
     chosenCaption_->setText(t(Msg::SelectionDestinationList));
+    candidateList_->setAccessibleName(candidateCaption_->text());
+    chosenList_->setAccessibleName(chosenCaption_->text());
     const QStringList headers = {t(Msg::ColumnName), t(Msg::ColumnEMail), t(Msg::ColumnKeyFileName)};
     for (QTreeWidget* list : {candidateList_, chosenList_}) {
         list->setHeaderLabels(headers);

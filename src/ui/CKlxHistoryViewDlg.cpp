@@ -65,6 +65,7 @@ void CKlxHistoryViewDlg::relabel()
     const auto t = [this](int slot) { return q(table_.text(slot)); };
     setWindowTitle(t(Msg::HistoryViewCaption));
     text_->setText(t(Msg::HistoryViewText));
+    rows_->setAccessibleName(text_->text());
     fileNameLabel_->setText(t(Msg::LabelFileName));
     folderLabel_->setText(t(Msg::LabelSaveFolder));
     rows_->setHeaderLabels({t(Msg::ColumnDate), t(Msg::ColumnOperation), t(Msg::ColumnUserName),

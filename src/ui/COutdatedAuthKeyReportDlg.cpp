@@ -30,6 +30,7 @@ COutdatedAuthKeyReportDlg::COutdatedAuthKeyReportDlg(CMessenger& messenger,
     ok_->setDefault(true);
     setWindowTitle(t(Msg::OverdueKeyListTitle));
     text_->setText(t(Msg::KeyIsInvalid).trimmed());
+    list_->setAccessibleName(text_->text());
     list_->setHeaderLabels({t(Msg::ColumnName), t(Msg::ColumnOverdueKeyFileName), t(Msg::ColumnOverdueTimeLimit)});
     list_->setColumnWidth(0, 160);
     list_->setColumnWidth(1, 260);

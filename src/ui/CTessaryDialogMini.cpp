@@ -98,6 +98,7 @@ void CTessaryDialogMini::relabel()
     login_->setText(t(Msg::LoginButton));
     menu_->setText(t(Msg::MenuMain));
     const CKeyManager& keys = session_.keys();
+    keyName_->setAccessibleName(t(Msg::OwnKeyLabel));
     keyName_->setText(keys.hasOwnKeySet() ? QFileInfo(q(keys.ownPublicKeyPath())).fileName()
                                           : t(Msg::NoKeyFiles));
     setFixedSize(sizeHint());

@@ -464,6 +464,9 @@ void CTessaryDlg::relabel()
     studioCaption_->setText(t(Msg::StudioListCaption));
     candidateCaption_->setText(t(Msg::CandidateListCaption));
     addressCaption_->setText(t(Msg::SelectedCandidatesCaption));
+    studio_->setAccessibleName(studioCaption_->text());
+    candidateList_->setAccessibleName(candidateCaption_->text());
+    addressList_->setAccessibleName(addressCaption_->text());
     addToStudio_->setText(t(Msg::ButtonAddToStudio));
     removeFromStudio_->setText(t(Msg::ButtonRemoveFromStudio));
     clearStudio_->setText(t(Msg::ButtonRemoveAll));

@@ -42,6 +42,8 @@ CVelquinSendDlg::CVelquinSendDlg(AppSession& session, ServiceSendForm::Mode mode
     subjectLabel_->setBuddy(subject_);
     messageLabel_->setBuddy(message_);
     addressesLabel_->setBuddy(addresses_);
+    message_->setTabChangesFocus(true);
+    addresses_->setTabChangesFocus(true);
     auto* buttons = new QDialogButtonBox(this);
     send_ = named(buttons->addButton(QString(), QDialogButtonBox::AcceptRole), "send");
     cancel_ = named(buttons->addButton(QString(), QDialogButtonBox::RejectRole), "cancel");
@@ -71,6 +73,7 @@ void CVelquinSendDlg::relabel()
     subjectLabel_->setText(t(Msg::ServiceSubject));
     messageLabel_->setText(t(Msg::ServiceMessage));
     addressesLabel_->setText(t(Msg::ServiceAddresses));
+    files_->setAccessibleName(t(Msg::FilesToSendName));
     send_->setText(t(Msg::ServiceSend));
     cancel_->setText(t(Msg::Cancel));
 }

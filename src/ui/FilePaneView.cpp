@@ -113,6 +113,10 @@ void FilePaneView::relabel(const CMessageTable& table)
     fitDetailColumns();
     up_->setToolTip(q(Msg::UpOneFolder));
     refresh_->setToolTip(q(Msg::RefreshFolder));
+    up_->setAccessibleName(up_->toolTip());
+    refresh_->setAccessibleName(refresh_->toolTip());
+    selector_->setAccessibleName(q(Msg::Folder));
+    list_->setAccessibleName(q(Msg::FilesOfFolderName));
     encryptedOnly_->setText(q(Msg::EncryptedFilesOnly));
 }
 

@@ -44,6 +44,7 @@ void ListChoiceDialog::relabel()
     const auto t = [this](int slot) { return QString::fromStdString(table_.text(slot)); };
     setWindowTitle(t(labels_.caption));
     text_->setText(t(labels_.text));
+    list_->setAccessibleName(text_->text());
     QStringList headers;
     for (int slot : labels_.columns)
         headers << t(slot);

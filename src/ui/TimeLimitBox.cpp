@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStyle>
 
 namespace mvx::ui {
 
@@ -25,6 +26,15 @@ QSpinBox* timeField(int maximum, const char* name, QWidget* parent)
     field->setRange(0, maximum);
     field->setWrapping(true);
     return field;
+}
+
+// Wide enough for its hint while empty, in either language.
+void fitHint(QLineEdit* field)
+{
+    const int frame = 2 * field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field);
+    const QMargins margins = field->textMargins();
+    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(field->placeholderText()) + frame + margins.left() +
+                           margins.right() + 8);
 }
 
 } // namespace
@@ -41,8 +51,8 @@ TimeLimitBox::TimeLimitBox(QWidget* parent)
     direct_->setObjectName("directDate");
     number_->setObjectName("limitNumber");
     number_->setMaxLength(static_cast<int>(mvx::CEncryptOptDlg::kNumberMaxChars));
-    number_->setMaximumWidth(60);
     unit_->setObjectName("limitUnit");
+    unit_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     calendar_->setObjectName("limitDate");
 
     auto* grid = new QGridLayout(this);
@@ -87,6 +97,12 @@ void TimeLimitBox::relabel(const CMessageTable& table, int switchSlot, int direc
                      Msg::UnitSeconds})
         unit_->addItem(q(slot));
     unit_->setCurrentIndex(chosen < 0 ? mvx::CEncryptOptDlg::kHours : chosen);
+    fitHint(number_);
+    number_->setAccessibleName(number_->toolTip());
+    calendar_->setAccessibleName(direct_->text());
+    hour_->setAccessibleName(q(Msg::UnitHours));
+    minute_->setAccessibleName(q(Msg::UnitMinutes));
+    second_->setAccessibleName(q(Msg::UnitSeconds));
 }
 
 void TimeLimitBox::load(const mvx::CEncryptOptDlg& fields)

@@ -8,12 +8,6 @@
 
 namespace mvx {
 
-namespace {
-
-constexpr auto kRedraw = std::chrono::milliseconds(250);
-
-} // namespace
-
 ProgressLine::ProgressLine(Display display, std::string format, size_t totalFiles, uint64_t totalBytes)
     : display_(std::move(display)), format_(std::move(format)), totalFiles_(totalFiles), totalBytes_(totalBytes)
 {
@@ -72,7 +66,7 @@ uint64_t ProgressLine::growingBytes() const
 void ProgressLine::tick()
 {
     std::unique_lock<std::mutex> guard(lock_);
-    while (!wake_.wait_for(guard, kRedraw, [this] { return stopping_; })) {
+    while (!wake_.wait_for(guard, display_.every, [this] { return stopping_; })) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
         const uint64_t bytes = std::min(totalBytes_, doneBytes_ + growingBytes());
         display_.draw(text(bytes, seconds));

@@ -20,6 +20,7 @@ public:
     struct Display {
         std::function<void(const std::string& line)> draw;
         std::function<void()> clear;
+        std::chrono::milliseconds every{250};  // between two draws
     };
 
     // format: the message table's "%d/%d files, %s of %s, %s/s".

@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <thread>
 #include <unistd.h>
 
@@ -286,6 +287,28 @@ TEST_F(CliScriptUse, AProgressLineOnlyOnATerminalAndClearedAtTheEnd)
     EXPECT_EQ(shredded.err.find('\r'), std::string::npos) << shredded.err;
     EXPECT_NE(onTerminal(alice, {"--yes", "shred", plain.string() + ".klx"}).find("/1 files, "), std::string::npos);
     EXPECT_FALSE(fs::exists(plain.string() + ".klx"));
+}
+
+// Within one large file the bytes done grow from draw to draw (the output
+// growing counts), before the file is done; drawn every 2 ms here.
+TEST_F(CliScriptUse, TheProgressLineAdvancesWithinAFile)
+{
+    const fs::path plain = work / "large.bin";
+    fs::create_directories(work);
+    std::ofstream(plain, std::ios::binary).close();
+    fs::resize_file(plain, 96u << 20);
+    ::setenv("MORVANEX_PROGRESS_MS", "2", 1);
+    const std::string shown = onTerminal(alice, {"encrypt", plain.string(), "--self"});
+    ::unsetenv("MORVANEX_PROGRESS_MS");
+    ASSERT_TRUE(fs::exists(plain.string() + ".klx")) << shown;
+    std::set<std::string> within;
+    for (size_t at = shown.find("0/1 files, "); at != std::string::npos; at = shown.find("0/1 files, ", at + 1)) {
+        const std::string done = shown.substr(at + 11, shown.find(" of ", at) - at - 11);
+        if (done != "0 B")
+            within.insert(done);
+    }
+    EXPECT_GE(within.size(), 2u) << "the states drawn before the file was done: " << within.size();
+    EXPECT_NE(shown.find("1/1 files, 96.0 MiB of 96.0 MiB"), std::string::npos);
 }
 
 // Exit 0 only when everything asked for was done: a deletion left undone, a

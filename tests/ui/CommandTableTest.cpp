@@ -9,7 +9,9 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -40,6 +42,7 @@ namespace {
 //   button:B   the main window's push button B
 //   mini:B     the mini window's button B; miniMenu:A its menu's entry A
 //   list:B     the destination-list window's button B; listMenu:A its context-menu entry A
+//   barcode:Z  the barcode window's zoom Z chosen with the keyboard (the window opened from the menu)
 // "before" is a trigger run first (a command that needs another one before it).
 struct CommandRow {
     const char* trigger;
@@ -68,6 +71,8 @@ const CommandRow kCommands[] = {
     {"menu:actionSendPublicKey", "mail:keys/me.kpub"},
     {"menu:actionShowQrCode", "dialog:CQrcodeViewDlg|公開鍵2次元バーコード表示"},
     {"tool:tool32881", "dialog:CQrcodeViewDlg|公開鍵2次元バーコード表示"},
+    {"barcode:×2", "zoom:2"},
+    {"barcode:×4", "zoom:4"},
     {"menu:actionUploadToMyFolder", "dialog:CVelquinSendDlg|Upload to My Folder"},
     {"menu:actionEasySend", "dialog:CVelquinSendDlg|Send through Velquin"},
     {"menu:actionTransferEncrypted", "dialog:CVelquinSendDlg|Send Encrypted through Velquin"},
@@ -145,6 +150,9 @@ public:
         QObject::connect(&dialogs_, &QTimer::timeout, &closer_, [this] { closeModal(); });
         dialogs_.start(20);
     }
+
+    // Looks into each dialog before it is closed; a line it returns is an event.
+    std::function<std::string(QDialog*)> inspect;
 
     std::set<std::string> events()
     {
@@ -231,6 +239,9 @@ private:
         if (!dialog || !dialog->isVisible())
             return;
         opened_.push_back("dialog:" + dialog->objectName().toStdString() + "|" + dialog->windowTitle().toStdString());
+        if (inspect)
+            if (const std::string seen = inspect(dialog); !seen.empty())
+                opened_.push_back(seen);
         dialog->reject();
     }
 
@@ -315,6 +326,8 @@ private slots:
             fixture->window->keyChainWindow()->showFolder(fixture->session->keys().keyFolder() + "friends/");
 
         Observer observer(*fixture);
+        if (trigger.rfind("barcode:", 0) == 0)
+            observer.inspect = zoomTo(q(trigger.substr(8)));
         run(trigger);
         const auto events = observer.events();
         std::string all;
@@ -396,6 +409,8 @@ private:
             auto* button = f.window->keyChainWindow()->findChild<QPushButton*>(qname);
             QVERIFY2(button, name.c_str());
             QTest::mouseClick(button, Qt::LeftButton);
+        } else if (where == "barcode") {
+            f.action("actionShowQrCode")->trigger();
         } else if (where == "listMenu") {
             triggerAmong(f.window->keyChainWindow()->findChild<QWidget*>("entryList")->actions(), qname);
         } else {
@@ -404,6 +419,23 @@ private:
         if (f.window->batchRunning())
             QVERIFY(finished.count() > 0 || finished.wait(60000));
         QTest::qWait(50);
+    }
+
+    // In the barcode window: the zoom chosen with the arrow keys, and how many
+    // times wider the symbol then shows than at first ("zoom:N").
+    static std::function<std::string(QDialog*)> zoomTo(const QString& zoom)
+    {
+        return [zoom](QDialog* dialog) -> std::string {
+            auto* symbol = dialog->findChild<QLabel*>("symbol");
+            auto* choice = dialog->findChild<QComboBox*>("zoom");
+            if (!symbol || !choice || symbol->pixmap().isNull())
+                return {};
+            const int first = symbol->pixmap().width();
+            choice->setFocus();
+            for (int step = 0; step < choice->count() && choice->currentText() != zoom; ++step)
+                QTest::keyClick(choice, Qt::Key_Down);
+            return "zoom:" + std::to_string(symbol->pixmap().width() / first);
+        };
     }
 
     static void triggerAmong(const QList<QAction*>& actions, const QString& name)

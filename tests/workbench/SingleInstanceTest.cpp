@@ -150,6 +150,14 @@ TEST(SingleInstanceTest, ASecondPlainStartEndsAndBringsTheFirstForwardWhileSwitc
 
     EXPECT_EQ(Probe({home, "-E"}).rest(status), "message: " + english.text(Msg::ShellExtensionError) + "\n");
 
+    // A single path (a file opened from the file manager) is a request too:
+    // it lands in a work list, not in the "already running" message.
+    Probe opened({home, plain});
+    EXPECT_EQ(opened.line(), "studio: " + plain);
+    EXPECT_EQ(opened.line(), "window");
+    opened.rest(status);
+    EXPECT_EQ(status, 0);
+
     first.closeInput();
     EXPECT_EQ(first.line(), "ended");
     first.rest(status);
