@@ -5,10 +5,11 @@
 
 namespace mvx {
 
-EngineFileCrypto::EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender, size_t helpers)
+EngineFileCrypto::EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender, size_t helpers,
+                                   bool streamsTogether)
     : encryptor_(messenger), decryptor_(messenger, sender.publicKeyFile, sender.privateKeyFile),
-      ahead_(sender, keyCache_, helpers),
-      decryptionAhead_(sender.publicKeyFile, sender.privateKeyFile, keyCache_, helpers)
+      ahead_(sender, keyCache_, helpers, streamsTogether),
+      decryptionAhead_(sender.publicKeyFile, sender.privateKeyFile, keyCache_, helpers, streamsTogether)
 {
     encryptor_.setSender(sender);
     encryptor_.setKeyCache(keyCache_);
