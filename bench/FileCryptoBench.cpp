@@ -12,7 +12,12 @@
 #include "workbench/DecryptBatch.h"
 #include "workbench/EncryptBatch.h"
 #include "workbench/EngineFileCrypto.h"
+#include "engine/IdentityBlock.h"
+#include "engine/RsaKeyWrapper.h"
+#include "platform/LittleEndian.h"
 #include "workbench/IEncryptChooser.h"
+#include "workbench/OwnKeyMaterial.h"
+#include "workbench/ProtectedFolder.h"
 #include "workbench/StudioList.h"
 #include "workbench/WorkList.h"
 
@@ -444,6 +449,93 @@ void streamFigures(int runs)
     }
 }
 
+// The sender's self-authentication key: its public key with its identity hash sealed for itself.
+std::string makeSelfAuthKey(const std::string& folder)
+{
+    const std::string publicFile = g_keys + "/sender.kpub", privateFile = g_keys + "/senderPrivate.kpri";
+    auto file = *readWholeFile(publicFile, 64 * 1024);
+    std::vector<uint8_t> bytes(file.begin(), file.end());
+    std::vector<uint8_t> record(115, 0);
+    const auto hash = IdentityBlock::fromPrivateKeyPath(privateFile)->hash();
+    std::copy(hash.begin(), hash.end(), record.begin());
+    RsaKeyWrapper rsa;
+    std::vector<uint8_t> sealed;
+    if (rsa.loadFromFile(publicFile) != 1 || rsa.encrypt(record.data(), record.size(), sealed) != 1)
+        std::abort();
+    uint8_t length[4];
+    putLe32(length, static_cast<uint32_t>(sealed.size()));
+    bytes.insert(bytes.end(), length, length + 4);
+    bytes.insert(bytes.end(), sealed.begin(), sealed.end());
+    const std::string path = folder + "/sender))sender-auth.kpub";
+    FdGuard fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
+    writeFully(fd.get(), bytes.data(), bytes.size());
+    return path;
+}
+
+// The protected folder closing on lock (batch kind 6, the key material read
+// at start): from the call until every container is durable and the plain
+// files are destroyed, in a child process.
+double lockToClosed(const std::string& folder, const std::string& selfAuth, bool streams)
+{
+    double ignored = 0;
+    return timedInChild([&] {
+        CMessageTable table;
+        QuietInteraction ui;
+        CMessenger messenger(table, ui);
+        StudioList studio;
+        WorkList work;
+        BatchContext context(messenger, studio, work);
+        context.keys.publicKeyFile = g_keys + "/sender.kpub";
+        context.keys.privateKeyFile = g_keys + "/senderPrivate.kpri";
+        context.keys.selfAuthKeyFile = selfAuth;
+        context.usePlatformDefaults();
+        auto material = OwnKeyMaterial::read(context.keys);
+        if (!material)
+            return -1.0;
+        EngineFileCrypto crypto(messenger, {context.keys.publicKeyFile, context.keys.privateKeyFile, "sender",
+                                            "sender@example.org", 0},
+                                WorkAhead::spareCores(), streams);
+        crypto.setCachedMaterial(&*material);
+        context.crypto = &crypto;
+        const double t0 = now();
+        const ProtectedFolderClosing closing = ProtectedFolder(context, folder).encryptAtExit(false);
+        const double seconds = now() - t0;
+        return closing.closed() && closing.encryption.containers.size() == work.size() ? seconds : -1.0;
+    }, ignored);
+}
+
+// Lock to closed for 1 GiB in 200 files and 10,000 small files, eight
+// streams per core beside one stream per core, in each of the folders.
+void lockFigures(const std::vector<std::string>& places, int runs)
+{
+    struct Load {
+        const char* what;
+        int count;
+        size_t size;
+    };
+    const Load loads[] = {{"1 GiB in 200 files", 200, (1u << 30) / 200 / 16 * 16}, {"10,000 files of 4 KiB", 10000, 4096}};
+    const std::string selfAuth = makeSelfAuthKey(g_work);
+    for (const std::string& place : places)
+        for (const Load& load : loads) {
+            const std::string folder = place + "/mvx-protected";
+            std::vector<double> times[2];
+            for (int r = 0; r < runs; ++r)
+                for (int streams = 1; streams >= 0; --streams) {
+                    std::system(("rm -rf " + folder).c_str());
+                    ::mkdir(folder.c_str(), 0700);
+                    for (int i = 0; i < load.count; ++i)
+                        makeFile(folder + "/f" + std::to_string(i) + ".bin", load.size);
+                    ::sync();
+                    times[streams].push_back(lockToClosed(folder, selfAuth, streams == 1));
+                }
+            std::system(("rm -rf " + folder).c_str());
+            const double together = median(times[1]), before = median(times[0]);
+            std::printf("lock to closed, %s in %s, median of %d: %.2f s (one stream per core %.2f s, %.2fx)\n",
+                        load.what, place.c_str(), runs, together, before, before / together);
+        }
+    ::unlink(selfAuth.c_str());
+}
+
 void secureDeletion()
 {
     const size_t size = 64u << 20;
@@ -484,6 +576,15 @@ int main(int argc, char** argv)
             batches("8 x 64 MiB", 8, 64u << 20);
         } else if (phase == "small") {
             batches("1000 x 4 KiB", 1000, 4096);
+        } else if (phase.rfind("lock=", 0) == 0) {
+            // lock=FOLDER[,FOLDER...]: lock to closed in each folder (a tmpfs, a disk)
+            std::vector<std::string> places;
+            for (size_t from = 5; from <= phase.size();) {
+                const size_t comma = std::min(phase.find(',', from), phase.size());
+                places.push_back(phase.substr(from, comma - from));
+                from = comma + 1;
+            }
+            lockFigures(places, 3);
         } else if (phase == "streams") {
             streamFigures(3);
         } else if (phase == "alone") {

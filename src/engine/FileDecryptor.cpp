@@ -259,7 +259,8 @@ bool FileDecryptor::prepare(const std::string& containerPath, const std::string&
     switch (startPrepare(containerPath, bodyPath, prepared, body)) {
     case kPrepareNoBody: return true;
     case kPrepareBody:
-        return finishPrepare(prepared, body, engine_.transformFilePart(body.in.get(), layout_.bodyLength, body.out.get()));
+        return finishPrepare(prepared, body, engine_.transformFilePart(body.in.get(), layout_.bodyLength, body.out.get()),
+                             true);
     default: return false;
     }
 }
@@ -291,10 +292,10 @@ int FileDecryptor::startPrepare(const std::string& containerPath, const std::str
     return kPrepareBody;
 }
 
-bool FileDecryptor::finishPrepare(Prepared& prepared, PreparingBody& body, bool deciphered)
+bool FileDecryptor::finishPrepare(Prepared& prepared, PreparingBody& body, bool deciphered, bool flush)
 {
-    const bool written = deciphered && readSenderNames(body.in.get()) && ::fdatasync(body.out.get()) == 0 &&
-                         body.out.close();
+    const bool written = deciphered && readSenderNames(body.in.get()) &&
+                         (!flush || ::fdatasync(body.out.get()) == 0) && body.out.close();
     engine_.clear(false);
     body.in.close();
     body.out.close();
@@ -303,6 +304,7 @@ bool FileDecryptor::finishPrepare(Prepared& prepared, PreparingBody& body, bool 
         return false;
     }
     prepared.bodyPath = body.path;
+    prepared.flushed = flush;
     prepared.senderName = senderName_;
     prepared.senderMail = senderMail_;
     return true;

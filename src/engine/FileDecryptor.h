@@ -42,6 +42,7 @@ public:
         std::string bodyPath;
         std::string senderName;
         std::string senderMail;
+        bool flushed = false;  // the body file is on disk already
     };
     // Opens the head and deciphers the body into bodyPath; false when anything
     // fails (then prepared holds nothing of use and bodyPath is removed).
@@ -59,7 +60,8 @@ public:
     };
     int startPrepare(const std::string& containerPath, const std::string& bodyPath, Prepared& prepared,
                      PreparingBody& body);
-    bool finishPrepare(Prepared& prepared, PreparingBody& body, bool deciphered);
+    // flush: the body file goes to disk before it counts as made.
+    bool finishPrepare(Prepared& prepared, PreparingBody& body, bool deciphered, bool flush);
     KeystreamEngine& engine() { return engine_; }
 
     // 0 on failure (its message shown), else 2 + the sender status (1 = unknown).

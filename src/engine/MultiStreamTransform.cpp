@@ -3,6 +3,7 @@
 #include "platform/FileIo.h"
 
 #include <algorithm>
+#include <unistd.h>
 
 namespace mvx {
 
@@ -23,6 +24,8 @@ void MultiStreamTransform::fill(Source& source, bool& sourceDry)
         }
         lane.busy = true;
         lane.stream.engine->stopped_ = false;
+        lane.start = ::lseek(lane.stream.outputFd, 0, SEEK_CUR);
+        lane.written = 0;
     }
 }
 
@@ -92,9 +95,13 @@ void MultiStreamTransform::run(Source& source)
                 end(source, lanes[i], false);
                 continue;
             }
-            const bool last = s.unlimited ? lane.length < kChunkSize : s.byteCount == 0;
-            if (last)
-                end(source, lanes[i], s.unlimited || s.byteCount == 0);
+            // Disk writes start chunk by chunk, so the output's flush at its end finds little left.
+            if (lane.start >= 0)
+                startWriteback(s.outputFd, static_cast<uint64_t>(lane.start) + lane.written, lane.length);
+            lane.written += lane.length;
+            // A short chunk ends a whole file, the last byte a part (a part that ends early ends in readRound).
+            if (s.unlimited ? lane.length < kChunkSize : s.byteCount == 0)
+                end(source, lanes[i], true);
         }
         if (sourceDry && std::none_of(std::begin(lanes_), std::end(lanes_), [](const Lane& l) { return l.busy; }))
             return;

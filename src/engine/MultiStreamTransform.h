@@ -49,6 +49,8 @@ private:
         Stream stream;
         bool busy = false;
         size_t length = 0;  // bytes read into the buffer this round
+        long long start = -1;  // the output's offset when the file began (-1: not a seekable file)
+        uint64_t written = 0;
     };
 
     void fill(Source& source, bool& sourceDry);

@@ -44,6 +44,7 @@ public:
     std::unique_ptr<WorkAhead::Piece> run(size_t helper)
     {
         MultiStreamTransform::Stream stream;
+        flushes_ = true;
         const bool started = start(helper, 0, stream);
         return finish(started &&
                       stream.engine->transformFilePart(stream.inputFd, stream.byteCount, stream.outputFd));
@@ -75,7 +76,8 @@ public:
         bool made = started_ == FileDecryptor::kPrepareNoBody;
         if (started_ == FileDecryptor::kPrepareBody) {
             CryptoErrors::QuietScope quiet;
-            made = helper_->decryptor.finishPrepare(prepared_->made, body_, streamed);
+            // A flush here would hold up the other lanes: the batch flushes a streamed body when it takes it.
+            made = helper_->decryptor.finishPrepare(prepared_->made, body_, streamed, flushes_);
             quietReported_ = quietReported_ || quiet.reported();
         }
         if (prepared_->made.bodyPath.empty() && !bodyPath_.empty())
@@ -94,6 +96,7 @@ private:
     FileDecryptor::PreparingBody body_;
     int started_ = FileDecryptor::kPrepareFailed;
     bool quietReported_ = false;
+    bool flushes_ = false;  // alone on its thread: the body is flushed when made
 };
 
 DecryptionAhead::DecryptionAhead(std::string ownPublicKeyFile, std::string ownPrivateKeyFile,

@@ -71,6 +71,7 @@ public:
     std::unique_ptr<WorkAhead::Piece> run(size_t helper)
     {
         MultiStreamTransform::Stream stream;
+        flushes_ = true;
         const bool started = start(helper, 0, stream);
         return finish(started && stream.engine->transformFile(stream.inputFd, stream.outputFd));
     }
@@ -113,9 +114,11 @@ public:
         const bool written = encryptor.closeBody(prepared_->temporaryPath, body_, streamed) &&
                              encryptor.writeContainerTail(prepared_->temporaryPath, file_.plainPath, prepared_->mode);
         encryptor.resetContentKey();
+        // A flush here would hold up the other lanes: the batch flushes a streamed container when it takes it.
         prepared_->made = written && helper_->ui.shown == 0 && !quietReported_ && !quiet.reported() &&
                           FileStamp::of(file_.plainPath) == prepared_->plainStamp &&
-                          flushFile(prepared_->temporaryPath);
+                          (!flushes_ || flushFile(prepared_->temporaryPath));
+        prepared_->flushed = flushes_;
         return std::move(prepared_);
     }
 
@@ -127,6 +130,7 @@ private:
     FileEncryptor::OpenBody body_;
     bool opened_ = false;
     bool quietReported_ = false;
+    bool flushes_ = false;  // alone on its thread: the container is flushed when made
 };
 
 EncryptionAhead::EncryptionAhead(SenderKeys sender, std::shared_ptr<KeyMaterialCache> keys, size_t helpers,

@@ -44,6 +44,7 @@ public:
         Settings settings;
         std::optional<FileStamp> plainStamp;
         bool made = false;
+        bool flushed = false;  // on disk already; else the batch flushes it when it takes it
         bool ownsFile = true;  // false once the batch took the file over
         ~Prepared() override;
     };

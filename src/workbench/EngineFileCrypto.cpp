@@ -86,7 +86,7 @@ int EngineFileCrypto::writeContainerTail(const std::string& outputPath, const st
     outputFlushed_ = false;
     if (auto prepared = std::move(prepared_)) {
         if (ahead_.place(*prepared, outputPath, plainPath, mode)) {
-            outputFlushed_ = true;
+            outputFlushed_ = prepared->flushed;
             return 1;
         }
         if (!encryptor_.encryptBody(plainPath, outputPath, prepared->keySource))
@@ -132,8 +132,9 @@ int EngineFileCrypto::decryptBody(const std::string& containerPath, const std::s
     outputFlushed_ = false;
     if (!madeAhead)
         return decryptor_.decryptBody(containerPath, outputPath);
-    outputFlushed_ = decryptor_.adoptBody(containerPath, outputPath, opened->made) != 0;
-    return outputFlushed_ ? 1 : 0;
+    const bool adopted = decryptor_.adoptBody(containerPath, outputPath, opened->made) != 0;
+    outputFlushed_ = adopted && opened->made.flushed;
+    return adopted ? 1 : 0;
 }
 
 void EngineFileCrypto::finishBatch()
