@@ -196,7 +196,8 @@ std::unique_ptr<WorkAhead::Piece> WorkAhead::claim(const std::string& key)
                 passed.splice(passed.end(), entries_, it);
             it = next;
         }
-        if (it->state == State::Waiting && it->stream) {
+        // A piece with no waiting one to join it is done alone, on the single stream's own pipeline.
+        if (it->state == State::Waiting && it->stream && waitingAt(1) != entries_.end()) {
             lock.unlock();
             runOwnStreams(it);
             lock.lock();

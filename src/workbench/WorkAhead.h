@@ -27,7 +27,8 @@ namespace mvx {
 // keeps up to eight of them going on its core (MultiStreamTransform), and the
 // batch, reaching such a piece not yet started, runs it the same way together
 // with the waiting pieces after it (quietly, as a helper would) instead of
-// doing it alone. This needs no helper thread at all.
+// doing it alone; with none waiting after it, it does it alone. This needs
+// no helper thread at all.
 class WorkAhead {
 public:
     // What a helper made; dropping it undoes it (removes its temporary files).
