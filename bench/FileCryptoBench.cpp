@@ -12,7 +12,12 @@
 #include "workbench/DecryptBatch.h"
 #include "workbench/EncryptBatch.h"
 #include "workbench/EngineFileCrypto.h"
+#include "engine/IdentityBlock.h"
+#include "engine/RsaKeyWrapper.h"
+#include "platform/LittleEndian.h"
 #include "workbench/IEncryptChooser.h"
+#include "workbench/OwnKeyMaterial.h"
+#include "workbench/ProtectedFolder.h"
 #include "workbench/StudioList.h"
 #include "workbench/WorkList.h"
 
@@ -25,6 +30,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -53,6 +59,7 @@ public:
 std::string g_keys;  // folder with sender.kpub, senderPrivate.kpri, reader.kpub, readerPrivate.kpri
 std::string g_work;
 size_t g_helpers = WorkAhead::spareCores();  // 0 with the phase "alone"
+bool g_streams = true;                       // false: one keystream per core, as before eight ran together
 
 double now()
 {
@@ -298,7 +305,7 @@ BatchTimes runBatch(const std::string& ownName, const std::vector<std::string>& 
     context.usePlatformDefaults();
     EngineFileCrypto crypto(messenger,
                             {context.keys.publicKeyFile, context.keys.privateKeyFile, ownName, ownName + "@example.org", 0},
-                            g_helpers);
+                            g_helpers, g_streams);
     context.crypto = &crypto;
     EncryptChoices choices;
     choices.destinations = std::move(recipients);
@@ -343,6 +350,192 @@ void batches(const std::string& label, int count, size_t size)
     std::system(("rm -rf " + folder).c_str());
 }
 
+// Restricts this process to the first `cores` cores it may run on.
+void useCores(int cores)
+{
+    cpu_set_t all, chosen;
+    CPU_ZERO(&chosen);
+    if (sched_getaffinity(0, sizeof all, &all) != 0)
+        return;
+    for (int cpu = 0, taken = 0; cpu < CPU_SETSIZE && taken < cores; ++cpu)
+        if (CPU_ISSET(cpu, &all)) {
+            CPU_SET(cpu, &chosen);
+            ++taken;
+        }
+    sched_setaffinity(0, sizeof chosen, &chosen);
+}
+
+struct BatchRun {
+    double encrypt = 0, decrypt = 0;
+    size_t done = 0;
+};
+
+// count files of size bytes encrypted for two recipients and decrypted again,
+// in a child on `cores` cores (0: all), eight streams together or one per core.
+BatchRun streamBatch(int count, size_t size, int cores, bool streams)
+{
+    const std::string folder = g_work + "/streams";
+    ::mkdir(folder.c_str(), 0700);
+    std::vector<std::string> plain, containers;
+    for (int i = 0; i < count; ++i) {
+        plain.push_back(folder + "/f" + std::to_string(i));
+        containers.push_back(plain.back() + ".klx");
+        makeFile(plain.back(), size);
+    }
+    double ignored = 0;
+    BatchRun run;
+    run.encrypt = timedInChild([&] {
+        if (cores > 0)
+            useCores(cores);
+        g_helpers = WorkAhead::spareCores();
+        g_streams = streams;
+        size_t made = 0;
+        const BatchTimes t = runBatch("sender", plain, true, {g_keys + "/reader.kpub", g_keys + "/sender.kpub"}, made);
+        return made == plain.size() ? t.wall : -1.0;
+    }, ignored);
+    for (const auto& p : plain)
+        ::unlink(p.c_str());
+    run.decrypt = timedInChild([&] {
+        if (cores > 0)
+            useCores(cores);
+        g_helpers = WorkAhead::spareCores();
+        g_streams = streams;
+        size_t decrypted = 0;
+        const BatchTimes t = runBatch("reader", containers, false, {}, decrypted);
+        return decrypted == containers.size() ? t.wall : -1.0;
+    }, ignored);
+    std::system(("rm -rf " + folder).c_str());
+    return run;
+}
+
+// The figures of several keystreams per core, each beside one keystream per
+// core (as before) measured in the same run; medians of interleaved runs.
+void streamFigures(int runs)
+{
+    struct Figure {
+        const char* what;
+        int count;
+        size_t size;
+        int cores;
+    };
+    const Figure figures[] = {
+        {"64 x 16 MiB, every core", 64, 16u << 20, 0},
+        {"8 x 16 MiB, every core", 8, 16u << 20, 0},
+        {"8 x 16 MiB, one core", 8, 16u << 20, 1},
+        {"8 x 32 MiB, one core", 8, 32u << 20, 1},
+        {"1 x 256 MiB, one core", 1, 256u << 20, 1},
+        {"1 x 256 MiB, every core", 1, 256u << 20, 0},
+    };
+    std::vector<std::vector<double>> times(std::size(figures) * 4);
+    for (int r = 0; r < runs; ++r)
+        for (size_t f = 0; f < std::size(figures); ++f)
+            for (int streams = 0; streams < 2; ++streams) {
+                const BatchRun run = streamBatch(figures[f].count, figures[f].size, figures[f].cores, streams == 1);
+                times[4 * f + 2 * streams].push_back(run.encrypt);
+                times[4 * f + 2 * streams + 1].push_back(run.decrypt);
+            }
+    auto at = [&](size_t f, int streams, int decrypt) { return median(times[4 * f + 2 * streams + decrypt]); };
+    for (size_t f = 0; f < std::size(figures); ++f)
+        std::printf("batch %s, median of %d: encrypt %.3f s (one stream per core %.3f s, %.2fx), "
+                    "decrypt %.3f s (one stream per core %.3f s, %.2fx)\n",
+                    figures[f].what, runs, at(f, 1, 0), at(f, 0, 0), at(f, 0, 0) / at(f, 1, 0), at(f, 1, 1),
+                    at(f, 0, 1), at(f, 0, 1) / at(f, 1, 1));
+    for (int streams = 1; streams >= 0; --streams) {
+        const char* how = streams ? "eight streams per core" : "one stream per core (before)";
+        std::printf("%s: one core, 8 x 32 MiB / 1 x 256 MiB speed: encrypt %.2fx, decrypt %.2fx; "
+                    "8 x 16 MiB, every core / one core speed: encrypt %.2fx, decrypt %.2fx\n",
+                    how, at(4, streams, 0) / at(3, streams, 0), at(4, streams, 1) / at(3, streams, 1),
+                    at(2, streams, 0) / at(1, streams, 0), at(2, streams, 1) / at(1, streams, 1));
+    }
+}
+
+// The sender's self-authentication key: its public key with its identity hash sealed for itself.
+std::string makeSelfAuthKey(const std::string& folder)
+{
+    const std::string publicFile = g_keys + "/sender.kpub", privateFile = g_keys + "/senderPrivate.kpri";
+    auto file = *readWholeFile(publicFile, 64 * 1024);
+    std::vector<uint8_t> bytes(file.begin(), file.end());
+    std::vector<uint8_t> record(115, 0);
+    const auto hash = IdentityBlock::fromPrivateKeyPath(privateFile)->hash();
+    std::copy(hash.begin(), hash.end(), record.begin());
+    RsaKeyWrapper rsa;
+    std::vector<uint8_t> sealed;
+    if (rsa.loadFromFile(publicFile) != 1 || rsa.encrypt(record.data(), record.size(), sealed) != 1)
+        std::abort();
+    uint8_t length[4];
+    putLe32(length, static_cast<uint32_t>(sealed.size()));
+    bytes.insert(bytes.end(), length, length + 4);
+    bytes.insert(bytes.end(), sealed.begin(), sealed.end());
+    const std::string path = folder + "/sender))sender-auth.kpub";
+    FdGuard fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
+    writeFully(fd.get(), bytes.data(), bytes.size());
+    return path;
+}
+
+// The protected folder closing on lock (batch kind 6, the key material read
+// at start): from the call until every container is durable and the plain
+// files are destroyed, in a child process.
+double lockToClosed(const std::string& folder, const std::string& selfAuth, bool streams)
+{
+    double ignored = 0;
+    return timedInChild([&] {
+        CMessageTable table;
+        QuietInteraction ui;
+        CMessenger messenger(table, ui);
+        StudioList studio;
+        WorkList work;
+        BatchContext context(messenger, studio, work);
+        context.keys.publicKeyFile = g_keys + "/sender.kpub";
+        context.keys.privateKeyFile = g_keys + "/senderPrivate.kpri";
+        context.keys.selfAuthKeyFile = selfAuth;
+        context.usePlatformDefaults();
+        auto material = OwnKeyMaterial::read(context.keys);
+        if (!material)
+            return -1.0;
+        EngineFileCrypto crypto(messenger, {context.keys.publicKeyFile, context.keys.privateKeyFile, "sender",
+                                            "sender@example.org", 0},
+                                WorkAhead::spareCores(), streams);
+        crypto.setCachedMaterial(&*material);
+        context.crypto = &crypto;
+        const double t0 = now();
+        const ProtectedFolderClosing closing = ProtectedFolder(context, folder).encryptAtExit(false);
+        const double seconds = now() - t0;
+        return closing.closed() && closing.encryption.containers.size() == work.size() ? seconds : -1.0;
+    }, ignored);
+}
+
+// Lock to closed for 1 GiB in 200 files and 10,000 small files, eight
+// streams per core beside one stream per core, in each of the folders.
+void lockFigures(const std::vector<std::string>& places, int runs)
+{
+    struct Load {
+        const char* what;
+        int count;
+        size_t size;
+    };
+    const Load loads[] = {{"1 GiB in 200 files", 200, (1u << 30) / 200 / 16 * 16}, {"10,000 files of 4 KiB", 10000, 4096}};
+    const std::string selfAuth = makeSelfAuthKey(g_work);
+    for (const std::string& place : places)
+        for (const Load& load : loads) {
+            const std::string folder = place + "/mvx-protected";
+            std::vector<double> times[2];
+            for (int r = 0; r < runs; ++r)
+                for (int streams = 1; streams >= 0; --streams) {
+                    std::system(("rm -rf " + folder).c_str());
+                    ::mkdir(folder.c_str(), 0700);
+                    for (int i = 0; i < load.count; ++i)
+                        makeFile(folder + "/f" + std::to_string(i) + ".bin", load.size);
+                    ::sync();
+                    times[streams].push_back(lockToClosed(folder, selfAuth, streams == 1));
+                }
+            std::system(("rm -rf " + folder).c_str());
+            const double together = median(times[1]), before = median(times[0]);
+            std::printf("lock to closed, %s in %s, median of %d: %.2f s (one stream per core %.2f s, %.2fx)\n",
+                        load.what, place.c_str(), runs, together, before, before / together);
+        }
+    ::unlink(selfAuth.c_str());
+}
+
 void secureDeletion()
 {
     const size_t size = 64u << 20;
@@ -383,6 +576,17 @@ int main(int argc, char** argv)
             batches("8 x 64 MiB", 8, 64u << 20);
         } else if (phase == "small") {
             batches("1000 x 4 KiB", 1000, 4096);
+        } else if (phase.rfind("lock=", 0) == 0) {
+            // lock=FOLDER[,FOLDER...]: lock to closed in each folder (a tmpfs, a disk)
+            std::vector<std::string> places;
+            for (size_t from = 5; from <= phase.size();) {
+                const size_t comma = std::min(phase.find(',', from), phase.size());
+                places.push_back(phase.substr(from, comma - from));
+                from = comma + 1;
+            }
+            lockFigures(places, 3);
+        } else if (phase == "streams") {
+            streamFigures(3);
         } else if (phase == "alone") {
             g_helpers = 0;  // the batches that follow run without helpers, whatever the cores
         } else if (phase.rfind("command=", 0) == 0) {

@@ -36,6 +36,12 @@ paste -d'\n' <(echo "$one") <(echo "$all") | awk -F'[:(,;]' '
                 label, wall[1, "encrypt"] / wall[0, "encrypt"], wall[1, "decrypt"] / wall[0, "decrypt"],
                 cpu[1, "encrypt"] / cpu[0, "encrypt"], cpu[1, "decrypt"] / cpu[0, "decrypt"] }'
 
+echo "== batches with eight keystreams per core beside one per core (as before), the same run"
+$bench/filecrypto_bench $keys "$work" streams 2>&1 | quiet
+echo "== the protected folder from lock to closed (every container durable, the plain files destroyed)"
+# LOCK_FOLDERS: a tmpfs and a folder on disk, comma-separated
+$bench/filecrypto_bench $keys "$work" "lock=${LOCK_FOLDERS:-/dev/shm,$work}" 2>&1 | quiet
+
 echo "== hot loops: thread CPU time at -O3 and at -O2 (best of five each, three interleaved rounds)"
 for round in 1 2 3; do
   paste <($bench/hotloops_bench) <(build-bench-o2/bench/hotloops_bench) | awk -F'\t' '

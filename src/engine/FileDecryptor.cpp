@@ -255,28 +255,56 @@ int FileDecryptor::finishOutput(const std::string& containerPath, const std::str
 
 bool FileDecryptor::prepare(const std::string& containerPath, const std::string& bodyPath, Prepared& prepared)
 {
+    PreparingBody body;
+    switch (startPrepare(containerPath, bodyPath, prepared, body)) {
+    case kPrepareNoBody: return true;
+    case kPrepareBody:
+        return finishPrepare(prepared, body, engine_.transformFilePart(body.in.get(), layout_.bodyLength, body.out.get()),
+                             true);
+    default: return false;
+    }
+}
+
+int FileDecryptor::startPrepare(const std::string& containerPath, const std::string& bodyPath, Prepared& prepared,
+                                PreparingBody& body)
+{
     contentKeySet_ = false;
-    FdGuard in(::open(containerPath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!in.valid() || ContainerReader::open(in.get(), *keyCache_, ownPublicKeyFile_, ownPrivateKeyFile_,
-                                             prepared.layout) != ContainerStatus::Ok)
-        return false;
+    body.in.reset(::open(containerPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!body.in.valid() || ContainerReader::open(body.in.get(), *keyCache_, ownPublicKeyFile_, ownPrivateKeyFile_,
+                                                  prepared.layout) != ContainerStatus::Ok)
+        return kPrepareFailed;
     // A container with a time limit may turn out expired: its plain text is
     // written only once the batch has applied the limit.
     const ContainerLayout& layout = prepared.layout;
     if (layout.trailer.timeLimitApplies() && getLe32(layout.ownRecord() + RecordOffset::kTimeLimit) != 0)
-        return true;
+        return kPrepareNoBody;
     layout_ = prepared.layout;
     engine_.setWordCount(KeystreamEngine::kWords);
     engine_.initialise(layout_.contentKey);
-    FdGuard out(::open(bodyPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-    const bool written = out.valid() && decipherToOutput(in.get(), out.get()) && ::fdatasync(out.get()) == 0 &&
-                         out.close();
+    senderName_.clear();
+    senderMail_.clear();
+    body.path = bodyPath;
+    body.out.reset(::open(bodyPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    if (!body.out.valid()) {
+        engine_.clear(false);
+        return kPrepareFailed;
+    }
+    return kPrepareBody;
+}
+
+bool FileDecryptor::finishPrepare(Prepared& prepared, PreparingBody& body, bool deciphered, bool flush)
+{
+    const bool written = deciphered && readSenderNames(body.in.get()) &&
+                         (!flush || ::fdatasync(body.out.get()) == 0) && body.out.close();
     engine_.clear(false);
+    body.in.close();
+    body.out.close();
     if (!written) {
-        ::unlink(bodyPath.c_str());
+        ::unlink(body.path.c_str());
         return false;
     }
-    prepared.bodyPath = bodyPath;
+    prepared.bodyPath = body.path;
+    prepared.flushed = flush;
     prepared.senderName = senderName_;
     prepared.senderMail = senderMail_;
     return true;
@@ -304,8 +332,11 @@ bool FileDecryptor::decipherToOutput(int in, int out)
     senderName_.clear();
     senderMail_.clear();
     // Only the body is written: without the attachment it ends where the records begin.
-    if (!engine_.transformFilePart(in, layout_.bodyLength, out))
-        return false;
+    return engine_.transformFilePart(in, layout_.bodyLength, out) && readSenderNames(in);
+}
+
+bool FileDecryptor::readSenderNames(int in)
+{
     if (!layout_.trailer.hasFlag(ContainerTrailer::kFlagSenderAttachment))
         return true;
     uint8_t names[ContainerLayout::kSenderNamesSize];

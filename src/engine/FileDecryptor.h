@@ -3,6 +3,7 @@
 #include "engine/ContainerReader.h"
 #include "engine/KeyMaterialCache.h"
 #include "engine/KeystreamEngine.h"
+#include "platform/FileIo.h"
 #include "platform/SystemTime.h"
 
 #include <memory>
@@ -41,11 +42,27 @@ public:
         std::string bodyPath;
         std::string senderName;
         std::string senderMail;
+        bool flushed = false;  // the body file is on disk already
     };
     // Opens the head and deciphers the body into bodyPath; false when anything
     // fails (then prepared holds nothing of use and bodyPath is removed).
     // Never writes to the container.
     bool prepare(const std::string& containerPath, const std::string& bodyPath, Prepared& prepared);
+    // prepare in two halves, for bodies deciphered together with other
+    // containers' (MultiStreamTransform). startPrepare: kPrepareFailed,
+    // kPrepareNoBody (nothing to decipher: prepared is complete), or
+    // kPrepareBody: engine() is keyed and the caller runs it over
+    // layout().bodyLength bytes from body.in to body.out, then finishPrepare.
+    enum PrepareStart { kPrepareFailed = 0, kPrepareNoBody = 1, kPrepareBody = 2 };
+    struct PreparingBody {
+        FdGuard in, out;
+        std::string path;
+    };
+    int startPrepare(const std::string& containerPath, const std::string& bodyPath, Prepared& prepared,
+                     PreparingBody& body);
+    // flush: the body file goes to disk before it counts as made.
+    bool finishPrepare(Prepared& prepared, PreparingBody& body, bool deciphered, bool flush);
+    KeystreamEngine& engine() { return engine_; }
 
     // 0 on failure (its message shown), else 2 + the sender status (1 = unknown).
     // openedAhead: the layout a helper read and opened, for a container unchanged since.
@@ -77,6 +94,8 @@ private:
     bool writeBackCount(int fd, bool firstDecryption);
     int identifySender();
     bool decipherToOutput(int in, int out);
+    // The sender's names of the attachment, which follow the body in the keystream.
+    bool readSenderNames(int in);
     // After the plain file is written: its time and the history event; 0 undoes the output.
     int finishOutput(const std::string& containerPath, const std::string& outputPath);
     // Adds the decryption event to the container's history; false when it could not be written.

@@ -91,6 +91,14 @@ std::optional<std::array<uint8_t, FileEncryptor::kKeyDerivationTextSize>> FileEn
 
 int FileEncryptor::encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource)
 {
+    OpenBody body;
+    if (!openBody(plainPath, outputPath, keySource, body))
+        return 0;
+    return closeBody(outputPath, body, engine_.transformFile(body.in.get(), body.out.get()));
+}
+
+int FileEncryptor::openBody(const std::string& plainPath, const std::string& outputPath, int keySource, OpenBody& body)
+{
     if (!contentKeySet_) {
         const SystemTime now = Clock::now();
         const int32_t tick = Clock::tickCount();
@@ -101,21 +109,27 @@ int FileEncryptor::encryptBody(const std::string& plainPath, const std::string& 
         engine_.setWordCount(KeystreamEngine::kWords);
         engine_.initialise(key.data());
     }
-    FdGuard in(::open(plainPath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!in.valid()) {
+    body.in.reset(::open(plainPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!body.in.valid()) {
         messenger_.show(Msg::InputFileCannotOpen, MsgIcon::Stop);
         return 0;
     }
-    if (!bodyLengthFits(in.get())) {
+    if (!bodyLengthFits(body.in.get())) {
         messenger_.show(Msg::BodyTooLargeForAttachment, MsgIcon::Stop, plainPath);
         return 0;
     }
-    FdGuard out(::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!out.valid()) {
+    body.out.reset(::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!body.out.valid()) {
         messenger_.show(Msg::OutputFileCannotOpen, MsgIcon::Stop);
         return 0;
     }
-    if (!engine_.transformFile(in.get(), out.get()) || !out.close())
+    return 1;
+}
+
+int FileEncryptor::closeBody(const std::string& outputPath, OpenBody& body, bool transformed)
+{
+    body.in.close();
+    if (!transformed || !body.out.close())
         return failWrite(outputPath);
     return 1;
 }

@@ -6,6 +6,7 @@
 #include "engine/KeyMaterialCache.h"
 #include "engine/KeystreamEngine.h"
 #include "engine/RecipientRecordTable.h"
+#include "platform/FileIo.h"
 
 #include <array>
 #include <optional>
@@ -45,6 +46,17 @@ public:
     // 1 on success, 0 on failure (its message shown). Key source 0 reads the
     // key-derivation text from the own private key file, 1 from the cached material.
     int encryptBody(const std::string& plainPath, const std::string& outputPath, int keySource);
+    // encryptBody in two halves, for bodies enciphered together with other
+    // files' (MultiStreamTransform): openBody keys the engine and opens both
+    // files (1, or 0 with its message shown); the caller runs engine() from
+    // body.in to body.out; closeBody finishes as encryptBody does.
+    struct OpenBody {
+        FdGuard in, out;
+    };
+    int openBody(const std::string& plainPath, const std::string& outputPath, int keySource, OpenBody& body);
+    int closeBody(const std::string& outputPath, OpenBody& body, bool transformed);
+    KeystreamEngine& engine() { return engine_; }
+
     // 1 on success, 0 on failure (its message shown). Mode is the batch kind.
     int writeContainerTail(const std::string& outputPath, const std::string& plainPath, int mode);
 

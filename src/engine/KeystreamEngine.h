@@ -20,6 +20,8 @@ public:
     static constexpr size_t kBufferSize = 1024000;
     static constexpr int kWords = 8;
     static constexpr size_t kBlockSize = 16;
+    // Streams one call of transformChunks advances together.
+    static constexpr size_t kMaxStreams = 8;
 
     KeystreamEngine();   // create: word count unset; the file buffer is allocated by the first file transform
     ~KeystreamEngine();  // destroy: clears the state, frees the buffer
@@ -47,12 +49,25 @@ public:
 
     void clear(bool keepWordCount);
 
+    // One chunk of each of up to kMaxStreams streams, in place, with the same
+    // result as engines[i] gives its chunk within a file transform (a step
+    // follows every block, the last partial one too). The engines must be
+    // distinct. Eight-lane AVX2 where the CPU has it, the scalar step otherwise.
+    static void transformChunks(KeystreamEngine* const* engines, uint8_t* const* chunks, const size_t* lengths,
+                                size_t count);
+    // The scalar step for transformChunks whatever the CPU (tests and
+    // benchmarks; MVX_SCALAR_KEYSTREAM=1 in the environment sets it at start).
+    static void setScalarStreams(bool scalar);
+    static bool streamsUseAvx2();
+
     // A flag that ends a file transform between two chunks (the window's Stop).
     void setStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
     // The last file transform ended because the flag was set.
     bool stopped() const { return stopped_; }
 
 private:
+    friend class MultiStreamTransform;
+
     void transformChunk(size_t length);
     void transformChunkAt(uint8_t* data, size_t length);
     bool transformSmall(int inputFd, uint64_t byteCount, bool unlimited, int outputFd);

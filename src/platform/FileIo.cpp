@@ -192,6 +192,12 @@ int FdGuard::release()
     return fd;
 }
 
+void FdGuard::reset(int fd)
+{
+    close();
+    fd_ = fd;
+}
+
 bool FdGuard::close()
 {
     if (fd_ < 0)

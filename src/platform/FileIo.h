@@ -58,6 +58,8 @@ public:
     FdGuard& operator=(const FdGuard&) = delete;
     int get() const { return fd_; }
     int release();
+    // Closes the descriptor held (if any) and holds fd instead.
+    void reset(int fd);
     bool valid() const { return fd_ >= 0; }
     // Closes now and reports whether close succeeded.
     bool close();

@@ -35,8 +35,10 @@ public:
         ~Prepared() override;
     };
 
+    // streamsTogether: bodies run their keystreams eight at a time, on the
+    // helpers and on the batch's thread when it reaches a container not started.
     DecryptionAhead(std::string ownPublicKeyFile, std::string ownPrivateKeyFile, std::shared_ptr<KeyMaterialCache> keys,
-                    size_t helpers);
+                    size_t helpers, bool streamsTogether = true);
     ~DecryptionAhead();
 
     // The window's Stop ends the helpers' bodies too (set before the batch starts).
@@ -49,13 +51,15 @@ public:
     void cancel() { work_.cancel(); }
 
 private:
-    std::unique_ptr<WorkAhead::Piece> make(size_t helper, const PlannedFile& file);
+    struct Helper;
+    class Making;
+    Helper& helperFor(size_t worker, size_t lane) { return *helpers_[worker * MultiStreamTransform::kLanes + lane]; }
 
     std::string ownPublicKeyFile_;
     std::string ownPrivateKeyFile_;
     std::shared_ptr<KeyMaterialCache> keys_;
     const std::atomic<bool>* stop_ = nullptr;
-    struct Helper;
+    const bool streamsTogether_;
     std::vector<std::unique_ptr<Helper>> helpers_;
     WorkAhead work_;  // last: its helpers stop before the decryptors go
 };

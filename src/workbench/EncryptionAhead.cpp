@@ -54,11 +54,92 @@ EncryptionAhead::Prepared::~Prepared()
         ::unlink(temporaryPath.c_str());
 }
 
-EncryptionAhead::EncryptionAhead(SenderKeys sender, std::shared_ptr<KeyMaterialCache> keys, size_t helpers)
-    : sender_(std::move(sender)), keys_(std::move(keys)), work_(0)
+// One container made ahead: its body's keystream runs alone (run) or beside
+// other files' (start, then finish when the stream ended).
+class EncryptionAhead::Making : public WorkAhead::StreamJob {
+public:
+    Making(EncryptionAhead& ahead, const PlannedFile& file, int mode, int keySource, const Settings& settings)
+        : ahead_(ahead), file_(file), prepared_(std::make_unique<Prepared>())
+    {
+        prepared_->plainPath = file.plainPath;
+        prepared_->outputPath = file.outputPath;
+        prepared_->mode = mode;
+        prepared_->keySource = keySource;
+        prepared_->settings = settings;
+    }
+
+    std::unique_ptr<WorkAhead::Piece> run(size_t helper)
+    {
+        MultiStreamTransform::Stream stream;
+        flushes_ = true;
+        const bool started = start(helper, 0, stream);
+        return finish(started && stream.engine->transformFile(stream.inputFd, stream.outputFd));
+    }
+
+    bool start(size_t worker, size_t lane, MultiStreamTransform::Stream& stream) override
+    {
+        prepared_->plainStamp = FileStamp::of(file_.plainPath);
+        if (!prepared_->plainStamp)
+            return false;
+        // A name of bounded length beside the container, made exclusively.
+        if (!FdGuard(createTemporaryBeside(file_.outputPath, 0644, prepared_->temporaryPath)).valid())
+            return false;
+        helper_ = &ahead_.helperFor(worker, lane);
+        FileEncryptor& encryptor = helper_->encryptor;
+        const Settings& settings = prepared_->settings;
+        encryptor.setSender(ahead_.sender_);
+        encryptor.setKeyCache(ahead_.keys_);
+        encryptor.setCachedMaterial(ahead_.cached_);
+        encryptor.setStopFlag(ahead_.stop_);
+        encryptor.setRecipients(settings.recipients);
+        encryptor.setOptionWord(settings.optionWord);
+        encryptor.setTimeLimit(settings.timeLimit);
+        encryptor.setHistoryNames(settings.historyNames);
+        helper_->ui.shown = 0;
+        CryptoErrors::QuietScope quiet;
+        encryptor.resetContentKey();
+        opened_ = encryptor.openBody(file_.plainPath, prepared_->temporaryPath, prepared_->keySource, body_);
+        quietReported_ = quiet.reported();
+        if (opened_)
+            stream = {&encryptor.engine(), body_.in.get(), body_.out.get(), 0, true};
+        return opened_;
+    }
+
+    std::unique_ptr<WorkAhead::Piece> finish(bool streamed) override
+    {
+        if (!opened_)
+            return std::move(prepared_);
+        FileEncryptor& encryptor = helper_->encryptor;
+        CryptoErrors::QuietScope quiet;
+        const bool written = encryptor.closeBody(prepared_->temporaryPath, body_, streamed) &&
+                             encryptor.writeContainerTail(prepared_->temporaryPath, file_.plainPath, prepared_->mode);
+        encryptor.resetContentKey();
+        // A flush here would hold up the other lanes: the batch flushes a streamed container when it takes it.
+        prepared_->made = written && helper_->ui.shown == 0 && !quietReported_ && !quiet.reported() &&
+                          FileStamp::of(file_.plainPath) == prepared_->plainStamp &&
+                          (!flushes_ || flushFile(prepared_->temporaryPath));
+        prepared_->flushed = flushes_;
+        return std::move(prepared_);
+    }
+
+private:
+    EncryptionAhead& ahead_;
+    const PlannedFile file_;
+    std::unique_ptr<Prepared> prepared_;
+    Helper* helper_ = nullptr;
+    FileEncryptor::OpenBody body_;
+    bool opened_ = false;
+    bool quietReported_ = false;
+    bool flushes_ = false;  // alone on its thread: the container is flushed when made
+};
+
+EncryptionAhead::EncryptionAhead(SenderKeys sender, std::shared_ptr<KeyMaterialCache> keys, size_t helpers,
+                                 bool streamsTogether)
+    : sender_(std::move(sender)), keys_(std::move(keys)), streamsTogether_(streamsTogether), work_(0)
 {
-    // The encryptors exist before a helper thread can reach them.
-    for (size_t h = 0; h < helpers; ++h)
+    // The encryptors exist before a helper thread can reach them: a lane's
+    // for every helper and for the batch's own thread.
+    for (size_t h = 0; h < (helpers + 1) * MultiStreamTransform::kLanes; ++h)
         helpers_.push_back(std::make_unique<Helper>());
     work_.start(helpers);
 }
@@ -68,49 +149,18 @@ EncryptionAhead::~EncryptionAhead() { work_.cancel(); }
 void EncryptionAhead::expect(const std::vector<PlannedFile>& files, int mode, int keySource)
 {
     std::vector<WorkAhead::Expected> work;
-    for (const PlannedFile& file : files)
-        work.push_back({claimKey(file.plainPath, file.outputPath),
-                        [this, file, mode, keySource, settings = settings_](size_t helper) {
-                            return make(helper, file, mode, keySource, settings);
-                        }});
+    for (const PlannedFile& file : files) {
+        WorkAhead::Expected expected{claimKey(file.plainPath, file.outputPath),
+                                     [this, file, mode, keySource, settings = settings_](size_t helper) {
+                                         return Making(*this, file, mode, keySource, settings).run(helper);
+                                     }};
+        if (streamsTogether_)
+            expected.stream = [this, file, mode, keySource, settings = settings_] {
+                return std::make_unique<Making>(*this, file, mode, keySource, settings);
+            };
+        work.push_back(std::move(expected));
+    }
     work_.expect(std::move(work));
-}
-
-std::unique_ptr<WorkAhead::Piece> EncryptionAhead::make(size_t helper, const PlannedFile& file, int mode,
-                                                        int keySource, const Settings& settings)
-{
-    auto prepared = std::make_unique<Prepared>();
-    prepared->plainPath = file.plainPath;
-    prepared->outputPath = file.outputPath;
-    prepared->mode = mode;
-    prepared->keySource = keySource;
-    prepared->settings = settings;
-    prepared->plainStamp = FileStamp::of(file.plainPath);
-    if (!prepared->plainStamp)
-        return prepared;
-    // A name of bounded length beside the container, made exclusively.
-    if (!FdGuard(createTemporaryBeside(file.outputPath, 0644, prepared->temporaryPath)).valid())
-        return prepared;
-
-    Helper& h = *helpers_[helper];
-    FileEncryptor& encryptor = h.encryptor;
-    encryptor.setSender(sender_);
-    encryptor.setKeyCache(keys_);
-    encryptor.setCachedMaterial(cached_);
-    encryptor.setStopFlag(stop_);
-    encryptor.setRecipients(settings.recipients);
-    encryptor.setOptionWord(settings.optionWord);
-    encryptor.setTimeLimit(settings.timeLimit);
-    encryptor.setHistoryNames(settings.historyNames);
-    h.ui.shown = 0;
-    CryptoErrors::QuietScope quiet;
-    encryptor.resetContentKey();
-    const bool written = encryptor.encryptBody(file.plainPath, prepared->temporaryPath, keySource) &&
-                         encryptor.writeContainerTail(prepared->temporaryPath, file.plainPath, mode);
-    encryptor.resetContentKey();
-    prepared->made = written && h.ui.shown == 0 && !quiet.reported() &&
-                     FileStamp::of(file.plainPath) == prepared->plainStamp && flushFile(prepared->temporaryPath);
-    return prepared;
 }
 
 std::unique_ptr<EncryptionAhead::Prepared> EncryptionAhead::claim(const std::string& plainPath,

@@ -44,11 +44,15 @@ public:
         Settings settings;
         std::optional<FileStamp> plainStamp;
         bool made = false;
+        bool flushed = false;  // on disk already; else the batch flushes it when it takes it
         bool ownsFile = true;  // false once the batch took the file over
         ~Prepared() override;
     };
 
-    EncryptionAhead(SenderKeys sender, std::shared_ptr<KeyMaterialCache> keys, size_t helpers);
+    // streamsTogether: files run their keystreams eight at a time, on the
+    // helpers and on the batch's thread when it reaches a file not started.
+    EncryptionAhead(SenderKeys sender, std::shared_ptr<KeyMaterialCache> keys, size_t helpers,
+                    bool streamsTogether = true);
     ~EncryptionAhead();
 
     // The settings the next files get (kept in step with the batch's encryptor).
@@ -68,15 +72,16 @@ public:
     void cancel() { work_.cancel(); }
 
 private:
-    std::unique_ptr<WorkAhead::Piece> make(size_t helper, const PlannedFile& file, int mode, int keySource,
-                                           const Settings& settings);
+    struct Helper;
+    class Making;
+    Helper& helperFor(size_t worker, size_t lane) { return *helpers_[worker * MultiStreamTransform::kLanes + lane]; }
 
     SenderKeys sender_;
     std::shared_ptr<KeyMaterialCache> keys_;
     const CachedKeyMaterial* cached_ = nullptr;
     const std::atomic<bool>* stop_ = nullptr;
     Settings settings_;
-    struct Helper;
+    const bool streamsTogether_;
     std::vector<std::unique_ptr<Helper>> helpers_;
     WorkAhead work_;  // last: its helpers stop before the encryptors go
 };

@@ -5,10 +5,11 @@
 
 namespace mvx {
 
-EngineFileCrypto::EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender, size_t helpers)
+EngineFileCrypto::EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender, size_t helpers,
+                                   bool streamsTogether)
     : encryptor_(messenger), decryptor_(messenger, sender.publicKeyFile, sender.privateKeyFile),
-      ahead_(sender, keyCache_, helpers),
-      decryptionAhead_(sender.publicKeyFile, sender.privateKeyFile, keyCache_, helpers)
+      ahead_(sender, keyCache_, helpers, streamsTogether),
+      decryptionAhead_(sender.publicKeyFile, sender.privateKeyFile, keyCache_, helpers, streamsTogether)
 {
     encryptor_.setSender(sender);
     encryptor_.setKeyCache(keyCache_);
@@ -85,7 +86,7 @@ int EngineFileCrypto::writeContainerTail(const std::string& outputPath, const st
     outputFlushed_ = false;
     if (auto prepared = std::move(prepared_)) {
         if (ahead_.place(*prepared, outputPath, plainPath, mode)) {
-            outputFlushed_ = true;
+            outputFlushed_ = prepared->flushed;
             return 1;
         }
         if (!encryptor_.encryptBody(plainPath, outputPath, prepared->keySource))
@@ -131,8 +132,9 @@ int EngineFileCrypto::decryptBody(const std::string& containerPath, const std::s
     outputFlushed_ = false;
     if (!madeAhead)
         return decryptor_.decryptBody(containerPath, outputPath);
-    outputFlushed_ = decryptor_.adoptBody(containerPath, outputPath, opened->made) != 0;
-    return outputFlushed_ ? 1 : 0;
+    const bool adopted = decryptor_.adoptBody(containerPath, outputPath, opened->made) != 0;
+    outputFlushed_ = adopted && opened->made.flushed;
+    return adopted ? 1 : 0;
 }
 
 void EngineFileCrypto::finishBatch()

@@ -16,8 +16,12 @@ class ISenderDirectory;
 // encryption, FileDecryptor (decrypt purpose, write-back on) for decryption.
 class EngineFileCrypto : public IFileCrypto {
 public:
-    // helpers: threads that encrypt and decrypt files ahead of the batch (0: the batch does every file itself).
-    EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender, size_t helpers = WorkAhead::spareCores());
+    // helpers: threads that encrypt and decrypt files ahead of the batch.
+    // streamsTogether: up to eight files' keystreams run at once per core,
+    // on the helpers and on the batch's thread. Neither (0, false): the batch
+    // does every file itself, one after the other.
+    EngineFileCrypto(CMessenger& messenger, const SenderKeys& sender, size_t helpers = WorkAhead::spareCores(),
+                     bool streamsTogether = true);
 
     // Key material read at start, for the protected folder at exit (key source 1).
     void setCachedMaterial(const CachedKeyMaterial* material)

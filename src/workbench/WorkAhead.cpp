@@ -40,28 +40,110 @@ size_t WorkAhead::spareCores()
 void WorkAhead::expect(std::vector<Expected> work)
 {
     cancel();
-    if (threads_.empty())
+    const bool streams = std::any_of(work.begin(), work.end(), [](const Expected& e) { return e.stream != nullptr; });
+    // Without helpers only stream jobs are of use: the batch runs them itself, several at once.
+    if (threads_.empty() && !streams)
         return;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        streams_ = streams;
         for (auto& item : work)
-            entries_.push_back({std::move(item.key), std::move(item.job), State::Waiting, nullptr});
+            entries_.push_back({std::move(item.key), std::move(item.job), std::move(item.stream), State::Waiting, nullptr});
     }
     changed_.notify_all();
 }
 
-WorkAhead::Entries::iterator WorkAhead::nextForHelper()
+WorkAhead::Entries::iterator WorkAhead::waitingAt(size_t place)
 {
     // The first waiting piece is the batch's own next one; a helper takes the
     // second, so the two work side by side instead of one waiting for the other.
+    const size_t window = streams_ ? kStreamWindow : kWindow;
     size_t ahead = 0, waitingSeen = 0;
-    for (auto it = entries_.begin(); it != entries_.end() && ahead < kWindow; ++it, ++ahead) {
+    for (auto it = entries_.begin(); it != entries_.end() && ahead < window; ++it, ++ahead) {
         if (it->state != State::Waiting)
             continue;
-        if (waitingSeen++ == 1)
+        if (waitingSeen++ == place)
             return it;
     }
     return entries_.end();
+}
+
+// Hands the stream jobs that pick names to a MultiStreamTransform and marks
+// each piece done as its stream ends.
+class WorkAhead::Session : public MultiStreamTransform::Source {
+public:
+    Session(WorkAhead& work, size_t worker, const std::function<Entries::iterator()>& pick)
+        : work_(work), worker_(worker), pick_(pick)
+    {
+    }
+
+    bool next(size_t lane, MultiStreamTransform::Stream& stream) override
+    {
+        for (;;) {
+            Entries::iterator entry;
+            {
+                std::lock_guard<std::mutex> lock(work_.mutex_);
+                entry = work_.stopping_ ? work_.entries_.end() : pick_();
+                if (entry == work_.entries_.end() || !entry->stream)
+                    return false;
+                entry->state = State::Running;
+            }
+            std::unique_ptr<StreamJob> job = entry->stream();
+            if (job->start(worker_, lane, stream)) {
+                lanes_[lane] = {entry, std::move(job)};
+                return true;
+            }
+            work_.finish(entry, job->finish(false));
+        }
+    }
+
+    void finished(size_t lane, bool ok) override
+    {
+        Lane& l = lanes_[lane];
+        work_.finish(l.entry, l.job->finish(ok));
+        l.job.reset();
+    }
+
+private:
+    struct Lane {
+        Entries::iterator entry;
+        std::unique_ptr<StreamJob> job;
+    };
+    WorkAhead& work_;
+    const size_t worker_;
+    const std::function<Entries::iterator()>& pick_;
+    Lane lanes_[MultiStreamTransform::kLanes];
+};
+
+void WorkAhead::finish(Entries::iterator entry, std::unique_ptr<Piece> piece)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // The entry stays in the list while it runs: claim and cancel wait for Done.
+        entry->piece = std::move(piece);
+        entry->state = State::Done;
+    }
+    changed_.notify_all();
+}
+
+void WorkAhead::runStreams(size_t worker, const std::function<Entries::iterator()>& pick)
+{
+    Session session(*this, worker, pick);
+    MultiStreamTransform transform;
+    transform.run(session);
+}
+
+void WorkAhead::runOwnStreams(Entries::iterator entry)
+{
+    // Its own piece first, then the waiting pieces after it while its own runs.
+    bool ownTaken = false;
+    runStreams(threads_.size(), [&]() -> Entries::iterator {
+        if (!ownTaken) {
+            ownTaken = true;
+            return entry->state == State::Waiting ? entry : entries_.end();
+        }
+        return entry->state == State::Done ? entries_.end() : waitingAt(0);
+    });
 }
 
 void WorkAhead::helperLoop(size_t helper)
@@ -72,6 +154,12 @@ void WorkAhead::helperLoop(size_t helper)
         changed_.wait(lock, [&] { return stopping_ || (entry = nextForHelper()) != entries_.end(); });
         if (stopping_)
             return;
+        if (entry->stream) {
+            lock.unlock();
+            runStreams(helper, [this] { return nextForHelper(); });
+            lock.lock();
+            continue;
+        }
         entry->state = State::Running;
         Job job = std::move(entry->job);
         lock.unlock();
@@ -107,6 +195,12 @@ std::unique_ptr<WorkAhead::Piece> WorkAhead::claim(const std::string& key)
             if (it->state != State::Running)
                 passed.splice(passed.end(), entries_, it);
             it = next;
+        }
+        // A piece with no waiting one to join it is done alone, on the single stream's own pipeline.
+        if (it->state == State::Waiting && it->stream && waitingAt(1) != entries_.end()) {
+            lock.unlock();
+            runOwnStreams(it);
+            lock.lock();
         }
         if (it->state == State::Waiting)
             passed.splice(passed.end(), entries_, it);

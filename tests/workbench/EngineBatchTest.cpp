@@ -175,7 +175,7 @@ TEST_F(EngineBatchTest, ABatchWithAHelperWritesAndSaysWhatABatchAloneDoes)
         std::map<std::string, std::string> trailers;  // by name: size and the trailer's bytes
         std::map<std::string, std::string> folder;    // every name left in the folder
     };
-    auto runWith = [&](size_t helpers) {
+    auto runWith = [&](size_t helpers, bool streams) {
         std::filesystem::remove_all(temp.file("docs"));
         std::vector<std::string> names;
         for (int i = 0; i < 12; ++i) {
@@ -186,7 +186,8 @@ TEST_F(EngineBatchTest, ABatchWithAHelperWritesAndSaysWhatABatchAloneDoes)
         write("docs/own.kpri", "refused");
         names.insert(names.begin() + 5, {"docs/big.bin", "docs/own.kpri"});
         engine = std::make_unique<EngineFileCrypto>(
-            messenger, SenderKeys{sender.publicFile, sender.privateFile, "sender", "sender@example.org", 0}, helpers);
+            messenger, SenderKeys{sender.publicFile, sender.privateFile, "sender", "sender@example.org", 0}, helpers,
+            streams);
         context.crypto = engine.get();
         chooser.choices = EncryptChoices{{senderSelfKey, readerKeyForSender}, {}, false};
         work.setFiles(files(names));
@@ -203,12 +204,18 @@ TEST_F(EngineBatchTest, ABatchWithAHelperWritesAndSaysWhatABatchAloneDoes)
         }
         return result;
     };
-    const Result alone = runWith(0);
-    const Result helped = runWith(1);
-    EXPECT_EQ(helped.messages, alone.messages);
-    EXPECT_EQ(helped.containers, alone.containers);
-    EXPECT_EQ(helped.folder, alone.folder);
-    EXPECT_EQ(helped.trailers, alone.trailers);
+    const Result alone = runWith(0, false);
+    // A helper with one stream per core, the batch running eight streams
+    // itself, and both.
+    Result helped;
+    for (const auto& [helpers, streams] : {std::pair<size_t, bool>{1, false}, {0, true}, {1, true}}) {
+        helped = runWith(helpers, streams);
+        SCOPED_TRACE(std::to_string(helpers) + " helpers, streams together: " + std::to_string(streams));
+        EXPECT_EQ(helped.messages, alone.messages);
+        EXPECT_EQ(helped.containers, alone.containers);
+        EXPECT_EQ(helped.folder, alone.folder);
+        EXPECT_EQ(helped.trailers, alone.trailers);
+    }
     EXPECT_EQ(alone.containers.size(), 13u);
 
     // The helper's containers open for the reader as the batch's own do.
@@ -266,7 +273,7 @@ TEST_F(EngineBatchTest, ADecryptionBatchWithAHelperWritesAndSaysWhatABatchAloneD
         std::vector<std::string> decrypted, messages;
         std::map<std::string, std::string> plain, containers;
     };
-    auto runWith = [&](size_t helpers) {
+    auto runWith = [&](size_t helpers, bool streams) {
         std::filesystem::remove_all(temp.file("docs"));
         std::filesystem::remove_all(temp.file("plain"));
         for (const auto& [name, bytes] : containers)
@@ -274,7 +281,8 @@ TEST_F(EngineBatchTest, ADecryptionBatchWithAHelperWritesAndSaysWhatABatchAloneD
         write("docs/notes.txt", "not a container");
         write("plain/f0.txt", "older");
         engine = std::make_unique<EngineFileCrypto>(
-            messenger, SenderKeys{reader.publicFile, reader.privateFile, "reader", "reader@example.org", 0}, helpers);
+            messenger, SenderKeys{reader.publicFile, reader.privateFile, "reader", "reader@example.org", 0}, helpers,
+            streams);
         context.crypto = engine.get();
         // While the overwrite question for the first file is open, the helper
         // has opened the files after it; then one of them is replaced.
@@ -302,12 +310,15 @@ TEST_F(EngineBatchTest, ADecryptionBatchWithAHelperWritesAndSaysWhatABatchAloneD
         result.containers = folderContents(temp.file("docs"), false);
         return result;
     };
-    const Result alone = runWith(0);
-    const Result helped = runWith(1);
-    EXPECT_EQ(helped.messages, alone.messages);
-    EXPECT_EQ(helped.decrypted, alone.decrypted);
-    EXPECT_EQ(helped.plain, alone.plain);            // same bytes and times, nothing left behind
-    EXPECT_EQ(helped.containers, alone.containers);  // same history entries; the expired one destroyed
+    const Result alone = runWith(0, false);
+    for (const auto& [helpers, streams] : {std::pair<size_t, bool>{1, false}, {0, true}, {1, true}}) {
+        const Result helped = runWith(helpers, streams);
+        SCOPED_TRACE(std::to_string(helpers) + " helpers, streams together: " + std::to_string(streams));
+        EXPECT_EQ(helped.messages, alone.messages);
+        EXPECT_EQ(helped.decrypted, alone.decrypted);
+        EXPECT_EQ(helped.plain, alone.plain);            // same bytes and times, nothing left behind
+        EXPECT_EQ(helped.containers, alone.containers);  // same history entries; the expired one destroyed
+    }
     EXPECT_EQ(alone.decrypted.size(), 9u);
     EXPECT_EQ(read(temp.file("plain/f2.txt")), std::string(7 * 997 + 1, 'h'));
     EXPECT_EQ(read(temp.file("plain/big.bin")), std::string(2'500'000, 'B'));
