@@ -8,15 +8,15 @@
 #include "SilentInteraction.h"
 #include "keys/CKeyManager.h"
 #include "keys/KeyFileNames.h"
-#include "ui/CKeyChainList.h"
-#include "ui/CKeyListSel.h"
-#include "ui/CKlxHistoryViewDlg.h"
-#include "ui/CTessaryDlg.h"
-#include "ui/FilePaneView.h"
-#include "ui/StudioListWidget.h"
-#include "ui/UiThreadInteraction.h"
+#include "ui/keys/CKeyChainList.h"
+#include "ui/containers/CKeyListSel.h"
+#include "ui/containers/CKlxHistoryViewDlg.h"
+#include "ui/main/CTessaryDlg.h"
+#include "ui/main/FilePaneView.h"
+#include "ui/main/StudioListWidget.h"
+#include "ui/shared/UiThreadInteraction.h"
 #include "workbench/AppSession.h"
-#include "workbench/CKeyListSel.h"
+#include "workbench/DestinationChoiceRules.h"
 #include "workbench/CandidateList.h"
 
 #include <QAbstractItemView>
@@ -228,10 +228,10 @@ int main(int argc, char** argv)
 
     auto selection = [&](Sessions& sessions, int rows) {
         auto& session = *sessions.session;
-        mvx::CKeyChainList list(session.messenger(), session.keys(), [](auto&, bool) { return false; });
+        mvx::DestinationListEditor list(session.messenger(), session.keys(), [](auto&, bool) { return false; });
         mvx::CandidateList candidates(list);
         candidates.show();
-        mvx::CKeyListSel chosen(false);
+        mvx::DestinationChoiceRules chosen(false);
         std::unique_ptr<mvx::ui::CKeyListSel> dialog;
         return measure(
             [&] {

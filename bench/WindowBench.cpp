@@ -4,8 +4,8 @@
 // progress line changed), then three times as a user's window runs it, each
 // beside the same batch without the window. Usage: window_bench WORK_FOLDER [MEGABYTES]
 #include "SilentInteraction.h"
-#include "ui/CTessaryDlg.h"
-#include "ui/UiThreadInteraction.h"
+#include "ui/main/CTessaryDlg.h"
+#include "ui/shared/UiThreadInteraction.h"
 #include "workbench/AppSession.h"
 #include "workbench/WorkbenchCommands.h"
 #include "workbench/WorkbenchSession.h"

@@ -20,14 +20,14 @@ BUILD=${BUILD:-build}
 LOCK=/tmp/mvx-build.lock
 
 read -r -d '' TABLE <<'EOF'
-encrypt-runs-decrypt | src/ui/CTessaryDlg.cpp | s/"actionEncryption", &CTessaryDlg::encrypt)/"actionEncryption", \&CTessaryDlg::decrypt)/ | mvx_command_table_tests | ^CommandTableTest$
-toolbar-logs-unwired | src/ui/CTessaryDlg.cpp | s/return CTessaryDlg::CmdShowFileLogs;/return CTessaryDlg::CmdForwardFile;/ | mvx_command_table_tests | ^CommandTableTest$
-context-menu-drops-delete | src/ui/CTessaryDlg.cpp | s/action(CmdDecryptSelected), action(CmdDeleteSelected),/action(CmdDecryptSelected),/ | mvx_command_table_tests | ^CommandTableTest$
-menu-shortcut-lost | src/ui/CTessaryDlg.cpp | s/action->setShortcut(QKeySequence(full.mid(tab + 1)));/(void)0;/ | mvx_command_table_tests | ^CommandTableTest$
-mini-barcode-opens-list | src/ui/CTessaryDialogMini.cpp | s/connect(qrCode_, &QPushButton::clicked, main_.action(CTessaryDlg::CmdShowQrCode)/connect(qrCode_, \&QPushButton::clicked, main_.action(CTessaryDlg::CmdKeyChainList)/ | mvx_command_table_tests | ^CommandTableTest$
-list-move-and-delete-swapped | src/ui/CKeyChainList.cpp | s/{"move", &CKeyChainList::move},/{"move", \&CKeyChainList::remove},/ | mvx_command_table_tests | ^CommandTableTest$
-mini-relabel-skips-menu-button | src/ui/CTessaryDialogMini.cpp | s/    menu_->setText(t(Msg::MenuMain));/    if (menu_->text().isEmpty()) menu_->setText(t(Msg::MenuMain));/ | mvx_language_switch_tests | ^LanguageSwitchTest$
-list-relabel-skips-menu | src/ui/CKeyChainList.cpp | s/command->setText(t(slot));/if (command->text().isEmpty()) command->setText(t(slot));/ | mvx_language_switch_tests | ^LanguageSwitchTest$
+encrypt-runs-decrypt | src/ui/main/CTessaryDlg.cpp | s/"actionEncryption", &CTessaryDlg::encrypt)/"actionEncryption", \&CTessaryDlg::decrypt)/ | mvx_command_table_tests | ^CommandTableTest$
+toolbar-logs-unwired | src/ui/main/CTessaryDlg.cpp | s/return CTessaryDlg::CmdShowFileLogs;/return CTessaryDlg::CmdForwardFile;/ | mvx_command_table_tests | ^CommandTableTest$
+context-menu-drops-delete | src/ui/main/CTessaryDlg.cpp | s/action(CmdDecryptSelected), action(CmdDeleteSelected),/action(CmdDecryptSelected),/ | mvx_command_table_tests | ^CommandTableTest$
+menu-shortcut-lost | src/ui/main/CTessaryDlg.cpp | s/action->setShortcut(QKeySequence(full.mid(tab + 1)));/(void)0;/ | mvx_command_table_tests | ^CommandTableTest$
+mini-barcode-opens-list | src/ui/main/CTessaryDialogMini.cpp | s/connect(qrCode_, &QPushButton::clicked, main_.action(CTessaryDlg::CmdShowQrCode)/connect(qrCode_, \&QPushButton::clicked, main_.action(CTessaryDlg::CmdKeyChainList)/ | mvx_command_table_tests | ^CommandTableTest$
+list-move-and-delete-swapped | src/ui/keys/CKeyChainList.cpp | s/{"move", &CKeyChainList::move},/{"move", \&CKeyChainList::remove},/ | mvx_command_table_tests | ^CommandTableTest$
+mini-relabel-skips-menu-button | src/ui/main/CTessaryDialogMini.cpp | s/    menu_->setText(t(Msg::MenuMain));/    if (menu_->text().isEmpty()) menu_->setText(t(Msg::MenuMain));/ | mvx_language_switch_tests | ^LanguageSwitchTest$
+list-relabel-skips-menu | src/ui/keys/CKeyChainList.cpp | s/command->setText(t(slot));/if (command->text().isEmpty()) command->setText(t(slot));/ | mvx_language_switch_tests | ^LanguageSwitchTest$
 output-renamed-unflushed | src/workbench/OutputGuard.cpp | s/(!contentFlushed && !flushFile(temporary_)) || // | mvx_workbench_tests | ^DurableOrderTest\.
 flush-claims-success | src/platform/FileIo.cpp | s/return fd.valid() && ::fsync(fd.get()) == 0 && fd.close();/return true;/ | mvx_workbench_tests | ^DurableOrderTest\.
 plain-deleted-before-folder-flush | src/workbench/EncryptBatch.cpp | s/^    folderFlushes_.flushAll();  \/\/ before any plain file goes$/    \/\/ no flush here/ | mvx_workbench_tests | ^DurableOrderTest\.
@@ -36,22 +36,22 @@ ahead-adopts-changed-plain | src/workbench/EncryptionAhead.cpp | s/        FileS
 option-use-timer-not-taken | src/app/OptionsRules.cpp | s/    s.useTimer = v.useTimer;/    (void)0;/ | mvx_options_round_trip_tests | ^OptionsRoundTripTest$
 klx-keep-not-followed | src/workbench/BatchContext.cpp | s/    values.klxKeep = settings.klxKeep != 0;/    values.klxKeep = false;/ | mvx_options_round_trip_tests | ^OptionsRoundTripTest$
 delete-after-decryption-not-followed | src/workbench/BatchContext.cpp | s/    values.deleteCheck2 = settings.deleteCheck2 != 0;/    values.deleteCheck2 = false;/ | mvx_options_round_trip_tests | ^OptionsRoundTripTest$
-switch-history-served-as-forward | src/ui/QtAppFrame.cpp | s/        if (kind == Switch::History)$/        if (kind != Switch::History)/ | mvx_start_switches_tests | ^StartSwitchesTest$
+switch-history-served-as-forward | src/ui/app/QtAppFrame.cpp | s/        if (kind == Switch::History)$/        if (kind != Switch::History)/ | mvx_start_switches_tests | ^StartSwitchesTest$
 file-manager-passes-first-file | src/app/ContextMenuEntries.cpp | s/\\"\$@\\"/\\"$1\\"/ | mvx_app_tests | ^ContextMenuEntriesTest\.
 cli-progress-over-question | src/cli/TerminalLine.cpp | s/    if (lineOpen_) {/    if (false) {/ | mvx_cli_tests | ^CliScriptUse\.AQuestionIsNever
 cli-delete-not-done-exit-0 | src/cli/CryptCommands.cpp | s/    const bool deletionsDone = !dialog.deletePlainFiles || /    const bool deletionsDone = true || / | mvx_cli_tests | ^CliScriptUse\.ExitOne
 cli-opens-without-open | src/cli/CryptCommands.cpp | s/setOpensFile(parsed.has("--open"))/setOpensFile(true)/ | mvx_cli_tests | ^CliScriptUse\.AnUnknownSendersFileIsNotOpenedWithoutOpen
-save-dialog-asks-overwrite | src/ui/QtInteraction.cpp | s/QFileDialog::DontConfirmOverwrite));/QFileDialog::Options()));/ | mvx_save_dialog_tests | ^SaveDialogTest$
-barcode-zoom-unwired | src/ui/CQrcodeViewDlg.cpp | s/    connect(zoom_, &QComboBox::currentIndexChanged, this, &CQrcodeViewDlg::showPicture);/    (void)0;/ | mvx_command_table_tests | ^CommandTableTest$
+save-dialog-asks-overwrite | src/ui/shared/QtInteraction.cpp | s/QFileDialog::DontConfirmOverwrite));/QFileDialog::Options()));/ | mvx_save_dialog_tests | ^SaveDialogTest$
+barcode-zoom-unwired | src/ui/containers/CQrcodeViewDlg.cpp | s/    connect(zoom_, &QComboBox::currentIndexChanged, this, &CQrcodeViewDlg::showPicture);/    (void)0;/ | mvx_command_table_tests | ^CommandTableTest$
 second-start-path-refused | src/app/CommandLine.cpp | s/    return takesFiles() || argumentCount == 1;/    return takesFiles();/ | mvx_instance_tests | ^SingleInstanceTest\.ASecondPlain
 cli-progress-frozen-within-file | src/workbench/ProgressFileCrypto.cpp | s/    progress_.startFile(outputPath);/    progress_.startFile({});/ | mvx_cli_tests | ^CliScriptUse\.TheProgressLineAdvancesWithinAFile
-number-field-cuts-its-hint | src/ui/TimeLimitBox.cpp | s/    fitHint(number_);/    number_->setMaximumWidth(60);/ | mvx_window_checks_tests | ^WindowChecksTest$
-list-column-cuts-its-cells | src/ui/CKeyChainList.cpp | s/    entries_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);/    (void)0;/ | mvx_window_checks_tests | ^WindowChecksTest$
-window-past-the-screen | src/ui/CKeyChainList.cpp | s/    resize(1040, 760);/    resize(1040, 900);/ | mvx_window_checks_tests | ^WindowChecksTest$
-window-never-painted | src/ui/COutdatedAuthKeyReportDlg.cpp | s/    resize(560, 300);/    resize(560, 300); setUpdatesEnabled(false);/ | mvx_window_checks_tests | ^WindowChecksTest$
-file-list-unnamed | src/ui/FilePaneView.cpp | s/    list_->setAccessibleName(q(Msg::FilesOfFolderName));/    (void)0;/ | mvx_window_checks_tests | ^WindowChecksTest$
-mail-form-traps-tab | src/ui/CVelquinSendDlg.cpp | s/    addresses_->setTabChangesFocus(true);/    (void)0;/ | mvx_window_checks_tests | ^WindowChecksTest$
-key-choice-without-default | src/ui/CKeyChain.cpp | s/    ok_->setDefault(true);/    (void)0;/ | mvx_window_checks_tests | ^WindowChecksTest$
+number-field-cuts-its-hint | src/ui/containers/TimeLimitBox.cpp | s/    fitHint(number_);/    number_->setMaximumWidth(60);/ | mvx_window_checks_tests | ^WindowChecksTest$
+list-column-cuts-its-cells | src/ui/keys/CKeyChainList.cpp | s/    entries_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);/    (void)0;/ | mvx_window_checks_tests | ^WindowChecksTest$
+window-past-the-screen | src/ui/keys/CKeyChainList.cpp | s/    resize(1040, 760);/    resize(1040, 900);/ | mvx_window_checks_tests | ^WindowChecksTest$
+window-never-painted | src/ui/keys/COutdatedAuthKeyReportDlg.cpp | s/    resize(560, 300);/    resize(560, 300); setUpdatesEnabled(false);/ | mvx_window_checks_tests | ^WindowChecksTest$
+file-list-unnamed | src/ui/main/FilePaneView.cpp | s/    list_->setAccessibleName(q(Msg::FilesOfFolderName));/    (void)0;/ | mvx_window_checks_tests | ^WindowChecksTest$
+mail-form-traps-tab | src/ui/service/CVelquinSendDlg.cpp | s/    addresses_->setTabChangesFocus(true);/    (void)0;/ | mvx_window_checks_tests | ^WindowChecksTest$
+key-choice-without-default | src/ui/keys/CKeyChain.cpp | s/    ok_->setDefault(true);/    (void)0;/ | mvx_window_checks_tests | ^WindowChecksTest$
 EOF
 
 # One table line as five lines, the fields trimmed.

@@ -71,7 +71,7 @@ std::string outputFolder(const std::string& given)
     return folder;
 }
 
-bool parseLimit(const std::string& text, CEncryptOptDlg& dialog)
+bool parseLimit(const std::string& text, EncryptOptionRules& dialog)
 {
     if (text.size() < 2)
         return false;
@@ -80,17 +80,17 @@ bool parseLimit(const std::string& text, CEncryptOptDlg& dialog)
     if (unit == std::string::npos)
         return false;
     dialog.number = text.substr(0, text.size() - 1);
-    dialog.unit = static_cast<CEncryptOptDlg::Unit>(unit);
+    dialog.unit = static_cast<EncryptOptionRules::Unit>(unit);
     return true;
 }
 
-bool parseDate(const std::string& text, CEncryptOptDlg& dialog)
+bool parseDate(const std::string& text, EncryptOptionRules& dialog)
 {
     int y, mo, d, h = 0, mi = 0, s = 0;
     const int n = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s);
     if (n != 3 && n != 6)
         return false;
-    dialog.limitMode = CEncryptOptDlg::kDirectDate;
+    dialog.limitMode = EncryptOptionRules::kDirectDate;
     dialog.year = y;
     dialog.month = mo;
     dialog.day = d;
@@ -101,7 +101,7 @@ bool parseDate(const std::string& text, CEncryptOptDlg& dialog)
 }
 
 // The options dialog filled from the command line; false for a usage error.
-bool fillOptions(const ParsedArgs& parsed, CEncryptOptDlg& dialog)
+bool fillOptions(const ParsedArgs& parsed, EncryptOptionRules& dialog)
 {
     dialog.manageLogs = parsed.has("--history");
     dialog.deletePlainFiles = parsed.has("--delete");
@@ -110,8 +110,8 @@ bool fillOptions(const ParsedArgs& parsed, CEncryptOptDlg& dialog)
         return false;
     if (parsed.has("--limit")) {
         dialog.timeLimitOn = true;
-        dialog.limitMode = parsed.has("--from-first-decryption") ? CEncryptOptDlg::kAfterFirstDecryption
-                                                                  : CEncryptOptDlg::kAfterEncryption;
+        dialog.limitMode = parsed.has("--from-first-decryption") ? EncryptOptionRules::kAfterFirstDecryption
+                                                                  : EncryptOptionRules::kAfterEncryption;
         return parseLimit(parsed.value("--limit"), dialog);
     }
     if (parsed.has("--limit-until")) {
@@ -204,7 +204,7 @@ int runEncrypt(CliContext& context, const CommandArgs& args)
                    {"--self", "--from-first-decryption", "--history", "--delete", "--mail"}, parsed, *context.err))
         return ExitUsage;
     CliSession session(context);
-    CEncryptOptDlg dialog(false);
+    EncryptOptionRules dialog(false);
     if (parsed.positional.empty() || parsed.has("--to") == parsed.has("--self") || !fillOptions(parsed, dialog)) {
         *context.err << kEncryptUsage;
         return ExitUsage;

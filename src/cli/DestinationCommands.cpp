@@ -1,7 +1,7 @@
 #include "cli/DestinationCommands.h"
 
 #include "cli/KeyCommands.h"
-#include "keys/CKeyChainList.h"
+#include "keys/DestinationListEditor.h"
 #include "keys/KeyFileNames.h"
 #include "keys/StrayKeys.h"
 
@@ -25,10 +25,10 @@ int usage(CliSession& session)
 
 // The dialog answered once with what the command line gave; shown again
 // after a refusal it is cancelled, so a missing field ends the command.
-CKeyChainList::EntryDialog dialogFrom(const ParsedArgs& parsed, const std::string& folder)
+DestinationListEditor::EntryDialog dialogFrom(const ParsedArgs& parsed, const std::string& folder)
 {
     auto shown = std::make_shared<int>(0);
-    return [parsed, folder, shown](CKeyChainList::EntryFields& fields, bool) {
+    return [parsed, folder, shown](DestinationListEditor::EntryFields& fields, bool) {
         if ((*shown)++ > 0)
             return false;
         if (parsed.has("--name"))
@@ -64,7 +64,7 @@ bool indexesOf(CliSession& session, const std::vector<std::string>& names, std::
 
 int keysList(CliSession& session, const ParsedArgs& parsed)
 {
-    CKeyChainList list(session.messenger(), session.keys(), {});
+    DestinationListEditor list(session.messenger(), session.keys(), {});
     const std::string folder = parsed.positional.size() > 1 ? absolutePath(parsed.positional[1]) : std::string();
     for (const auto& row : list.showFolder(folder).rows)
         session.out() << row.name << '\t' << row.mail << '\t' << row.keyFileName << '\t' << row.fileTime << '\t'
@@ -78,7 +78,7 @@ int keysAdd(CliSession& session, const ParsedArgs& parsed)
         return usage(session);
     StrayKeys(session.messenger(), session.keys()).offer();
     const std::string folder = folderOption(session, parsed);
-    CKeyChainList list(session.messenger(), session.keys(), dialogFrom(parsed, folder));
+    DestinationListEditor list(session.messenger(), session.keys(), dialogFrom(parsed, folder));
     list.showFolder(folder);
     const std::string file = absolutePath(parsed.positional[1]);
     if (!list.registerKey(file, folder))
@@ -94,7 +94,7 @@ int keysModify(CliSession& session, const ParsedArgs& parsed)
     const std::string folder = folderOption(session, parsed);
     const std::string target = parsed.has("--to") ? KeyFileNames::withTrailingSlash(absolutePath(parsed.value("--to")))
                                                   : folder;
-    CKeyChainList list(session.messenger(), session.keys(), dialogFrom(parsed, target));
+    DestinationListEditor list(session.messenger(), session.keys(), dialogFrom(parsed, target));
     list.showFolder(folder);
     std::vector<size_t> indexes;
     if (!indexesOf(session, {parsed.positional[1]}, indexes))
@@ -106,7 +106,7 @@ int keysDelete(CliSession& session, const ParsedArgs& parsed)
 {
     if (parsed.positional.size() < 2)
         return usage(session);
-    CKeyChainList list(session.messenger(), session.keys(), {});
+    DestinationListEditor list(session.messenger(), session.keys(), {});
     list.showFolder(folderOption(session, parsed));
     std::vector<size_t> indexes;
     if (!indexesOf(session, {parsed.positional.begin() + 1, parsed.positional.end()}, indexes))
@@ -120,7 +120,7 @@ int keysMove(CliSession& session, const ParsedArgs& parsed)
 {
     if (parsed.positional.size() < 2 || !parsed.has("--to"))
         return usage(session);
-    CKeyChainList list(session.messenger(), session.keys(), {});
+    DestinationListEditor list(session.messenger(), session.keys(), {});
     list.showFolder(folderOption(session, parsed));
     std::vector<size_t> indexes;
     if (!indexesOf(session, {parsed.positional.begin() + 1, parsed.positional.end()}, indexes))
@@ -133,7 +133,7 @@ int keysMkdir(CliSession& session, const ParsedArgs& parsed)
 {
     if (parsed.positional.size() != 2)
         return usage(session);
-    CKeyChainList list(session.messenger(), session.keys(), {});
+    DestinationListEditor list(session.messenger(), session.keys(), {});
     list.showFolder(folderOption(session, parsed));
     return list.makeFolder(parsed.positional[1]) ? ExitOk : ExitFailed;
 }
@@ -142,7 +142,7 @@ int keysRmdir(CliSession& session, const ParsedArgs& parsed)
 {
     if (parsed.positional.size() != 2)
         return usage(session);
-    CKeyChainList list(session.messenger(), session.keys(), {});
+    DestinationListEditor list(session.messenger(), session.keys(), {});
     list.showFolder();
     return list.deleteFolder(absolutePath(parsed.positional[1])) ? ExitOk : ExitFailed;
 }

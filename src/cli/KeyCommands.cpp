@@ -3,7 +3,7 @@
 #include "app/Msg.h"
 #include "cli/CliSession.h"
 #include "cli/DestinationCommands.h"
-#include "keys/CAuthKeyLimitSetDlg.h"
+#include "keys/AuthExpiryRules.h"
 #include "keys/KeyAuthenticator.h"
 #include "keys/KeyFileNames.h"
 #include "keys/KeySetSetup.h"
@@ -52,7 +52,7 @@ const char* const kKeysUsage =
 namespace {
 
 // Applies an --expires choice to the expiry dialog's state; false when the word is unknown.
-bool chooseExpiry(const std::string& choice, CAuthKeyLimitSetDlg& limits)
+bool chooseExpiry(const std::string& choice, AuthExpiryRules& limits)
 {
     limits.noLimit = choice.empty() || choice == "none";
     if (limits.noLimit)
@@ -132,7 +132,7 @@ int runAuth(CliContext& context, const CommandArgs& args)
     const std::string expiry = parsed.value("--expires");
     KeyAuthenticator::Dialogs dialogs;
     bool expiryUnderstood = true;
-    dialogs.askExpiry = [&](CAuthKeyLimitSetDlg& limits) {
+    dialogs.askExpiry = [&](AuthExpiryRules& limits) {
         expiryUnderstood = chooseExpiry(expiry, limits);
         return expiryUnderstood && limits.enforce(session.messenger());
     };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/CMessenger.h"
-#include "keys/CAuthKeyLimitSetDlg.h"
+#include "keys/AuthExpiryRules.h"
 #include "keys/CAuthManager.h"
 #include "platform/SystemTime.h"
 
@@ -35,7 +35,7 @@ public:
     // other keys.
     struct Dialogs {
         std::function<std::optional<std::string>(const CAuthManager& history)> chooseKey;
-        std::function<bool(CAuthKeyLimitSetDlg& limits)> askExpiry;
+        std::function<bool(AuthExpiryRules& limits)> askExpiry;
         std::function<bool(const std::vector<std::string>& lines, const std::vector<std::string>& madeThisRun)> complete;
     };
 
@@ -65,7 +65,7 @@ public:
     };
     std::vector<Mail> mailsForRun() const;
 
-    CAuthKeyLimitSetDlg& limits() { return limits_; }
+    AuthExpiryRules& limits() { return limits_; }
     const CAuthManager& history() const { return history_; }
     const std::vector<std::string>& madeThisRun() const { return madeThisRun_; }
 
@@ -78,7 +78,7 @@ private:
     CMessenger& messenger_;
     Identity identity_;
     Dialogs dialogs_;
-    CAuthKeyLimitSetDlg limits_;
+    AuthExpiryRules limits_;
     CAuthManager history_;
     std::vector<std::string> madeThisRun_;
     bool continueWithOthers_ = false;

@@ -59,26 +59,4 @@ bool KeySetNameRules::checkForWizard(const std::string& name, const std::string&
     return true;
 }
 
-KeySetNameRules::OldDialogVerdict KeySetNameRules::checkForOldDialog(const std::string& name,
-                                                                      const std::string& folder, CMessenger& messenger)
-{
-    if (name.empty()) {
-        messenger.show(Msg::NoFileName, MsgIcon::Exclamation);
-        return OldDialogVerdict::Retry;
-    }
-    if (TextFields::halfSizeLength(name) > kMaxHalfSizeLength) {
-        messenger.show(Msg::KeyFileNameTooLong, MsgIcon::Exclamation);
-        return OldDialogVerdict::Retry;
-    }
-    if (hasForbiddenCharacter(name, false)) {
-        messenger.show(Msg::KeyFileNameForbiddenCharacter, MsgIcon::Stop);
-        return OldDialogVerdict::Ended;
-    }
-    if (keySetExists(name, folder)) {
-        messenger.show(Msg::KeyFileAlreadyExists, MsgIcon::Stop);
-        return OldDialogVerdict::Ended;
-    }
-    return OldDialogVerdict::Accepted;
-}
-
 } // namespace mvx

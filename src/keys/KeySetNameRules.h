@@ -26,12 +26,6 @@ public:
     // The wizard's Next on the name page: every rule in order, with its
     // message. True when the name may be used in the key root.
     static bool checkForWizard(const std::string& name, const std::string& keyRoot, CMessenger& messenger);
-
-    // The old dialog's name question: Retry after an empty or too long name,
-    // Ended after a forbidden character or an existing key file.
-    enum class OldDialogVerdict { Accepted, Retry, Ended };
-    static OldDialogVerdict checkForOldDialog(const std::string& name, const std::string& folder,
-                                              CMessenger& messenger);
 };
 
 } // namespace mvx

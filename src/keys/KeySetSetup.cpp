@@ -15,9 +15,9 @@ KeySetSetup::Result KeySetSetup::finish(const Request& request)
     // The wizard's name rules, again for callers without the name page.
     if (!KeySetNameRules::checkForWizard(request.name, request.keyRoot, messenger_))
         return result;
-    CGenKeyDlg generator(messenger_);
+    KeySetGenerator generator(messenger_);
     generator.setTargetFolder(request.keyRoot);
-    if (generator.generateKeySet(request.name) != CGenKeyDlg::kGenerated)
+    if (generator.generateKeySet(request.name) != KeySetGenerator::kGenerated)
         return result;
     result.settings = generator.settingsForNewSet();
     if (saveSettings_)

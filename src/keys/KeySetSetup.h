@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/CMessenger.h"
-#include "keys/CGenKeyDlg.h"
+#include "keys/KeySetGenerator.h"
 
 #include <functional>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "app/Msg.h"
 #include "engine/RsaKeyWrapper.h"
-#include "keys/CKeyChainList.h"
+#include "keys/DestinationListEditor.h"
 #include "keys/KeyFileNames.h"
 #include "keys/KeyFileStore.h"
 #include "platform/FileAttributes.h"
@@ -33,7 +33,7 @@ bool StrayKeys::isStray(const std::string& folder, const std::string& fileName,
 StrayKeys::Stray StrayKeys::describe(const std::string& folder, const std::string& fileName)
 {
     Stray stray{folder, fileName, {}, {}};
-    if (CKeyChainList::isMakerKey(fileName)) {
+    if (DestinationListEditor::isMakerKey(fileName)) {
         // The maker's key is listed under its name; it carries no mail address.
         stray.displayName = messenger_.text(Msg::MakerDisplayName);
     } else if (KeyFileNames::kindOf(fileName) == KeyKind::Authenticated) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "keys/CKeyChainList.h"
+#include "keys/DestinationListEditor.h"
 #include "workbench/AddressList.h"
 
 #include <optional>
@@ -24,7 +24,7 @@ public:
         bool authenticated = false;
     };
 
-    explicit CandidateList(CKeyChainList& list) : list_(list) {}
+    explicit CandidateList(DestinationListEditor& list) : list_(list) {}
 
     // Shows a folder of the tree (the key folder when empty).
     void show(const std::string& folder = {});
@@ -47,8 +47,8 @@ public:
     static AddressRow addressRowOf(const Item& item);
 
 private:
-    CKeyChainList& list_;
-    CKeyChainList::FolderView view_;
+    DestinationListEditor& list_;
+    DestinationListEditor::FolderView view_;
     std::vector<Item> items_;
 };
 

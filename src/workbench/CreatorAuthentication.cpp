@@ -33,7 +33,7 @@ std::string keyNameFor(const std::string& senderName)
 } // namespace
 
 CreatorAuthentication::CreatorAuthentication(CMessenger& messenger, IAppLauncher& launcher, CKeyManager& keys,
-                                             CKeyChainList& list, Authenticate authenticate)
+                                             DestinationListEditor& list, Authenticate authenticate)
     : messenger_(messenger), launcher_(launcher), keys_(keys), list_(list), authenticate_(std::move(authenticate))
 {
 }

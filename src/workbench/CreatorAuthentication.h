@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/CMessenger.h"
-#include "keys/CKeyChainList.h"
+#include "keys/DestinationListEditor.h"
 #include "keys/CKeyManager.h"
 #include "platform/AppLauncher.h"
 
@@ -32,7 +32,7 @@ public:
     // file handed in); returns the authenticated key made, empty when none.
     using Authenticate = std::function<std::string(const std::string& publicKeyFile)>;
 
-    CreatorAuthentication(CMessenger& messenger, IAppLauncher& launcher, CKeyManager& keys, CKeyChainList& list,
+    CreatorAuthentication(CMessenger& messenger, IAppLauncher& launcher, CKeyManager& keys, DestinationListEditor& list,
                           Authenticate authenticate);
 
     void afterDecryption(const Decrypted& decrypted);
@@ -54,7 +54,7 @@ private:
     CMessenger& messenger_;
     IAppLauncher& launcher_;
     CKeyManager& keys_;
-    CKeyChainList& list_;
+    DestinationListEditor& list_;
     Authenticate authenticate_;
     bool opensFile_ = true;
 };

@@ -175,7 +175,7 @@ bool EncryptBatch::takeDestinations(const EncryptRequest& request)
         plan_.outputFolder = context_.settings.destPath1;
         plan_.mail = request.attachToMail;
         if (request.useOptionsDialog) {
-            CEncryptOptDlg dialog(context_.settings.deleteCheck1);
+            EncryptOptionRules dialog(context_.settings.deleteCheck1);
             if (!context_.chooser || !context_.chooser->runEncryptOptions(dialog))
                 return false;
             plan_.options = dialog.options();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/CNotEncryptReadOnlyFile.h"
-#include "workbench/CEncryptOptDlg.h"
+#include "workbench/EncryptOptionRules.h"
 #include "workbench/FolderFlushes.h"
 #include "workbench/StaleOutputSweep.h"
 #include "workbench/IEncryptChooser.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workbench/CEncryptOptDlg.h"
+#include "workbench/EncryptOptionRules.h"
 
 #include <optional>
 #include <string>
@@ -29,7 +29,7 @@ public:
     virtual std::optional<EncryptChoices> destinationListSelection() = 0;
     // Kind 3 with "Setting for Encryption": runs the options dialog until its
     // OK is accepted (true) or it is cancelled (false).
-    virtual bool runEncryptOptions(CEncryptOptDlg& dialog) = 0;
+    virtual bool runEncryptOptions(EncryptOptionRules& dialog) = 0;
 };
 
 // The same choices for every question: for front ends that know them in
@@ -44,7 +44,7 @@ public:
         return choices_;
     }
     std::optional<EncryptChoices> destinationListSelection() override { return choices_; }
-    bool runEncryptOptions(CEncryptOptDlg& dialog) override
+    bool runEncryptOptions(EncryptOptionRules& dialog) override
     {
         dialog.manageLogs = choices_.options.history;
         dialog.deletePlainFiles = choices_.options.deletePlainFiles;

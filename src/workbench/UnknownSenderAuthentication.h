@@ -1,6 +1,6 @@
 #pragma once
 
-#include "keys/CKeyChainList.h"
+#include "keys/DestinationListEditor.h"
 #include "platform/AppLauncher.h"
 #include "workbench/CreatorAuthentication.h"
 #include "workbench/IUnknownSenderHandler.h"
@@ -22,7 +22,7 @@ public:
 
 private:
     DesktopLauncher launcher_;
-    CKeyChainList list_;
+    DestinationListEditor list_;
     CreatorAuthentication creator_;
 };
 

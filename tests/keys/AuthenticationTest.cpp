@@ -26,7 +26,7 @@ protected:
     KeyAuthenticator authenticatorFor(const TestUser& user, KeyAuthenticator::Dialogs dialogs = {})
     {
         if (!dialogs.askExpiry)
-            dialogs.askExpiry = [](CAuthKeyLimitSetDlg&) { return true; };
+            dialogs.askExpiry = [](AuthExpiryRules&) { return true; };
         return KeyAuthenticator(messenger, identityOf(user), std::move(dialogs));
     }
 
@@ -159,9 +159,9 @@ TEST_F(AuthenticationTest, ExistingTargetIsKeptWhenOverwriteIsRefused)
 TEST_F(AuthenticationTest, ExpiryFromTheDialogIsCarriedIntoKeyAndHistory)
 {
     auto authenticator = authenticatorFor(alice, {nullptr,
-                                                  [this](CAuthKeyLimitSetDlg& limits) {
+                                                  [this](AuthExpiryRules& limits) {
                                                       limits.noLimit = false;
-                                                      limits.presetIndex = CAuthKeyLimitSetDlg::OneYear;
+                                                      limits.presetIndex = AuthExpiryRules::OneYear;
                                                       return limits.enforce(messenger);
                                                   },
                                                   nullptr});
@@ -178,7 +178,7 @@ TEST_F(AuthenticationTest, ExpiryFromTheDialogIsCarriedIntoKeyAndHistory)
     EXPECT_EQ(rows[0].timeLimit, "2027/05/20");
 
     // Cancel in the expiry dialog makes nothing.
-    auto cancelled = authenticatorFor(alice, {nullptr, [](CAuthKeyLimitSetDlg&) { return false; }, nullptr});
+    auto cancelled = authenticatorFor(alice, {nullptr, [](AuthExpiryRules&) { return false; }, nullptr});
     ui.answerYesNo(true);
     EXPECT_EQ(cancelled.authenticate({alice.publicKey()}, false, true), "");
     EXPECT_FALSE(FileAttributes::exists(alice.keyRoot + "alice))alice-auth.kpub"));
@@ -292,9 +292,9 @@ TEST_F(AuthenticationTest, RenewingOwnKeyAsksToUpdateItsRegisteredCopies)
 TEST_F(AuthenticationTest, AddingAnAuthenticatedKeyCopiesExpiryAndMark)
 {
     auto authenticator = authenticatorFor(alice, {nullptr,
-                                                  [this](CAuthKeyLimitSetDlg& limits) {
+                                                  [this](AuthExpiryRules& limits) {
                                                       limits.noLimit = false;
-                                                      limits.presetIndex = CAuthKeyLimitSetDlg::EndOfYear;
+                                                      limits.presetIndex = AuthExpiryRules::EndOfYear;
                                                       return limits.enforce(messenger);
                                                   },
                                                   nullptr});

@@ -4,7 +4,7 @@
 #include "app/Msg.h"
 #include "engine/FileDecryptor.h"
 #include "engine/FileEncryptor.h"
-#include "keys/CKeyChainList.h"
+#include "keys/DestinationListEditor.h"
 #include "keys/KeyFileNames.h"
 #include "keys/KeyFolderSenderDirectory.h"
 #include "keys/MemberRecords.h"
@@ -34,9 +34,9 @@ protected:
         fs::create_directories(outside);
     }
 
-    CKeyChainList list(const std::string& name = "Partner", const std::string& mail = "partner@example.org")
+    DestinationListEditor list(const std::string& name = "Partner", const std::string& mail = "partner@example.org")
     {
-        return CKeyChainList(messenger, keys, [name, mail](CKeyChainList::EntryFields& f, bool) {
+        return DestinationListEditor(messenger, keys, [name, mail](DestinationListEditor::EntryFields& f, bool) {
             if (f.name.empty())
                 f.name = name;
             if (f.mail.empty())
@@ -134,7 +134,7 @@ TEST_F(DestinationListTest, RefusalsBeforeTheDialog)
 TEST_F(DestinationListTest, NameAndMailAreRequiredAndCancelChangesNothing)
 {
     int shown = 0;
-    CKeyChainList chain(messenger, keys, [&](CKeyChainList::EntryFields& f, bool) {
+    DestinationListEditor chain(messenger, keys, [&](DestinationListEditor::EntryFields& f, bool) {
         ++shown;
         if (shown == 1)
             return true;  // nothing filled in
@@ -302,7 +302,7 @@ TEST_F(DestinationListTest, ModifyWritesNameAndMailAndMovesOnAFolderChange)
     ASSERT_TRUE(chain.registerKey(plainKeyOutside(bob, "bob.kpub")));
     ASSERT_TRUE(chain.makeFolder("friends"));
     chain.showFolder();
-    CKeyChainList editor(messenger, keys, [&](CKeyChainList::EntryFields& f, bool modify) {
+    DestinationListEditor editor(messenger, keys, [&](DestinationListEditor::EntryFields& f, bool modify) {
         EXPECT_TRUE(modify);
         EXPECT_EQ(f.name, "Partner");
         f.name = "Robert";

@@ -1,6 +1,6 @@
 #include "KeysTestSupport.h"
 
-#include "keys/CAuthKeyLimitSetDlg.h"
+#include "keys/AuthExpiryRules.h"
 
 using namespace mvx;
 using namespace mvx::test;
@@ -29,7 +29,7 @@ protected:
     SystemTime enforcedPreset(int preset, const SystemTime& today)
     {
         Clock::setFixed(today.toUnix());
-        CAuthKeyLimitSetDlg limits;
+        AuthExpiryRules limits;
         limits.noLimit = false;
         limits.presetIndex = preset;
         EXPECT_TRUE(limits.enforce(messenger));
@@ -43,38 +43,38 @@ protected:
 
 TEST_F(ExpiryTest, OneMonthFromTheEndOfJanuaryCarriesIntoMarch)
 {
-    expectEndOfDay(enforcedPreset(CAuthKeyLimitSetDlg::OneMonth, day(2027, 1, 31)), 2027, 3, 3);
-    expectEndOfDay(enforcedPreset(CAuthKeyLimitSetDlg::OneMonth, day(2028, 1, 31)), 2028, 3, 2);
+    expectEndOfDay(enforcedPreset(AuthExpiryRules::OneMonth, day(2027, 1, 31)), 2027, 3, 3);
+    expectEndOfDay(enforcedPreset(AuthExpiryRules::OneMonth, day(2028, 1, 31)), 2028, 3, 2);
 }
 
 TEST_F(ExpiryTest, OneMonthFromMidDecemberIsNextJanuary)
 {
-    expectEndOfDay(enforcedPreset(CAuthKeyLimitSetDlg::OneMonth, day(2026, 12, 15)), 2027, 1, 15);
+    expectEndOfDay(enforcedPreset(AuthExpiryRules::OneMonth, day(2026, 12, 15)), 2027, 1, 15);
 }
 
 TEST_F(ExpiryTest, OneYearFromLeapDayCarriesIntoMarch)
 {
-    expectEndOfDay(enforcedPreset(CAuthKeyLimitSetDlg::OneYear, day(2028, 2, 29)), 2029, 3, 1);
+    expectEndOfDay(enforcedPreset(AuthExpiryRules::OneYear, day(2028, 2, 29)), 2029, 3, 1);
 }
 
 TEST_F(ExpiryTest, EndOfYearAndEndOfFiscalYear)
 {
-    expectEndOfDay(enforcedPreset(CAuthKeyLimitSetDlg::EndOfYear, day(2026, 12, 31, 23)), 2026, 12, 31);
-    expectEndOfDay(enforcedPreset(CAuthKeyLimitSetDlg::EndOfFiscalYear, day(2026, 3, 31)), 2026, 3, 31);
-    expectEndOfDay(enforcedPreset(CAuthKeyLimitSetDlg::EndOfFiscalYear, day(2026, 4, 1)), 2027, 3, 31);
-    expectEndOfDay(enforcedPreset(CAuthKeyLimitSetDlg::EndOfFiscalYear, day(2026, 1, 10)), 2026, 3, 31);
+    expectEndOfDay(enforcedPreset(AuthExpiryRules::EndOfYear, day(2026, 12, 31, 23)), 2026, 12, 31);
+    expectEndOfDay(enforcedPreset(AuthExpiryRules::EndOfFiscalYear, day(2026, 3, 31)), 2026, 3, 31);
+    expectEndOfDay(enforcedPreset(AuthExpiryRules::EndOfFiscalYear, day(2026, 4, 1)), 2027, 3, 31);
+    expectEndOfDay(enforcedPreset(AuthExpiryRules::EndOfFiscalYear, day(2026, 1, 10)), 2026, 3, 31);
 }
 
 TEST_F(ExpiryTest, NoLimitAndNoSelectionGiveNoExpiry)
 {
-    CAuthKeyLimitSetDlg limits;
+    AuthExpiryRules limits;
     EXPECT_TRUE(limits.enforce(messenger));
     SystemTime expiry{2000, 1, 0, 1};
     EXPECT_EQ(limits.expiry(expiry), 0);
     EXPECT_FALSE(expiry.isSet());
 
     limits.noLimit = false;
-    limits.presetIndex = CAuthKeyLimitSetDlg::NoSelection;
+    limits.presetIndex = AuthExpiryRules::NoSelection;
     EXPECT_TRUE(limits.enforce(messenger));
     EXPECT_EQ(limits.expiry(expiry), 0);
 }
@@ -82,7 +82,7 @@ TEST_F(ExpiryTest, NoLimitAndNoSelectionGiveNoExpiry)
 TEST_F(ExpiryTest, CalendarRefusesTodayAndAcceptsTomorrow)
 {
     Clock::setFixed(day(2026, 7, 10, 9).toUnix());
-    CAuthKeyLimitSetDlg limits;
+    AuthExpiryRules limits;
     limits.noLimit = false;
     limits.usePreset = false;
     limits.calendarDate = day(2026, 7, 10);
@@ -104,7 +104,7 @@ TEST_F(ExpiryTest, HistoryRowsShowNotSettingWithoutExpiry)
     Clock::setFixed(day(2026, 8, 1, 14).toUnix());
     CAuthManager history;
     history.append("/k/bob))alice-auth.kpub", 42, SystemTime{});
-    history.append("/k/carol))alice-auth.kpub", 43, CAuthKeyLimitSetDlg::endOfDay(2027, 2, 1));
+    history.append("/k/carol))alice-auth.kpub", 43, AuthExpiryRules::endOfDay(2027, 2, 1));
     const auto rows = history.rows(table);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].date, "2026/08/01 14:00");
@@ -118,7 +118,7 @@ TEST_F(ExpiryTest, HistoryRowsShowNotSettingWithoutExpiry)
     ASSERT_TRUE(back.load(folder.file("authhistory.dat")));
     ASSERT_EQ(back.records().size(), 2u);
     EXPECT_EQ(back.records()[1].fingerprint, 43u);
-    EXPECT_EQ(back.records()[1].expiry, CAuthKeyLimitSetDlg::endOfDay(2027, 2, 1));
+    EXPECT_EQ(back.records()[1].expiry, AuthExpiryRules::endOfDay(2027, 2, 1));
     EXPECT_TRUE(back.containsFingerprint(42));
     EXPECT_FALSE(back.containsFingerprint(44));
 

@@ -4,7 +4,7 @@
 #include "engine/IdentityBlock.h"
 #include "engine/RsaKeyWrapper.h"
 #include "keys/KeyFileStore.h"
-#include "keys/CGenKeyDlg.h"
+#include "keys/KeySetGenerator.h"
 #include "keys/KeySetNameRules.h"
 #include "keys/KeySetSetup.h"
 
@@ -38,10 +38,10 @@ TEST_F(KeyGenerationTest, GeneratorNameRules)
         EXPECT_EQ(KeySetNameRules::check(std::string("a") + c + "b"), KeySetNameRules::kNameForbiddenCharacter) << c;
     EXPECT_EQ(KeySetNameRules::check("v1.0"), KeySetNameRules::kNameOk);
 
-    CGenKeyDlg generator(messenger);
+    KeySetGenerator generator(messenger);
     generator.setTargetFolder(root());
-    EXPECT_EQ(generator.generateKeySet(std::string(61, 'a')), CGenKeyDlg::kNameTooLong);
-    EXPECT_EQ(generator.generateKeySet("a/b"), CGenKeyDlg::kForbiddenCharacter);
+    EXPECT_EQ(generator.generateKeySet(std::string(61, 'a')), KeySetGenerator::kNameTooLong);
+    EXPECT_EQ(generator.generateKeySet("a/b"), KeySetGenerator::kForbiddenCharacter);
     EXPECT_TRUE(FileAttributes::entries(root()).empty());
 }
 
@@ -64,24 +64,12 @@ TEST_F(KeyGenerationTest, WizardNameMessagesInOrder)
     EXPECT_TRUE(ui.shown().empty());
 }
 
-TEST_F(KeyGenerationTest, OldDialogAcceptsAFullStopAndRetriesAfterAnEmptyName)
-{
-    using Verdict = KeySetNameRules::OldDialogVerdict;
-    EXPECT_EQ(KeySetNameRules::checkForOldDialog("alice.old", root(), messenger), Verdict::Accepted);
-    EXPECT_EQ(KeySetNameRules::checkForOldDialog("", root(), messenger), Verdict::Retry);
-    EXPECT_EQ(KeySetNameRules::checkForOldDialog(std::string(61, 'a'), root(), messenger), Verdict::Retry);
-    EXPECT_EQ(KeySetNameRules::checkForOldDialog("a|b", root(), messenger), Verdict::Ended);
-    writeWholeFile(root() + "bobPrivate.kpri", "x", 1);
-    EXPECT_EQ(KeySetNameRules::checkForOldDialog("bob", root(), messenger), Verdict::Ended);
-    EXPECT_EQ(ui.last().text, "This  key file already exists. Please fill in different Name.");
-}
-
 TEST_F(KeyGenerationTest, SecondRunWithTheSameNameIsRefusedBeforeWriting)
 {
     writeWholeFile(root() + "alice.kpub", "old", 3);
-    CGenKeyDlg generator(messenger);
+    KeySetGenerator generator(messenger);
     generator.setTargetFolder(root());
-    EXPECT_EQ(generator.generateKeySet("alice"), CGenKeyDlg::kNotWritten);
+    EXPECT_EQ(generator.generateKeySet("alice"), KeySetGenerator::kNotWritten);
     EXPECT_EQ(ui.last().text, "Fall in creation of new keyfiles.\nPlease check KeyFile'sName.");
     EXPECT_EQ(bytesOf(root() + "alice.kpub"), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_FALSE(FileAttributes::exists(root() + "alicePrivate.kpri"));
@@ -89,10 +77,10 @@ TEST_F(KeyGenerationTest, SecondRunWithTheSameNameIsRefusedBeforeWriting)
 
 TEST_F(KeyGenerationTest, KeySetTagIsTheMiddleOfTheTickDigest)
 {
-    const auto tag = CGenKeyDlg::keySetTag(123456);
+    const auto tag = KeySetGenerator::keySetTag(123456);
     const auto digest = CSHA::digestOf("123456", 6);
     EXPECT_EQ(tag, std::vector<uint8_t>(digest.begin() + 16, digest.begin() + 48));
-    EXPECT_NE(CGenKeyDlg::keySetTag(-5), CGenKeyDlg::keySetTag(5));
+    EXPECT_NE(KeySetGenerator::keySetTag(-5), KeySetGenerator::keySetTag(5));
 }
 
 // One generated key set serves the whole flow after the wizard's Finish.
@@ -150,59 +138,6 @@ TEST_F(KeyGenerationTest, FinishMakesTheWholeKeySet)
     EXPECT_EQ(bytesOf(root() + "alice.kpub"), publicBefore);
     EXPECT_EQ(bytesOf(root() + "alicePrivate.kpri"), privateFile);
     EXPECT_EQ(saved.size(), 2u);
-}
-
-TEST_F(KeyGenerationTest, OldDialogGeneratesAfterAnEmptyNameAndOffersToSend)
-{
-    std::vector<std::string> names = {"", "bob"};
-    std::vector<std::string> mailed;
-    KeySetSettings stored;
-    CGenKeyDlg generator(messenger);
-    CGenKeyDlg::OldDialogHooks hooks{
-        [&names]() -> std::optional<std::string> {
-            std::string next = names.front();
-            names.erase(names.begin());
-            return next;
-        },
-        [&stored](const KeySetSettings& s) {
-            stored = s;
-            return true;
-        },
-        [&mailed](const std::string& path, const std::string& subject, const std::string& body) {
-            mailed = {path, subject, body};
-        }};
-    ui.answerYesNo(true);
-    const auto text = generator.generateNewKeys(root(), hooks);
-    ASSERT_TRUE(text);
-    EXPECT_EQ(ui.textsOf(ScriptedInteraction::Kind::Message),
-              std::vector<std::string>{"No File Name\nPlease fill in File Name."});
-    EXPECT_EQ(ui.last().text, "Secceed to create New KeySet.\nDo you send this Key immideately?");
-    EXPECT_EQ(*text, "Please remember to send your new public key for KeyChainList.\n" + root() + "bob.kpub\n" + root() +
-                         "bobPrivate.kpri\n"
-                         "Public Key        : bob.kpub\nThis is a distribution file.Please to send partner.\n"
-                         "Private Key       : bobPrivate.kpri\nThis is Own Key File.Please keep oneself.\n"
-                         "Authentication Key: bob))bob-auth.kpub\nThis is Own key File.");
-    EXPECT_EQ(stored.publicKeyName, "bob.kpub");
-    EXPECT_EQ(stored.memberFileName, "bobMember.txt");
-    EXPECT_EQ(mailed, (std::vector<std::string>{root() + "bob.kpub", "sending a public key for KLX-P2P/MORVANEX",
-                                                "I send PublicKey for KLX-P2P/MORVANEX.\nPlease resister it "
-                                                "KLX-P2P/MORVANEX."}));
-    EXPECT_TRUE(generator.keysGenerated());
-    EXPECT_TRUE(KeyFileStore::keyPairIsValid(root() + "bob.kpub", root() + "bobPrivate.kpri"));
-
-    // Backup Keys copies both files to the chosen folder.
-    std::filesystem::create_directories(root() + "backup");
-    ui.answerFolder(root() + "backup");
-    ASSERT_TRUE(generator.backupKeys(stored));
-    EXPECT_EQ(bytesOf(root() + "backup/bob.kpub"), bytesOf(root() + "bob.kpub"));
-    EXPECT_EQ(bytesOf(root() + "backup/bobPrivate.kpri"), bytesOf(root() + "bobPrivate.kpri"));
-    // The copies stay read-only as the originals are.
-    EXPECT_EQ(std::filesystem::status(root() + "backup/bobPrivate.kpri").permissions(), std::filesystem::perms::owner_read);
-    EXPECT_TRUE(FileAttributes::isReadOnly(root() + "backup/bob.kpub"));
-    EXPECT_EQ(ui.last().text, "Succeed in Saving Key.\n\nTo use old keys, copy the Public Key file and the Private "
-                              "Key\n\n files from your backup to the application folder.\n");
-    EXPECT_FALSE(generator.backupKeys(KeySetSettings{}));
-    EXPECT_EQ(ui.last().text, "No PublicKey&PrivateKeyFiles");
 }
 
 TEST_F(KeyGenerationTest, FinishRefusesABadNameWithItsMessage)

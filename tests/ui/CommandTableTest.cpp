@@ -1,9 +1,9 @@
 #include "WindowFixture.h"
 
 #include "app/Msg.h"
-#include "keys/CKeyChainList.h"
-#include "ui/CKeyChainList.h"
-#include "ui/CTessaryDialogMini.h"
+#include "keys/DestinationListEditor.h"
+#include "ui/keys/CKeyChainList.h"
+#include "ui/main/CTessaryDialogMini.h"
 #include "workbench/WorkbenchCommands.h"
 
 #include <QAbstractItemView>
@@ -347,7 +347,7 @@ private:
             for (const auto& file : fs::recursive_directory_iterator(f.temp.file("pat-keys")))
                 if (file.path().extension() == ".kpub" && file.path().string().find("))") == std::string::npos)
                     plainKey = file.path().string();
-            mvx::CKeyChainList list(f.session->messenger(), f.session->keys(), nullptr);
+            mvx::DestinationListEditor list(f.session->messenger(), f.session->keys(), nullptr);
             QVERIFY(list.registerKeyAs(plainKey, {}, "Plain Pat", "plain@example.org"));
         }
         f.action("actionKeyChainList")->trigger();

@@ -1,17 +1,17 @@
 #include "WindowFixture.h"
 
 #include "app/Msg.h"
-#include "keys/CKeyChainList.h"
+#include "keys/DestinationListEditor.h"
 #include "keys/DateTexts.h"
 #include "keys/KeyAuthenticator.h"
 #include "platform/Clock.h"
-#include "ui/CAuthKeyLimitSetDlg.h"
-#include "ui/CAuthkeyCompleteDlg.h"
-#include "ui/CKeyChain.h"
-#include "ui/CKeyChainList.h"
-#include "ui/CKeyChainList_Add.h"
-#include "ui/COutdatedAuthKeyReportDlg.h"
-#include "ui/CTessaryDialogMini.h"
+#include "ui/keys/CAuthKeyLimitSetDlg.h"
+#include "ui/keys/CAuthkeyCompleteDlg.h"
+#include "ui/keys/CKeyChain.h"
+#include "ui/keys/CKeyChainList.h"
+#include "ui/keys/CKeyChainList_Add.h"
+#include "ui/keys/COutdatedAuthKeyReportDlg.h"
+#include "ui/main/CTessaryDialogMini.h"
 
 #include <QAction>
 #include <QInputDialog>
@@ -197,7 +197,7 @@ private slots:
 
         ScriptedInteraction quiet;
         mvx::AppSession pat(quiet, f.temp.file("pat-home"), "en");
-        mvx::CKeyChainList patList(pat.messenger(), pat.keys(), nullptr);
+        mvx::DestinationListEditor patList(pat.messenger(), pat.keys(), nullptr);
         QVERIFY(patList.registerKeyAs(made, {}, "Me", "me@example.org"));
         mvx::SystemTime inAYear = mvx::Clock::now();
         inAYear.year = static_cast<uint16_t>(inAYear.year + 1);
@@ -289,7 +289,7 @@ private slots:
         const std::string made = mvx::KeyAuthenticator(ray.messenger(), identity, {})
                                      .makeAuthenticatedKey(f.session->keys().ownPublicKeyPath(), past, true);
         QVERIFY(!made.empty());
-        mvx::CKeyChainList(f.session->messenger(), f.session->keys(), nullptr).registerKeyAs(made, {}, "Ray", "ray@example.org");
+        mvx::DestinationListEditor(f.session->messenger(), f.session->keys(), nullptr).registerKeyAs(made, {}, "Ray", "ray@example.org");
 
         bool shown = false;
         whenModalShows<mvx::ui::COutdatedAuthKeyReportDlg>([&shown](mvx::ui::COutdatedAuthKeyReportDlg* report) {

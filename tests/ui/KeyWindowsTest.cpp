@@ -2,10 +2,10 @@
 
 #include "app/CLanguage.h"
 #include "app/Msg.h"
-#include "ui/CKeygenWizard.h"
-#include "ui/COptionDetailDlg.h"
-#include "ui/COptions.h"
-#include "ui/CTessaryDialogMini.h"
+#include "ui/keys/CKeygenWizard.h"
+#include "ui/main/COptionDetailDlg.h"
+#include "ui/main/COptions.h"
+#include "ui/main/CTessaryDialogMini.h"
 #include "workbench/SpecificFolderMark.h"
 
 #include <QCheckBox>

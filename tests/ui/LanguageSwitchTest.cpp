@@ -1,8 +1,8 @@
 #include "WindowFixture.h"
 
 #include "app/CMessageTable.h"
-#include "ui/CKeyChainList.h"
-#include "ui/CTessaryDialogMini.h"
+#include "ui/keys/CKeyChainList.h"
+#include "ui/main/CTessaryDialogMini.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "WindowFixture.h"
 
-#include "ui/CKeyChainList.h"
-#include "ui/WindowIcons.h"
+#include "ui/keys/CKeyChainList.h"
+#include "ui/shared/WindowIcons.h"
 
 #include <QHeaderView>
 #include <QIcon>

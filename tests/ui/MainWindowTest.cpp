@@ -1,9 +1,9 @@
 #include "WindowFixture.h"
 
 #include "app/Msg.h"
-#include "ui/CEncryptOptDlg.h"
-#include "ui/CKeyListSel.h"
-#include "ui/CTessaryDialogMini.h"
+#include "ui/containers/CEncryptOptDlg.h"
+#include "ui/containers/CKeyListSel.h"
+#include "ui/main/CTessaryDialogMini.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "WindowFixture.h"
 
 #include "app/Msg.h"
-#include "ui/COptions.h"
+#include "ui/main/COptions.h"
 #include "workbench/ProtectedFolder.h"
 #include "workbench/WorkbenchCommands.h"
 

@@ -3,7 +3,7 @@
 // existing file must not raise a second one from the dialog.
 #include "TempFolder.h"
 
-#include "ui/QtInteraction.h"
+#include "ui/shared/QtInteraction.h"
 
 #include <QAbstractButton>
 #include <QApplication>

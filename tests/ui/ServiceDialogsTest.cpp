@@ -2,10 +2,10 @@
 #include "WindowFixture.h"
 
 #include "app/Msg.h"
-#include "ui/CProgressDiag.h"
-#include "ui/CTessaryDialogMini.h"
-#include "ui/CVelquinLoginDiag.h"
-#include "ui/CVelquinSendDlg.h"
+#include "ui/service/CProgressDiag.h"
+#include "ui/main/CTessaryDialogMini.h"
+#include "ui/service/CVelquinLoginDiag.h"
+#include "ui/service/CVelquinSendDlg.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>

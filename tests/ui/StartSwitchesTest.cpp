@@ -3,9 +3,9 @@
 #include "app/CommandLine.h"
 #include "app/IClipboardText.h"
 #include "app/SingleInstance.h"
-#include "ui/CKeyListSel.h"
-#include "ui/QtAppFrame.h"
-#include "ui/QtInteraction.h"
+#include "ui/containers/CKeyListSel.h"
+#include "ui/app/QtAppFrame.h"
+#include "ui/shared/QtInteraction.h"
 #include "workbench/CTessaryApp.h"
 #include "workbench/WorkbenchCommands.h"
 

@@ -3,30 +3,30 @@
 #include "app/IFolderFacts.h"
 #include "app/Msg.h"
 #include "keys/CAuthManager.h"
-#include "keys/CKeyChainList.h"
+#include "keys/DestinationListEditor.h"
 #include "keys/KeyFileNames.h"
 #include "keys/StrayKeys.h"
-#include "ui/CAuthKeyLimitSetDlg.h"
-#include "ui/CAuthkeyCompleteDlg.h"
-#include "ui/CEncryptOptDlg.h"
-#include "ui/CHistoryFileSelector.h"
-#include "ui/CKeyChain.h"
-#include "ui/CKeyChainList.h"
-#include "ui/CKeyChainList_Add.h"
-#include "ui/CKeyListSel.h"
-#include "ui/CKeygenWizard.h"
-#include "ui/CKlxHistoryViewDlg.h"
-#include "ui/CKlxSetAdrsViewDlg.h"
-#include "ui/COptionDetailDlg.h"
-#include "ui/COptions.h"
-#include "ui/COutdatedAuthKeyReportDlg.h"
-#include "ui/CProgressDiag.h"
-#include "ui/CQrcodeViewDlg.h"
-#include "ui/CTessaryDialogMini.h"
-#include "ui/CTessaryDlg.h"
-#include "ui/CTransportKlxSelDlg.h"
-#include "ui/CVelquinLoginDiag.h"
-#include "ui/CVelquinSendDlg.h"
+#include "ui/keys/CAuthKeyLimitSetDlg.h"
+#include "ui/keys/CAuthkeyCompleteDlg.h"
+#include "ui/containers/CEncryptOptDlg.h"
+#include "ui/containers/CHistoryFileSelector.h"
+#include "ui/keys/CKeyChain.h"
+#include "ui/keys/CKeyChainList.h"
+#include "ui/keys/CKeyChainList_Add.h"
+#include "ui/containers/CKeyListSel.h"
+#include "ui/keys/CKeygenWizard.h"
+#include "ui/containers/CKlxHistoryViewDlg.h"
+#include "ui/containers/CKlxSetAdrsViewDlg.h"
+#include "ui/main/COptionDetailDlg.h"
+#include "ui/main/COptions.h"
+#include "ui/keys/COutdatedAuthKeyReportDlg.h"
+#include "ui/service/CProgressDiag.h"
+#include "ui/containers/CQrcodeViewDlg.h"
+#include "ui/main/CTessaryDialogMini.h"
+#include "ui/main/CTessaryDlg.h"
+#include "ui/containers/CTransportKlxSelDlg.h"
+#include "ui/service/CVelquinLoginDiag.h"
+#include "ui/service/CVelquinSendDlg.h"
 #include "workbench/AppSession.h"
 #include "workbench/CandidateList.h"
 #include "workbench/KeySetWizardFlow.h"
@@ -97,7 +97,7 @@ void visitKeyWindows(AppSession& session, const WindowVisit& visit)
     CMessenger& messenger = session.messenger();
     CKeyManager& keys = session.keys();
     MailUsesHandOver mail;
-    CKeyChainList list(messenger, keys, nullptr);
+    DestinationListEditor list(messenger, keys, nullptr);
     StrayKeys strays(messenger, keys);
     {
         ui::CKeyChainList listWindow(session, list, strays, mail, {});
@@ -108,7 +108,7 @@ void visitKeyWindows(AppSession& session, const WindowVisit& visit)
     history.load(keys.keyFolder() + "authhistory.dat");
     ui::CKeyChain choose(messenger, history, keys.ownPublicKeyPath(), keys.keyRoot());
     show("keychain", choose, visit);
-    mvx::CAuthKeyLimitSetDlg limits;
+    mvx::AuthExpiryRules limits;
     limits.noLimit = false;
     ui::CAuthKeyLimitSetDlg limit(limits, messenger);
     show("authlimit", limit, visit);
@@ -121,16 +121,16 @@ void visitKeyWindows(AppSession& session, const WindowVisit& visit)
     ui::CAuthkeyCompleteDlg complete(messenger, lines, {}, mail);
     show("authcomplete", complete, visit);
 
-    CKeyChainList::EntryFields entry{"John Smith", "john@example.com", keys.keyFolder() + "smith-auth.kpub",
+    DestinationListEditor::EntryFields entry{"John Smith", "john@example.com", keys.keyFolder() + "smith-auth.kpub",
                                      keys.keyFolder()};
     ui::CKeyChainList_Add add(entry, false, messenger);
     show("keychainlist-add", add, visit);
 
     CandidateList candidates(list);
-    mvx::CKeyListSel selection(true);
+    mvx::DestinationChoiceRules selection(true);
     ui::CKeyListSel destinations(selection, candidates, messenger);
     show("destination-selection", destinations, visit);
-    mvx::CEncryptOptDlg fields(true);
+    mvx::EncryptOptionRules fields(true);
     ui::CEncryptOptDlg encryptOptions(fields, messenger);
     show("encryption-options", encryptOptions, visit);
 

@@ -1,6 +1,6 @@
 #include "WindowFixture.h"
 
-#include "keys/CKeyChainList.h"
+#include "keys/DestinationListEditor.h"
 #include "keys/KeyAuthenticator.h"
 
 #include <QComboBox>
@@ -29,7 +29,7 @@ void registerPartner(const TempFolder& temp, AppSession& me)
                                         pat.keys().userName(), pat.keys().mail(), pat.keys().keyFolder(), {}};
     KeyAuthenticator authenticator(pat.messenger(), identity, {});
     const std::string made = authenticator.makeAuthenticatedKey(me.keys().ownPublicKeyPath(), SystemTime{}, true);
-    CKeyChainList list(me.messenger(), me.keys(), nullptr);
+    DestinationListEditor list(me.messenger(), me.keys(), nullptr);
     list.registerKeyAs(made, {}, "Pat", "pat@example.org");
 }
 

@@ -2,8 +2,8 @@
 
 #include "ScriptedInteraction.h"
 #include "TempFolder.h"
-#include "ui/CTessaryDlg.h"
-#include "ui/UiThreadInteraction.h"
+#include "ui/main/CTessaryDlg.h"
+#include "ui/shared/UiThreadInteraction.h"
 #include "workbench/AppSession.h"
 
 #include <QApplication>

@@ -5,10 +5,10 @@
 #include "WindowFixture.h"
 
 #include "app/Msg.h"
-#include "ui/CKeyChainList.h"
-#include "ui/CTessaryDialogMini.h"
-#include "ui/QtInteraction.h"
-#include "ui/QtTranslations.h"
+#include "ui/keys/CKeyChainList.h"
+#include "ui/main/CTessaryDialogMini.h"
+#include "ui/shared/QtInteraction.h"
+#include "ui/shared/QtTranslations.h"
 #include "workbench/KeySetWizardFlow.h"
 
 #include <QCalendarWidget>
@@ -199,7 +199,7 @@ private slots:
         mvx::AppSession quinn(quiet, f.temp.file("quinn-home"), "en");
         quinn.makeKeySet({f.temp.file("quinn-keys/"), "quinn", "Quinn", "quinn@example.org"});
         mvx::AppSession other(quiet, f.temp.file("home"), "en");
-        mvx::CKeyChainList otherList(other.messenger(), other.keys(), {});
+        mvx::DestinationListEditor otherList(other.messenger(), other.keys(), {});
         QVERIFY(otherList.registerKeyAs(quinn.keys().ownPublicKeyPath(), {}, "Quinn", "quinn@example.org"));
         list->show();
         auto* entries = list->findChild<QTreeWidget*>("entryList");

@@ -2,7 +2,7 @@
 // mvx_window_pictures PROGRAM-FOLDER ja|en OUTPUT-FOLDER writes NAME-LANGUAGE.png.
 #include "WindowCatalogue.h"
 
-#include "ui/QtInteraction.h"
+#include "ui/shared/QtInteraction.h"
 #include "workbench/AppSession.h"
 
 #include <QApplication>

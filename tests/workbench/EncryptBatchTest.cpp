@@ -346,7 +346,7 @@ TEST_F(EncryptBatchTest, TheOptionsDialogOfTheMainWindowCanCancelAndSetTheOutput
     EXPECT_TRUE(crypto.bodies.empty());
 
     std::filesystem::create_directories(temp.file("opt"));
-    CEncryptOptDlg dialog(false);
+    EncryptOptionRules dialog(false);
     dialog.manageLogs = false;
     dialog.outputFolder = temp.file("opt");
     chooser.optionsAnswer = dialog;

@@ -3,7 +3,7 @@
 #include "app/Msg.h"
 #include "engine/FileDecryptor.h"
 #include "engine/FileEncryptor.h"
-#include "keys/CKeyChainList.h"
+#include "keys/DestinationListEditor.h"
 #include "keys/MemberRecords.h"
 #include "workbench/CreatorAuthentication.h"
 #include "workbench/ForwardFile.h"
@@ -461,7 +461,7 @@ protected:
     }
 
     CKeyManager keys{messenger};
-    CKeyChainList list{messenger, keys, {}};
+    DestinationListEditor list{messenger, keys, {}};
     std::string container, plain;
 };
 

@@ -2,7 +2,7 @@
 
 #include "app/FileFilter.h"
 #include "platform/Clock.h"
-#include "workbench/CKeyListSel.h"
+#include "workbench/DestinationChoiceRules.h"
 #include "workbench/EncryptBatch.h"
 #include "workbench/MiniWindowPlacement.h"
 #include "workbench/ProgressFileCrypto.h"
@@ -15,7 +15,7 @@ protected:
     KeyListSelTest() { Clock::setFixed(1'800'000'000); }
     ~KeyListSelTest() override { Clock::useSystem(); }
 
-    CKeyListSel selection{false};
+    DestinationChoiceRules selection{false};
 };
 
 TEST_F(KeyListSelTest, OkChecksTheLimitFirstThenThePartnerAndHandsOverTheChoices)
@@ -51,11 +51,11 @@ TEST_F(KeyListSelTest, AnOutOfRangeNumberWithTheLimitOffBecomesOne)
 
 TEST(TimeLimitEnablingTest, ControlsFollowTheSwitchAndTheKind)
 {
-    const auto off = TimeLimitEnabling::of(false, CEncryptOptDlg::kDirectDate);
+    const auto off = TimeLimitEnabling::of(false, EncryptOptionRules::kDirectDate);
     EXPECT_FALSE(off.modes || off.numberAndUnit || off.dateAndTime);
-    const auto relative = TimeLimitEnabling::of(true, CEncryptOptDlg::kAfterFirstDecryption);
+    const auto relative = TimeLimitEnabling::of(true, EncryptOptionRules::kAfterFirstDecryption);
     EXPECT_TRUE(relative.modes && relative.numberAndUnit && !relative.dateAndTime);
-    const auto direct = TimeLimitEnabling::of(true, CEncryptOptDlg::kDirectDate);
+    const auto direct = TimeLimitEnabling::of(true, EncryptOptionRules::kDirectDate);
     EXPECT_TRUE(direct.modes && !direct.numberAndUnit && direct.dateAndTime);
 }
 

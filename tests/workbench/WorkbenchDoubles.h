@@ -68,7 +68,7 @@ public:
 class ScriptedChooser : public IEncryptChooser {
 public:
     std::optional<EncryptChoices> choices;
-    std::optional<CEncryptOptDlg> optionsAnswer;  // nullopt: Cancel
+    std::optional<EncryptOptionRules> optionsAnswer;  // nullopt: Cancel
     int calls = 0;
     std::string ownName;
     std::vector<std::string> files;
@@ -86,7 +86,7 @@ public:
         ++calls;
         return choices;
     }
-    bool runEncryptOptions(CEncryptOptDlg& dialog) override
+    bool runEncryptOptions(EncryptOptionRules& dialog) override
     {
         ++calls;
         if (!optionsAnswer)
