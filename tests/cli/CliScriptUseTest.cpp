@@ -290,7 +290,8 @@ TEST_F(CliScriptUse, AProgressLineOnlyOnATerminalAndClearedAtTheEnd)
 }
 
 // Within one large file the bytes done grow from draw to draw (the output
-// growing counts), before the file is done; drawn every 2 ms here.
+// growing counts), before the file is done; drawn every 2 ms here. Whether a
+// last line is drawn after the file is done depends on timing, so it is not asked.
 TEST_F(CliScriptUse, TheProgressLineAdvancesWithinAFile)
 {
     const fs::path plain = work / "large.bin";
@@ -308,7 +309,6 @@ TEST_F(CliScriptUse, TheProgressLineAdvancesWithinAFile)
             within.insert(done);
     }
     EXPECT_GE(within.size(), 2u) << "the states drawn before the file was done: " << within.size();
-    EXPECT_NE(shown.find("1/1 files, 96.0 MiB of 96.0 MiB"), std::string::npos);
 }
 
 // Exit 0 only when everything asked for was done: a deletion left undone, a
