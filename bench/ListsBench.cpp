@@ -5,19 +5,19 @@
 // destination-list window and destination selection over a folder of 5,000
 // destinations, and the history viewer with 10,000 events.
 // Usage: lists_bench WORK_FOLDER
-#include "SilentInteraction.h"
 #include "keys/CKeyManager.h"
 #include "keys/KeyFileNames.h"
-#include "ui/keys/CKeyChainList.h"
+#include "SilentInteraction.h"
 #include "ui/containers/CKeyListSel.h"
 #include "ui/containers/CKlxHistoryViewDlg.h"
+#include "ui/keys/CKeyChainList.h"
 #include "ui/main/CTessaryDlg.h"
 #include "ui/main/FilePaneView.h"
 #include "ui/main/StudioListWidget.h"
 #include "ui/shared/UiThreadInteraction.h"
 #include "workbench/AppSession.h"
-#include "workbench/DestinationChoiceRules.h"
 #include "workbench/CandidateList.h"
+#include "workbench/DestinationChoiceRules.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -2,8 +2,8 @@
 
 #include "app/CMessenger.h"
 #include "app/Msg.h"
-#include "engine/CSHA.h"
 #include "engine/CryptoErrors.h"
+#include "engine/CSHA.h"
 #include "engine/IdentityBlock.h"
 #include "engine/MakerKey.h"
 #include "engine/RsaKeyWrapper.h"

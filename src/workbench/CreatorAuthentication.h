@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/CMessenger.h"
-#include "keys/DestinationListEditor.h"
 #include "keys/CKeyManager.h"
+#include "keys/DestinationListEditor.h"
 #include "platform/AppLauncher.h"
 
 #include <functional>

@@ -3,9 +3,9 @@
 #include "app/CNotEncryptReadOnlyFile.h"
 #include "workbench/EncryptOptionRules.h"
 #include "workbench/FolderFlushes.h"
-#include "workbench/StaleOutputSweep.h"
 #include "workbench/IEncryptChooser.h"
 #include "workbench/IFileCrypto.h"
+#include "workbench/StaleOutputSweep.h"
 
 #include <cstdint>
 #include <optional>

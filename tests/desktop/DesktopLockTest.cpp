@@ -4,16 +4,16 @@
 // notifier by a stand-in in the test.
 #include "MockBus.h"
 
-#include "ScriptedInteraction.h"
-#include "TempFolder.h"
-#include "WaylandMockCompositor.h"
 #include "app/Msg.h"
 #include "platform/MountPoller.h"
+#include "ScriptedInteraction.h"
+#include "TempFolder.h"
 #include "ui/app/AppMonitor.h"
-#include "ui/main/CTessaryDlg.h"
 #include "ui/app/QtAppFrame.h"
+#include "ui/main/CTessaryDlg.h"
 #include "ui/shared/QtInteraction.h"
 #include "ui/shared/UiThreadInteraction.h"
+#include "WaylandMockCompositor.h"
 #include "workbench/AppSession.h"
 #include "workbench/CTessaryApp.h"
 

@@ -1,8 +1,8 @@
 // Several keystreams advanced together: every stream's bytes are those of the
 // stream run alone, on the vector path and on the forced scalar path.
-#include "EngineTestUtil.h"
 #include "engine/KeystreamEngine.h"
 #include "engine/MultiStreamTransform.h"
+#include "EngineTestUtil.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -2,8 +2,8 @@
 #include "WindowFixture.h"
 
 #include "app/Msg.h"
-#include "ui/service/CProgressDiag.h"
 #include "ui/main/CTessaryDialogMini.h"
+#include "ui/service/CProgressDiag.h"
 #include "ui/service/CVelquinLoginDiag.h"
 #include "ui/service/CVelquinSendDlg.h"
 

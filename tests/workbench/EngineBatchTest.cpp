@@ -2,12 +2,12 @@
 // sets shipped in tests/vectors.
 #include "WorkbenchFixture.h"
 
-#include "EngineTestUtil.h"
 #include "app/CContinueConfirmDialog.h"
 #include "engine/ContainerTrailer.h"
 #include "engine/EncryptionSettings.h"
 #include "engine/IdentityBlock.h"
 #include "engine/RsaKeyWrapper.h"
+#include "EngineTestUtil.h"
 #include "keys/CKeyManager.h"
 #include "platform/Clock.h"
 #include "platform/LittleEndian.h"

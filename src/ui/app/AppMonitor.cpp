@@ -1,8 +1,8 @@
 #include "ui/app/AppMonitor.h"
 
+#include "ui/app/QtAppFrame.h"
 #include "ui/main/CTessaryDialogMini.h"
 #include "ui/main/CTessaryDlg.h"
-#include "ui/app/QtAppFrame.h"
 #include "workbench/CTessaryApp.h"
 #include "workbench/OptionsApply.h"
 

@@ -1,10 +1,10 @@
 #include "ui/app/QtAppFrame.h"
 
-#include "ui/main/CTessaryDlg.h"
+#include "ui/app/WindowActivation.h"
 #include "ui/keys/CKeygenWizard.h"
 #include "ui/main/CTessaryDialogMini.h"
+#include "ui/main/CTessaryDlg.h"
 #include "ui/shared/QtInteraction.h"
-#include "ui/app/WindowActivation.h"
 #include "workbench/KeyPairChoice.h"
 #include "workbench/WorkbenchCommands.h"
 

@@ -2,8 +2,8 @@
 
 #include "app/CMessenger.h"
 #include "app/Msg.h"
-#include "ui/main/OutputFolderRow.h"
 #include "ui/containers/TimeLimitBox.h"
+#include "ui/main/OutputFolderRow.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -2,9 +2,9 @@
 
 #include "app/CMessenger.h"
 #include "app/Msg.h"
+#include "ui/containers/TimeLimitBox.h"
 #include "ui/main/ListWidgets.h"
 #include "ui/main/OutputFolderRow.h"
-#include "ui/containers/TimeLimitBox.h"
 #include "ui/shared/WindowIcons.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "workbench/DestinationChoiceRules.h"
 #include "workbench/CandidateList.h"
+#include "workbench/DestinationChoiceRules.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
 #include "ui/keys/WindowAuthentication.h"
 
 #include "keys/KeyAuthenticator.h"
-#include "ui/keys/CAuthKeyLimitSetDlg.h"
 #include "ui/keys/CAuthkeyCompleteDlg.h"
+#include "ui/keys/CAuthKeyLimitSetDlg.h"
 #include "ui/keys/CKeyChain.h"
 #include "workbench/AppSession.h"
 

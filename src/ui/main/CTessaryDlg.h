@@ -6,9 +6,9 @@
 #include "workbench/AddressList.h"
 #include "workbench/CandidateList.h"
 #include "workbench/ContainerChoice.h"
+#include "workbench/OptionsApply.h"
 #include "workbench/ServiceAction.h"
 #include "workbench/ServiceSendForm.h"
-#include "workbench/OptionsApply.h"
 #include "workbench/WorkbenchSession.h"
 
 #include <QMainWindow>

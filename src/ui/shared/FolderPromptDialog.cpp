@@ -1,6 +1,7 @@
 #include "ui/shared/FolderPromptDialog.h"
 
 #include "app/CMessageTable.h"
+#include "app/MessageFormat.h"
 #include "app/Msg.h"
 
 #include <QDialogButtonBox>
@@ -68,7 +69,9 @@ void FolderPromptDialog::makeAndAccept()
 {
     const QString path = QDir::cleanPath(path_->text().trimmed());
     if (!path.isEmpty() && !QDir().mkpath(path)) {
-        madeNote_->setText(text(Msg::FolderCouldNotBeMade, "The folder could not be made:\n%s").replace("%s", path));
+        madeNote_->setText(QString::fromStdString(
+            formatMessage(text(Msg::FolderCouldNotBeMade, "The folder could not be made:\n%s").toStdString(),
+                          path.toStdString())));
         madeNote_->show();
         return;
     }
